@@ -1,0 +1,25 @@
+// Small helpers shared by the sub-commands of the command-line program.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tallyra::cli {
+
+// Exit statuses.
+constexpr int ExitOk = 0;
+constexpr int ExitFound = 1;  // errors found in the input
+constexpr int ExitUsage = 2;  // usage or I/O errors
+
+// Reads a whole file. On failure returns nullopt and sets `error` to the
+// system's error text (selected for the current language).
+std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error);
+
+// Parses a whole decimal integer (optional sign); nullopt for anything else.
+std::optional<long long> ParseInteger(const std::string& text);
+
+// Sets the current language from "en" or "pl"; false for anything else.
+bool SetLanguageOption(const std::string& value);
+
+}  // namespace tallyra::cli

@@ -1,0 +1,86 @@
+#include "jsonwriter.h"
+
+#include <cstdio>
+
+namespace tallyra::cli {
+
+std::string JsonQuote(std::string_view value) {
+    std::string out = "\"";
+    for (const char ch : value) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buffer[8];
+                    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+                    out += buffer;
+                } else {
+                    out += ch;
+                }
+        }
+    }
+    out += '"';
+    return out;
+}
+
+void TJsonWriter::BeforeValue() {
+    if (AfterKey) {
+        AfterKey = false;
+        return;
+    }
+    if (!First.empty()) {
+        if (!First.back()) Out += ',';
+        First.back() = false;
+    }
+}
+
+void TJsonWriter::BeginObject() {
+    BeforeValue();
+    Out += '{';
+    First.push_back(true);
+}
+
+void TJsonWriter::EndObject() {
+    Out += '}';
+    First.pop_back();
+}
+
+void TJsonWriter::BeginArray() {
+    BeforeValue();
+    Out += '[';
+    First.push_back(true);
+}
+
+void TJsonWriter::EndArray() {
+    Out += ']';
+    First.pop_back();
+}
+
+void TJsonWriter::Key(std::string_view key) {
+    BeforeValue();
+    Out += JsonQuote(key);
+    Out += ':';
+    AfterKey = true;
+}
+
+void TJsonWriter::String(std::string_view value) {
+    BeforeValue();
+    Out += JsonQuote(value);
+}
+
+void TJsonWriter::Number(int64_t value) {
+    BeforeValue();
+    Out += std::to_string(value);
+}
+
+void TJsonWriter::Bool(bool value) {
+    BeforeValue();
+    Out += value ? "true" : "false";
+}
+
+}  // namespace tallyra::cli

@@ -1,0 +1,49 @@
+// The command-line program `tallyra`: the engine without a display.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "checkcommand.h"
+#include "cliutil.h"
+#include "shell/langtext.h"
+
+namespace {
+
+const char* const MainHelp =
+    "Usage: tallyra COMMAND [OPTIONS] ARGS...\n"
+    "\n"
+    "Tallyra keys paper survey questionnaires into fixed-width data files under\n"
+    "data-entry scripts (.slo). This program runs the same engine as Tallyra\n"
+    "Studio without a display.\n"
+    "\n"
+    "Commands:\n"
+    "  check      check scripts and report their errors, warnings and hints\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
+    "  --version      show the version\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tallyra;
+    core::SetCurrentLanguage(core::LanguageFromEnvironment());
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::cerr << MainHelp;
+        return cli::ExitUsage;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "-h" || command == "--help" || command == "help") {
+        std::cout << MainHelp;
+        return cli::ExitOk;
+    }
+    if (command == "--version") {
+        std::cout << "tallyra " << TALLYRA_VERSION << "\n";
+        return cli::ExitOk;
+    }
+    if (command == "check") return cli::RunCheck(args, std::cout, std::cerr);
+    std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
+    return cli::ExitUsage;
+}

@@ -1,0 +1,594 @@
+#include "tpxdictionary.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+#include "../shell/errors.h"
+#include "../shell/format.h"
+#include "../shell/ioerror.h"
+#include "../shell/langtext.h"
+#include "keywords.h"
+#include "tpxreadstate.h"
+
+namespace tallyra::core {
+
+namespace {
+
+std::string UpperAscii(std::string_view text) {
+    std::string upper(text);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    return upper;
+}
+
+// The first 8 characters of an identifier, upper case: a label.
+std::string LabelOf(const std::string& upperText) { return upperText.substr(0, 8); }
+
+int32_t TokenValue(const TPXCompiler& c) {
+    int value;
+    if (!StrToIntPX(c.TokenText, value)) throw ECompilerError(0x2001);
+    return value;
+}
+
+// Loads a file's bytes; EGeneric with the script-opening text when it cannot
+// be opened, the system's error text when reading fails.
+std::string LoadScriptFile(const std::string& fileName) {
+    std::ifstream file(fileName, std::ios::binary);
+    std::error_code ec;
+    if (!file || std::filesystem::is_directory(fileName, ec)) {
+        const std::string full = std::filesystem::absolute(fileName, ec).string();
+        throw EGeneric(FormatText(
+            LangText("<EN>Error opening script file:<PL>Błąd otwarcia pliku skryptu:<*>\r\n\"%s\"."),
+            full.c_str()));
+    }
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad()) RaiseSystemError(EIO);
+    return bytes;
+}
+
+}  // namespace
+
+std::string JoinLinesCRLF(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 16 + 2);
+    size_t i = 0;
+    while (i < bytes.size()) {
+        const size_t end = bytes.find_first_of("\r\n", i);
+        if (end == std::string_view::npos) {
+            text.append(bytes.substr(i));
+            text += "\r\n";
+            break;
+        }
+        text.append(bytes.substr(i, end - i));
+        text += "\r\n";
+        i = end + 1;
+        if (bytes[end] == '\r' && i < bytes.size() && bytes[i] == '\n') ++i;
+    }
+    return text;
+}
+
+std::string NormalizeLineEnds(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 16);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            text += "\r\n";
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+TCaret OffsetToCaret(std::string_view text, int32_t offset) {
+    // Lines end at CR LF; every line counts its characters plus 2.
+    int64_t sum = 0;
+    int32_t line = 0;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find("\r\n", start);
+        const bool last = end == std::string_view::npos;
+        const int64_t length = static_cast<int64_t>((last ? text.size() : end) - start);
+        sum += length + 2;
+        if (sum > offset || last)
+            return {static_cast<int32_t>(length + offset - sum + 2), line};
+        start = end + 2;
+        ++line;
+    }
+}
+
+TPXDictionary::TPXDictionary(const std::string& fileName, TEHList& messages,
+                             IReadingProgress* progress)
+    : Options(FixedReadingOptions()), Progress(progress) {
+    const std::string text = JoinLinesCRLF(LoadScriptFile(fileName));
+    Read(text, messages);
+    Finish();
+}
+
+TPXDictionary::TPXDictionary(std::string_view text, const TScriptOptions& options,
+                             TEHList& messages, IReadingProgress* progress)
+    : Options(options), Progress(progress) {
+    Read(text, messages);
+    Finish();
+}
+
+TPXDictionary::~TPXDictionary() = default;
+
+void TPXDictionary::ReportProgress(int percent) {
+    if (Progress != nullptr) Progress->ReadingProgress(percent);
+}
+
+void TPXDictionary::Read(std::string_view text, TEHList& messages) {
+    // Positions are 32-bit: a larger text cannot be addressed.
+    if (text.size() >= static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+        throw EGeneric(LangText("<EN>The script is too large.<PL>Skrypt jest za duży."));
+    Messages = &messages;
+    if (messages.Items.capacity() < 256) messages.Reserve(256);
+    Instructions.Items.reserve(8192);
+    S = std::make_unique<TPXReadState>(text);
+    TPXCompiler& c = S->Compiler;
+    c.Owner = this;
+    try {
+        do {
+            try {
+                c.NextToken();
+                Step();
+                if (Progress != nullptr && !text.empty() && Instructions.Count() % 200 == 0) {
+                    const double percent = std::round(100.0 * c.Position / double(text.size()));
+                    ReportProgress(percent > 100 ? 100 : static_cast<int>(percent));
+                }
+            } catch (const ECompilerError& e) {
+                if (e.Code == 0x201B) {
+                    // Reported where the offending range was written.
+                    const auto* candidates = S->PendingRefs.Candidates(S->Collector.Label);
+                    if (candidates != nullptr) {
+                        for (auto it = candidates->rbegin(); it != candidates->rend(); ++it) {
+                            if (!S->PendingRefs.Matches(*it, S->Collector.Label)) continue;
+                            messages.AddMessage(mkError, S->PendingRefs.Items[size_t(*it)].FromPos,
+                                                e.Code);
+                            break;
+                        }
+                    }
+                } else {
+                    messages.AddMessage(mkError, c.Position, e.Code);
+                }
+                S->Collector = TPXInstruction();
+                S->InProgress = false;
+                c.SkipToEnd();
+            }
+        } while (c.TokenKind != tkEnd);
+        ReportProgress(-1);
+        EndChecks();
+    } catch (const EMessagesLimit&) {
+        // The list is full of errors: reading ends here, the marker is in the list.
+    }
+    S.reset();
+}
+
+void TPXDictionary::Finish() {
+    if (Instructions.Count() > 0 && Instructions.Items.back()->Kind == ikPage)
+        Instructions.Items.pop_back();
+    PageCount = 1;
+    RecIdIndex = -1;
+    RecordLength = 0;
+    for (int32_t i = 0; i < Instructions.Count(); ++i) {
+        const TPXGenericInstruction* instruction = Instructions.Get(i);
+        if (instruction->Kind == ikPage) {
+            ++PageCount;
+        } else if (instruction->Kind == ikField) {
+            const auto* field = static_cast<const TPXFieldInstruction*>(instruction);
+            if (RecIdIndex < 0 && (field->Flags & ffRecId)) RecIdIndex = i;
+            RecordLength = field->Column + field->Width - 1;
+        }
+    }
+    LineLength = RecordLength + 2;
+    if (Messages != nullptr) Messages->Shrink();
+    Instructions.Items.shrink_to_fit();
+}
+
+TPXRefInstruction* TPXDictionary::FindLabel(std::string_view reference) {
+    if (!reference.empty() && reference[0] == '^') reference.remove_prefix(1);
+    const std::string name = UpperAscii(reference.substr(0, 8));
+    const auto it = S->Labelled.find(name);
+    if (it == S->Labelled.end()) throw ECompilerError(0x2013);
+    if (const auto* candidates = S->UnreferencedLabels.Candidates(name)) {
+        for (const int32_t i : *candidates)
+            if (S->UnreferencedLabels.Items[size_t(i)].FromLabel == name)
+                S->UnreferencedLabels.Remove(i);
+        S->UnreferencedLabels.Forget(name);
+    }
+    return it->second;
+}
+
+void TPXDictionary::AddHint(int32_t code) {
+    Messages->AddMessage(mkHint, S->Compiler.Position, code);
+}
+
+void TPXDictionary::AddWarning(int32_t code) {
+    Messages->AddMessage(mkWarning, S->Compiler.Position, code);
+}
+
+void TPXDictionary::Step() {
+    TPXCompiler& c = S->Compiler;
+    TPXInstruction& col = S->Collector;
+    if (c.TokenKind == tkEnd) return;
+    if (c.IsSymbol('*')) {
+        Complete();
+        S->Collector = TPXInstruction();
+        S->InProgress = false;
+        return;
+    }
+    if (c.TokenKind != tkIdent) throw ECompilerError(0x2007);
+    const TKeyword k = FindKeyword(c.UpperText);
+    if (k == kwNone) throw ECompilerError(0x2003);
+    S->InProgress = true;
+
+    // What kind of instruction the keyword makes.
+    if (k == kwPage) {
+        if (col.State == 1) throw ECompilerError(0x200B);
+        if (col.State != 0) throw ECompilerError(0x200E);
+        col.State = 1;
+    } else if (k == kwComment) {
+        if (col.State == 2) throw ECompilerError(0x200B);
+        if (col.State != 0) throw ECompilerError(0x200F);
+        col.State = 2;
+    } else if (k == kwLabel) {
+        if (col.State == 1) throw ECompilerError(0x200E);
+    } else {
+        if (col.State == 1) throw ECompilerError(0x200E);
+        if (col.State == 2) throw ECompilerError(0x200F);
+        col.State = 3;
+    }
+
+    const bool isText = (col.Flags & ffText) != 0;
+    if (isText && (k == kwRange || k == kwWhen || k == kwSignal || k == kwRecId || k == kwValLab))
+        throw ECompilerError(0x2018);
+
+    bool repeated = false;
+    switch (k) {
+        case kwLeft: repeated = !col.Left.empty(); break;
+        case kwRight: repeated = !col.Right.empty(); break;
+        case kwAuto: repeated = !col.Auto.empty(); break;
+        case kwVarName: repeated = !col.VarName.empty(); break;
+        case kwVarLab: repeated = !col.VarLab.empty(); break;
+        case kwRange: repeated = col.Range != nullptr; break;
+        case kwLabel: repeated = !col.Label.empty(); break;
+        case kwGroup: repeated = !col.Group.empty(); break;
+        case kwWidth: repeated = col.Width > 0; break;
+        case kwHeight: repeated = col.Height > 0; break;
+        case kwRepeat: repeated = col.Repeat >= 0; break;
+        case kwItem: repeated = col.Item >= 0; break;
+        case kwValLab: repeated = !col.ValLabs.empty(); break;
+        case kwText: repeated = isText; break;
+        case kwBeep: repeated = (col.Flags & ffBeep) != 0; break;
+        case kwRecId: repeated = (col.Flags & ffRecId) != 0; break;
+        case kwConst: repeated = (col.Flags & ffConst) != 0; break;
+        case kwUpdate: repeated = (col.Flags & ffUpdate) != 0; break;
+        default: break;
+    }
+    if (repeated) throw ECompilerError(0x200B);
+    ReadKeyword(k);
+}
+
+void TPXDictionary::ReadKeyword(int keyword) {
+    TPXCompiler& c = S->Compiler;
+    TPXInstruction& col = S->Collector;
+    const auto isRef = [&] { return !c.TokenText.empty() && c.TokenText[0] == '^'; };
+    // The field a reference names; a comment has nothing but a text to give.
+    const auto refField = [&]() -> TPXFieldInstruction* {
+        TPXRefInstruction* target = FindLabel(c.TokenText);
+        if (target->Kind != ikField) throw ECompilerError(0x2014);
+        return static_cast<TPXFieldInstruction*>(target);
+    };
+    const auto refNumeric = [&]() -> TPXNumericInstruction* {
+        TPXRefInstruction* target = FindLabel(c.TokenText);
+        if (target->Kind != ikField || static_cast<TPXFieldInstruction*>(target)->IsText())
+            throw ECompilerError(0x201E);
+        return static_cast<TPXNumericInstruction*>(target);
+    };
+    // LEFT and COMMENT copy a field's left text or a comment's text.
+    const auto refLeftOrText = [&]() -> std::string {
+        TPXRefInstruction* target = FindLabel(c.TokenText);
+        if (target->Kind == ikField) return static_cast<TPXFieldInstruction*>(target)->Left;
+        return static_cast<TPXCommentInstruction*>(target)->Text;
+    };
+
+    switch (keyword) {
+        case kwLeft:
+        case kwComment: {
+            c.ExpectEquals();
+            c.ExpectTextOrRef();
+            std::string value = isRef() ? refLeftOrText() : c.TokenText;
+            (keyword == kwLeft ? col.Left : col.Text) = std::move(value);
+            break;
+        }
+        case kwRight:
+        case kwVarLab: {
+            c.ExpectEquals();
+            c.ExpectTextOrRef();
+            std::string value;
+            if (isRef()) {
+                const TPXFieldInstruction* field = refField();
+                value = keyword == kwRight ? field->Right : field->VarLab;
+            } else {
+                value = c.TokenText;
+            }
+            (keyword == kwRight ? col.Right : col.VarLab) = std::move(value);
+            break;
+        }
+        case kwRange: {
+            c.ExpectEquals();
+            if (c.ReadRef())
+                col.Range = std::make_unique<TNRangeList>(refNumeric()->Range);
+            else
+                ReadNumRanges(col.Range);
+            if (Options.WarnOverlap && col.Range) {
+                const TNRangeList& r = *col.Range;
+                for (int32_t j = 1; j < r.Count(); ++j) {
+                    for (int32_t i = j - 1; i >= 0; --i) {
+                        if (r[j].Lo <= r[i].Hi && r[j].Hi >= r[i].Lo) {
+                            AddWarning(0x4001);
+                            break;
+                        }
+                    }
+                }
+            }
+            if (!col.Range) col.Range = std::make_unique<TNRangeList>(TNRangeList::AnyValue());
+            break;
+        }
+        case kwLabel: {
+            c.ExpectEquals();
+            c.ExpectIdent();
+            col.Label = LabelOf(c.UpperText);
+            S->LabelPos = c.Position;
+            const char first = col.Label[0];
+            const bool letter = first >= 'A' && first <= 'Z';
+            if (!letter && !(Options.ExtUnderscore && first == '_')) throw ECompilerError(0x2022);
+            if (S->Labelled.count(col.Label)) throw ECompilerError(0x2012);
+            break;
+        }
+        case kwWidth:
+        case kwHeight: {
+            if (keyword == kwHeight && !Options.ExtHeight) throw ECompilerError(0x2035);
+            c.ExpectEquals();
+            c.ExpectNumberOrRef();
+            int32_t value;
+            if (isRef()) {
+                const TPXFieldInstruction* field = refField();
+                value = keyword == kwWidth ? field->Width : field->Height;
+            } else {
+                value = TokenValue(c);
+                if (value < 1) throw ECompilerError(keyword == kwWidth ? 0x202A : 0x202B);
+                if (keyword == kwHeight && value == 1) AddHint(0x6008);
+            }
+            (keyword == kwWidth ? col.Width : col.Height) = value;
+            break;
+        }
+        case kwAuto: ReadAuto(); break;
+        case kwText: {
+            int value;
+            if ((col.Filters && !col.Filters->empty()) || col.Range || !col.ValLabs.empty() ||
+                (col.Flags & ffRecId) || StrToIntPX(col.Auto, value))
+                throw ECompilerError(0x2017);
+            col.Flags |= ffText;
+            break;
+        }
+        case kwPage:
+            if (!S->FieldOnPage) throw ECompilerError(0x2015);
+            S->FieldOnPage = false;
+            break;
+        case kwGroup: {
+            if (S->OpenGroup != nullptr) throw ECompilerError(0x201C);
+            c.ExpectEquals();
+            c.ExpectIdent();
+            const std::string group = LabelOf(c.UpperText);
+            if (S->Labelled.count(group)) throw ECompilerError(0x2012);
+            col.Group = group;
+            S->PendingRefs.Add({group, group, c.Position, c.Position});
+            break;
+        }
+        case kwWhen: ReadFilter(fkWhen); break;
+        case kwSignal: ReadFilter(fkSignal); break;
+        case kwBeep: col.Flags |= ffBeep; break;
+        case kwRecId:
+            if (S->RecIdField != nullptr) throw ECompilerError(0x201A);
+            col.Flags |= ffRecId;
+            break;
+        case kwConst: col.Flags |= ffConst; break;
+        case kwUpdate: col.Flags |= ffUpdate; break;
+        case kwRepeat:
+        case kwItem: {
+            c.ExpectEquals();
+            c.ExpectNumber();
+            const int32_t value = TokenValue(c);
+            const bool isRepeat = keyword == kwRepeat;
+            if (value < 1 || value > 999) throw ECompilerError(isRepeat ? 0x2020 : 0x2021);
+            if (value == 1 && (isRepeat ? Options.HintRepeat1 : Options.HintItem1))
+                AddHint(isRepeat ? 0x6003 : 0x6002);
+            (isRepeat ? col.Repeat : col.Item) = value;
+            break;
+        }
+        case kwVarName: {
+            c.ExpectEquals();
+            c.ExpectIdent();
+            col.VarName = c.UpperText.substr(0, static_cast<size_t>(SPSSVarSize()));
+            break;
+        }
+        case kwValLab: {
+            c.ExpectEquals();
+            if (c.ReadRef())
+                col.ValLabs = refNumeric()->ValLabs;
+            else
+                ReadValueLabels(col.ValLabs);
+            break;
+        }
+        default: break;
+    }
+}
+
+void TPXDictionary::ReadAuto() {
+    TPXCompiler& c = S->Compiler;
+    TPXInstruction& col = S->Collector;
+    c.ExpectEquals();
+    c.NextToken();
+    if (c.TokenKind == tkNumber) {
+        col.Auto = c.TokenText;
+    } else if (c.TokenKind == tkText) {
+        if (c.TokenText.size() >= 2 && c.TokenText[1] == '\\' && c.TokenText.size() != 4)
+            throw ECompilerError(0x202C);
+        col.Auto = c.TokenText;
+    } else if (c.IsSymbol('^')) {
+        c.NextToken();
+        if (c.TokenKind != tkIdent) throw ECompilerError(0x200A);
+        TPXRefInstruction* target = FindLabel(c.TokenText);
+        if (target->Kind != ikField) throw ECompilerError(0x2014);
+        const auto* field = static_cast<const TPXFieldInstruction*>(target);
+        int n;
+        const size_t width = static_cast<size_t>(field->Width);
+        if (StrToIntPX(field->Auto, n)) {
+            std::string digits = std::to_string(n < 0 ? -static_cast<int64_t>(n) : n);
+            const size_t used = digits.size() + (n < 0 ? 1 : 0);
+            if (used < width) digits.insert(0, width - used, '0');
+            col.Auto = "'" + std::string(n < 0 ? "-" : "") + digits + "'";
+        } else if (field->Auto.size() >= 2 && field->Auto[1] == '\\') {
+            const char fill = field->Auto.size() >= 3 ? field->Auto[2] : ' ';
+            col.Auto = "'" + std::string(width, fill) + "'";
+        } else {
+            col.Auto = field->Auto;
+        }
+    } else {
+        throw ECompilerError(0x200C);
+    }
+}
+
+void TPXDictionary::ReadFilter(uint8_t kind) {
+    TPXCompiler& c = S->Compiler;
+    TPXInstruction& col = S->Collector;
+    TFilterItem filter;
+    filter.Kind = kind;
+    c.ExpectEquals();
+    c.NextToken();
+    std::unique_ptr<TNRangeList> values;
+    ReadNumRanges(values);
+    if (!values || values->Count() == 0) throw ECompilerError(0x2030);
+    filter.Values = std::move(*values);
+    c.NextToken();
+    ReadLabelRanges(filter.Targets);
+    if (filter.Targets.Count() == 0) throw ECompilerError(0x2030);
+    // A filter may only govern fields that come after it.
+    for (const TIRange& target : filter.Targets.Items)
+        if (S->Labelled.count(target.FromLabel) || S->Labelled.count(target.ToLabel))
+            throw ECompilerError(0x2012);
+    if (!col.Filters) col.Filters = std::make_unique<TFilterList>();
+    for (const TIRange& target : filter.Targets.Items) S->PendingRefs.Add(target);
+    col.Filters->push_back(std::move(filter));
+}
+
+void TPXDictionary::ReadNumRanges(std::unique_ptr<TNRangeList>& target) {
+    TPXCompiler& c = S->Compiler;
+    if (!c.IsSymbol('[')) throw ECompilerError(0x2010);
+    c.NextToken();
+    if (c.IsSymbol(']')) return;
+    const bool created = !target;
+    if (created) target = std::make_unique<TNRangeList>();
+    try {
+        for (;;) {
+            if (c.TokenKind != tkNumber) throw ECompilerError(0x200D);
+            const int32_t lo = TokenValue(c);
+            int32_t hi = lo;
+            c.NextToken();
+            if (c.TokenKind != tkSymbol) throw ECompilerError(0x2011);
+            if (c.IsSymbol(',')) {
+                c.NextToken();
+                target->Add(lo, hi);
+                continue;
+            }
+            if (c.IsSymbol(']')) {
+                target->Add(lo, hi);
+                return;
+            }
+            if (!c.IsSymbol(':')) throw ECompilerError(0x2011);
+            c.NextToken();
+            if (c.TokenKind != tkNumber) throw ECompilerError(0x200D);
+            hi = TokenValue(c);
+            if (hi <= lo && Options.WarnBadRange) AddWarning(0x4002);
+            c.NextToken();
+            if (c.TokenKind != tkSymbol) throw ECompilerError(0x2011);
+            if (c.IsSymbol(']')) {
+                target->Add(lo, hi);
+                return;
+            }
+            if (!c.IsSymbol(',')) throw ECompilerError(0x2011);
+            c.NextToken();
+            target->Add(lo, hi);
+        }
+    } catch (const ECompilerError&) {
+        if (created && target->Count() == 0) target.reset();
+        throw;
+    }
+}
+
+void TPXDictionary::ReadLabelRanges(TIRangeList& target) {
+    TPXCompiler& c = S->Compiler;
+    if (!c.IsSymbol('[')) throw ECompilerError(0x2010);
+    c.NextToken();
+    if (c.IsSymbol(']')) return;
+    for (;;) {
+        if (c.TokenKind != tkIdent) throw ECompilerError(0x200A);
+        TIRange range;
+        range.FromLabel = LabelOf(c.UpperText);
+        range.FromPos = c.Position;
+        range.ToLabel = range.FromLabel;
+        range.ToPos = range.FromPos;
+        c.NextToken();
+        if (c.TokenKind != tkSymbol) throw ECompilerError(0x2011);
+        if (c.IsSymbol(',')) {
+            c.NextToken();
+            target.Add(range);
+            continue;
+        }
+        if (c.IsSymbol(']')) {
+            target.Add(range);
+            return;
+        }
+        if (!c.IsSymbol(':')) throw ECompilerError(0x2011);
+        c.NextToken();
+        if (c.TokenKind != tkIdent) throw ECompilerError(0x200A);
+        range.ToLabel = LabelOf(c.UpperText);
+        range.ToPos = c.Position;
+        c.NextToken();
+        if (c.TokenKind != tkSymbol) throw ECompilerError(0x2011);
+        if (c.IsSymbol(']')) {
+            target.Add(range);
+            return;
+        }
+        if (!c.IsSymbol(',')) throw ECompilerError(0x2011);
+        c.NextToken();
+        target.Add(range);
+    }
+}
+
+void TPXDictionary::ReadValueLabels(TPXValLabs& target) {
+    TPXCompiler& c = S->Compiler;
+    if (!c.IsSymbol('[')) throw ECompilerError(0x2010);
+    c.NextToken();
+    if (c.IsSymbol(']')) return;
+    do {
+        if (c.TokenKind != tkNumber) throw ECompilerError(0x200D);
+        TPXValLab pair;
+        pair.Value = TokenValue(c);
+        c.NextToken();
+        if (c.TokenKind != tkText) throw ECompilerError(0x200C);
+        pair.Text = c.TokenText;
+        target.push_back(std::move(pair));
+        c.NextToken();
+    } while (c.TokenKind != tkSymbol);
+    if (!c.IsSymbol(']')) throw ECompilerError(0x2011);
+}
+
+}  // namespace tallyra::core

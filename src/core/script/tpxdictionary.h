@@ -1,0 +1,91 @@
+// The script reader: turns a script text into its instruction list in one
+// pass and checks it on the way, adding every problem to a message list the
+// caller owns. After construction the object only holds results.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "readingprogress.h"
+#include "tehlist.h"
+#include "tpxinstruction.h"
+#include "tscriptoptions.h"
+
+namespace tallyra::core {
+
+class TPXCompiler;
+struct TPXReadState;
+
+class TPXDictionary {
+public:
+    // Reads a script file: its lines joined with CR LF after every line, with
+    // the fixed reading options. Raises EGeneric "Error opening script file"
+    // with the full path when the file cannot be opened. `messages` and
+    // `progress` are borrowed; progress may be null.
+    TPXDictionary(const std::string& fileName, TEHList& messages,
+                  IReadingProgress* progress = nullptr);
+    // Reads a text with the given options.
+    TPXDictionary(std::string_view text, const TScriptOptions& options, TEHList& messages,
+                  IReadingProgress* progress = nullptr);
+    virtual ~TPXDictionary();
+    TPXDictionary(const TPXDictionary&) = delete;
+    TPXDictionary& operator=(const TPXDictionary&) = delete;
+
+    // The reading loop with its error recovery; ends with the end-of-script
+    // checks unless the message list filled up.
+    virtual void Read(std::string_view text, TEHList& messages);
+    // Post-processing: drops a trailing page, fills the counts.
+    void Finish();
+    // Resolves a caret reference ("^name" or "name") to the last earlier
+    // instruction with that label. Raises ECompilerError 0x2013. Only valid
+    // while reading.
+    TPXRefInstruction* FindLabel(std::string_view reference);
+
+    TPXInstructionList Instructions;
+    TEHList* Messages = nullptr;  // borrowed
+    int32_t PageCount = 1;
+    int32_t RecordLength = 0;
+    int32_t LineLength = 2;
+    int32_t RecIdIndex = -1;
+    TScriptOptions Options;
+
+private:
+    void Step();
+    void ReadKeyword(int keyword);
+    void ReadNumRanges(std::unique_ptr<TNRangeList>& target);
+    void ReadLabelRanges(TIRangeList& target);
+    void ReadValueLabels(TPXValLabs& target);
+    void ReadAuto();
+    void ReadFilter(uint8_t kind);
+    void AddHint(int32_t code);
+    void AddWarning(int32_t code);
+    // Completion of an instruction at its asterisk, and the end checks.
+    void Complete();
+    void EndChecks();
+    void CreateInstructions();
+    std::unique_ptr<TPXFieldInstruction> BuildField();
+    void CheckVarName(const std::string& left);
+    void ReportProgress(int percent);
+
+    IReadingProgress* Progress = nullptr;  // borrowed
+    std::unique_ptr<TPXReadState> S;       // lives for one reading
+};
+
+// Joins the lines of a file's bytes with CR LF after every line (lines end
+// at CR LF, LF or CR; a final line break adds no empty line).
+std::string JoinLinesCRLF(std::string_view bytes);
+
+// Makes every line ending (CR LF, LF or CR) a CR LF, adding none at the end.
+std::string NormalizeLineEnds(std::string_view bytes);
+
+// Line and column (both from 0) of a 0-based text offset, as the script
+// editor places its caret for a message at offset + 1.
+struct TCaret {
+    int32_t Column;
+    int32_t Line;
+};
+TCaret OffsetToCaret(std::string_view text, int32_t offset);
+
+}  // namespace tallyra::core
