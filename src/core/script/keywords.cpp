@@ -32,7 +32,8 @@ TKeyword FindKeyword(std::string_view upperText) {
 
 bool StrToIntPX(std::string_view text, int& value) {
     size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
     if (i >= text.size()) return false;
     const char c = text[i];
     size_t hexStart = 0;

@@ -35,15 +35,15 @@ constexpr int KeywordCount = 22;
 
 // Lower-case table (used when script text is written), indexed 1..22; [0] is "".
 inline constexpr const char* KeywordsLower[KeywordCount + 1] = {
-    "",       "left",  "range", "label",   "width",  "comment", "auto",  "text",
-    "right",  "page",  "group", "when",    "beep",   "signal",  "recid", "const",
-    "repeat", "item",  "update", "varname", "varlab", "vallab",  "height",
+    "",       "left", "range",  "label",   "width",  "comment", "auto",   "text",
+    "right",  "page", "group",  "when",    "beep",   "signal",  "recid",  "const",
+    "repeat", "item", "update", "varname", "varlab", "vallab",  "height",
 };
 // Upper-case table (matching, message texts), indexed 1..22; [0] is "".
 inline constexpr const char* KeywordsUpper[KeywordCount + 1] = {
-    "",       "LEFT",  "RANGE", "LABEL",   "WIDTH",  "COMMENT", "AUTO",  "TEXT",
-    "RIGHT",  "PAGE",  "GROUP", "WHEN",    "BEEP",   "SIGNAL",  "RECID", "CONST",
-    "REPEAT", "ITEM",  "UPDATE", "VARNAME", "VARLAB", "VALLAB",  "HEIGHT",
+    "",       "LEFT", "RANGE",  "LABEL",   "WIDTH",  "COMMENT", "AUTO",   "TEXT",
+    "RIGHT",  "PAGE", "GROUP",  "WHEN",    "BEEP",   "SIGNAL",  "RECID",  "CONST",
+    "REPEAT", "ITEM", "UPDATE", "VARNAME", "VARLAB", "VALLAB",  "HEIGHT",
 };
 
 // The keyword whose upper-case text begins `upperText`, or kwNone.

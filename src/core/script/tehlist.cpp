@@ -62,7 +62,8 @@ void TEHList::AddMessage(uint8_t kind, int32_t position, int32_t code) {
 }
 
 void TEHList::Sort() {
-    for (size_t i = 0; i < Items.size(); ++i) Items[i]->Seq = static_cast<int32_t>(i);
+    for (size_t i = 0; i < Items.size(); ++i)
+        Items[i]->Seq = static_cast<int32_t>(i);
     std::stable_sort(Items.begin(), Items.end(), [](const auto& a, const auto& b) {
         if (a->Position != b->Position) return a->Position < b->Position;
         return a->Seq < b->Seq;
@@ -86,6 +87,8 @@ int32_t TEHList::CountKinds(std::initializer_list<uint8_t> kinds) const {
     return count;
 }
 
-std::unique_ptr<TEHMessage> TEHList::NewMessage() const { return std::make_unique<TEHMessage>(); }
+std::unique_ptr<TEHMessage> TEHList::NewMessage() const {
+    return std::make_unique<TEHMessage>();
+}
 
 }  // namespace tallyra::core

@@ -12,9 +12,13 @@ namespace tallyra::core {
 
 namespace {
 
-size_t DecimalLength(int32_t v) { return std::to_string(v).size(); }
+size_t DecimalLength(int32_t v) {
+    return std::to_string(v).size();
+}
 
-bool IsUpperLetter(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsUpperLetter(char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 void UpperInPlace(std::string& s) {
     for (char& c : s)
@@ -30,8 +34,10 @@ std::string RepetitionName(const TPXFieldInstruction& field) {
     } else {
         size_t first = 0;
         size_t last = field.Left.size();
-        while (first < last && field.Left[first] == '\'') ++first;
-        while (last > first && field.Left[last - 1] == '\'') --last;
+        while (first < last && field.Left[first] == '\'')
+            ++first;
+        while (last > first && field.Left[last - 1] == '\'')
+            --last;
         n = field.Left.substr(first, last - first).substr(0, static_cast<size_t>(SPSSVarSize()));
         const size_t blank = n.find(' ');
         if (blank != std::string::npos) n.resize(blank);
@@ -113,7 +119,8 @@ void TPXDictionary::Complete() {
                             }
                         }
                     }
-                    if (Options.WarnFilterMatches && filter.Values.SameAs(range)) AddWarning(0x4008);
+                    if (Options.WarnFilterMatches && filter.Values.SameAs(range))
+                        AddWarning(0x4008);
                 }
             }
         }
@@ -127,7 +134,8 @@ void TPXDictionary::Complete() {
         } else if (col.Auto.size() >= 2 && col.Auto[1] == '\\') {
             if (col.Auto.size() != 4) throw ECompilerError(0x202C);
         } else {
-            if (static_cast<int64_t>(col.Auto.size()) - 2 != col.Width) throw ECompilerError(0x202F);
+            if (static_cast<int64_t>(col.Auto.size()) - 2 != col.Width)
+                throw ECompilerError(0x202F);
             if (!text) {
                 if (!StrToIntPX(std::string_view(col.Auto).substr(1, col.Auto.size() - 2), v))
                     throw ECompilerError(0x202C);
@@ -261,7 +269,8 @@ std::unique_ptr<TPXFieldInstruction> TPXDictionary::BuildField() {
     // The field starts right after the field created last.
     const TPXFieldInstruction* prevText = S->PrevText;
     const TPXFieldInstruction* prevNumeric = S->PrevNumeric;
-    const TPXFieldInstruction* prev = prevText->Column < prevNumeric->Column ? prevNumeric : prevText;
+    const TPXFieldInstruction* prev =
+        prevText->Column < prevNumeric->Column ? prevNumeric : prevText;
     const int64_t column = int64_t(prev->Column) + prev->Width;
     // Records are addressed with 32-bit columns and carry CR LF at their end.
     if (column + col.Width - 1 > std::numeric_limits<int32_t>::max() - 2)
@@ -345,7 +354,8 @@ void TPXDictionary::EndChecks() {
     bool dataField = false;
     for (const auto& instruction : Instructions.Items) {
         if (instruction->Kind != ikField) continue;
-        if ((static_cast<const TPXFieldInstruction*>(instruction.get())->Flags & (ffRecId | ffConst)) == 0) {
+        if ((static_cast<const TPXFieldInstruction*>(instruction.get())->Flags &
+             (ffRecId | ffConst)) == 0) {
             dataField = true;
             break;
         }

@@ -8,11 +8,21 @@ namespace tallyra::core {
 
 namespace {
 
-inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-inline bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool IsIdentChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
-inline bool IsNumberChar(char c) { return IsIdentChar(c) || c == '+' || c == '-'; }
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+inline bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+inline bool IsIdentChar(char c) {
+    return IsLetter(c) || IsDigit(c) || c == '_';
+}
+inline bool IsNumberChar(char c) {
+    return IsIdentChar(c) || c == '+' || c == '-';
+}
 
 }  // namespace
 
@@ -31,9 +41,11 @@ void TPXCompiler::SkipBlanks() {
     const int32_t length = Length();
     bool unterminated = false;
     for (;;) {
-        while (Position <= length && IsBlank(At(Position))) ++Position;
+        while (Position <= length && IsBlank(At(Position)))
+            ++Position;
         if (Position <= length && At(Position) == '{') {
-            while (Position <= length && At(Position) != '}') ++Position;
+            while (Position <= length && At(Position) != '}')
+                ++Position;
             if (Position <= length)
                 ++Position;
             else
@@ -79,10 +91,12 @@ void TPXCompiler::NextToken() {
             TokenKind = tkSymbol;
             ++Position;
             return;
-        default: break;
+        default:
+            break;
     }
     if (c == '+' || c == '-' || IsDigit(c)) {
-        while (Position <= length && IsNumberChar(At(Position))) ++Position;
+        while (Position <= length && IsNumberChar(At(Position)))
+            ++Position;
         SetTokenText(start, Position);
         int value;
         if (!StrToIntPX(Source.substr(size_t(start - 1), size_t(Position - start)), value))
@@ -118,7 +132,8 @@ void TPXCompiler::SkipToEnd() {
         return;
     }
     const int32_t length = Length();
-    while (Position <= length && At(Position) != '*') ++Position;
+    while (Position <= length && At(Position) != '*')
+        ++Position;
     if (Position <= length) ++Position;
 }
 

@@ -50,7 +50,9 @@ public:
     // A text, or a reference (then TokenText = "^" + identifier); 0x200C.
     void ExpectTextOrRef();
 
-    bool IsSymbol(char c) const { return TokenKind == tkSymbol && TokenText.size() == 1 && TokenText[0] == c; }
+    bool IsSymbol(char c) const {
+        return TokenKind == tkSymbol && TokenText.size() == 1 && TokenText[0] == c;
+    }
     int32_t Length() const { return static_cast<int32_t>(Source.size()); }
 
     std::string_view Source;

@@ -25,7 +25,9 @@ std::string UpperAscii(std::string_view text) {
 }
 
 // The first 8 characters of an identifier, upper case: a label.
-std::string LabelOf(const std::string& upperText) { return upperText.substr(0, 8); }
+std::string LabelOf(const std::string& upperText) {
+    return upperText.substr(0, 8);
+}
 
 int32_t TokenValue(const TPXCompiler& c) {
     int value;
@@ -41,7 +43,8 @@ std::string LoadScriptFile(const std::string& fileName) {
     if (!file || std::filesystem::is_directory(fileName, ec)) {
         const std::string full = std::filesystem::absolute(fileName, ec).string();
         throw EGeneric(FormatText(
-            LangText("<EN>Error opening script file:<PL>Błąd otwarcia pliku skryptu:<*>\r\n\"%s\"."),
+            LangText(
+                "<EN>Error opening script file:<PL>Błąd otwarcia pliku skryptu:<*>\r\n\"%s\"."),
             full.c_str()));
     }
     std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
@@ -95,8 +98,7 @@ TCaret OffsetToCaret(std::string_view text, int32_t offset) {
         const bool last = end == std::string_view::npos;
         const int64_t length = static_cast<int64_t>((last ? text.size() : end) - start);
         sum += length + 2;
-        if (sum > offset || last)
-            return {static_cast<int32_t>(length + offset - sum + 2), line};
+        if (sum > offset || last) return {static_cast<int32_t>(length + offset - sum + 2), line};
         start = end + 2;
         ++line;
     }
@@ -251,25 +253,62 @@ void TPXDictionary::Step() {
 
     bool repeated = false;
     switch (k) {
-        case kwLeft: repeated = !col.Left.empty(); break;
-        case kwRight: repeated = !col.Right.empty(); break;
-        case kwAuto: repeated = !col.Auto.empty(); break;
-        case kwVarName: repeated = !col.VarName.empty(); break;
-        case kwVarLab: repeated = !col.VarLab.empty(); break;
-        case kwRange: repeated = col.Range != nullptr; break;
-        case kwLabel: repeated = !col.Label.empty(); break;
-        case kwGroup: repeated = !col.Group.empty(); break;
-        case kwWidth: repeated = col.Width > 0; break;
-        case kwHeight: repeated = col.Height > 0; break;
-        case kwRepeat: repeated = col.Repeat >= 0; break;
-        case kwItem: repeated = col.Item >= 0; break;
-        case kwValLab: repeated = !col.ValLabs.empty(); break;
-        case kwText: repeated = isText; break;
-        case kwBeep: repeated = (col.Flags & ffBeep) != 0; break;
-        case kwRecId: repeated = (col.Flags & ffRecId) != 0; break;
-        case kwConst: repeated = (col.Flags & ffConst) != 0; break;
-        case kwUpdate: repeated = (col.Flags & ffUpdate) != 0; break;
-        default: break;
+        case kwLeft:
+            repeated = !col.Left.empty();
+            break;
+        case kwRight:
+            repeated = !col.Right.empty();
+            break;
+        case kwAuto:
+            repeated = !col.Auto.empty();
+            break;
+        case kwVarName:
+            repeated = !col.VarName.empty();
+            break;
+        case kwVarLab:
+            repeated = !col.VarLab.empty();
+            break;
+        case kwRange:
+            repeated = col.Range != nullptr;
+            break;
+        case kwLabel:
+            repeated = !col.Label.empty();
+            break;
+        case kwGroup:
+            repeated = !col.Group.empty();
+            break;
+        case kwWidth:
+            repeated = col.Width > 0;
+            break;
+        case kwHeight:
+            repeated = col.Height > 0;
+            break;
+        case kwRepeat:
+            repeated = col.Repeat >= 0;
+            break;
+        case kwItem:
+            repeated = col.Item >= 0;
+            break;
+        case kwValLab:
+            repeated = !col.ValLabs.empty();
+            break;
+        case kwText:
+            repeated = isText;
+            break;
+        case kwBeep:
+            repeated = (col.Flags & ffBeep) != 0;
+            break;
+        case kwRecId:
+            repeated = (col.Flags & ffRecId) != 0;
+            break;
+        case kwConst:
+            repeated = (col.Flags & ffConst) != 0;
+            break;
+        case kwUpdate:
+            repeated = (col.Flags & ffUpdate) != 0;
+            break;
+        default:
+            break;
     }
     if (repeated) throw ECompilerError(0x200B);
     ReadKeyword(k);
@@ -369,7 +408,9 @@ void TPXDictionary::ReadKeyword(int keyword) {
             (keyword == kwWidth ? col.Width : col.Height) = value;
             break;
         }
-        case kwAuto: ReadAuto(); break;
+        case kwAuto:
+            ReadAuto();
+            break;
         case kwText: {
             int value;
             if ((col.Filters && !col.Filters->empty()) || col.Range || !col.ValLabs.empty() ||
@@ -392,15 +433,25 @@ void TPXDictionary::ReadKeyword(int keyword) {
             S->PendingRefs.Add({group, group, c.Position, c.Position});
             break;
         }
-        case kwWhen: ReadFilter(fkWhen); break;
-        case kwSignal: ReadFilter(fkSignal); break;
-        case kwBeep: col.Flags |= ffBeep; break;
+        case kwWhen:
+            ReadFilter(fkWhen);
+            break;
+        case kwSignal:
+            ReadFilter(fkSignal);
+            break;
+        case kwBeep:
+            col.Flags |= ffBeep;
+            break;
         case kwRecId:
             if (S->RecIdField != nullptr) throw ECompilerError(0x201A);
             col.Flags |= ffRecId;
             break;
-        case kwConst: col.Flags |= ffConst; break;
-        case kwUpdate: col.Flags |= ffUpdate; break;
+        case kwConst:
+            col.Flags |= ffConst;
+            break;
+        case kwUpdate:
+            col.Flags |= ffUpdate;
+            break;
         case kwRepeat:
         case kwItem: {
             c.ExpectEquals();
@@ -427,7 +478,8 @@ void TPXDictionary::ReadKeyword(int keyword) {
                 ReadValueLabels(col.ValLabs);
             break;
         }
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -485,7 +537,8 @@ void TPXDictionary::ReadFilter(uint8_t kind) {
         if (S->Labelled.count(target.FromLabel) || S->Labelled.count(target.ToLabel))
             throw ECompilerError(0x2012);
     if (!col.Filters) col.Filters = std::make_unique<TFilterList>();
-    for (const TIRange& target : filter.Targets.Items) S->PendingRefs.Add(target);
+    for (const TIRange& target : filter.Targets.Items)
+        S->PendingRefs.Add(target);
     col.Filters->push_back(std::move(filter));
 }
 

@@ -31,8 +31,10 @@ std::string TPXFieldInstruction::GetDefinition() const {
     }
     size_t first = 0;
     size_t last = Auto.size();
-    while (first < last && Auto[first] == '\'') ++first;
-    while (last > first && Auto[last - 1] == '\'') --last;
+    while (first < last && Auto[first] == '\'')
+        ++first;
+    while (last > first && Auto[last - 1] == '\'')
+        --last;
     const std::string bare = Auto.substr(first, last - first);
     if (IsText()) {
         const std::string quoted = "'" + bare + "'";

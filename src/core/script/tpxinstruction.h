@@ -101,7 +101,9 @@ public:
 class TPXInstructionList {
 public:
     int32_t Count() const { return static_cast<int32_t>(Items.size()); }
-    TPXGenericInstruction* Get(int32_t index) const { return Items[static_cast<size_t>(index)].get(); }
+    TPXGenericInstruction* Get(int32_t index) const {
+        return Items[static_cast<size_t>(index)].get();
+    }
     // Field at index, or nullptr when that instruction is not a field.
     TPXFieldInstruction* Field(int32_t index) const;
     void Add(std::unique_ptr<TPXGenericInstruction> instruction) {

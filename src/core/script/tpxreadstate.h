@@ -44,7 +44,8 @@ public:
         return index;
     }
     bool Matches(int32_t i, const std::string& label) const {
-        return Alive[size_t(i)] && (Items[size_t(i)].FromLabel == label || Items[size_t(i)].ToLabel == label);
+        return Alive[size_t(i)] &&
+               (Items[size_t(i)].FromLabel == label || Items[size_t(i)].ToLabel == label);
     }
     // Indexes that were added under `label` (check Matches before use).
     const std::vector<int32_t>* Candidates(const std::string& label) const {

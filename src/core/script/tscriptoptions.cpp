@@ -16,11 +16,11 @@ namespace {
 
 // The switch bytes in stored order.
 std::array<uint8_t*, ScriptOptionsSwitchCount> Switches(TScriptOptions& o) {
-    return {&o.ExtLongText,     &o.ExtUnderscore,   &o.ExtWideNumbers,    &o.ExtHeight,
-            &o.HintItem1,       &o.HintRepeat1,     &o.HintNoDollar,      &o.HintInherited,
-            &o.WarnOverlap,     &o.WarnBadRange,    &o.WarnRangeWider,    &o.WarnWidthWider,
+    return {&o.ExtLongText,     &o.ExtUnderscore,     &o.ExtWideNumbers,    &o.ExtHeight,
+            &o.HintItem1,       &o.HintRepeat1,       &o.HintNoDollar,      &o.HintInherited,
+            &o.WarnOverlap,     &o.WarnBadRange,      &o.WarnRangeWider,    &o.WarnWidthWider,
             &o.WarnAutoOutside, &o.WarnFilterOutside, &o.WarnFilterMatches, &o.WarnUnusedLabel,
-            &o.WarnNoLeft,      &o.WarnBadVarName,  &o.WarnVarRepeated};
+            &o.WarnNoLeft,      &o.WarnBadVarName,    &o.WarnVarRepeated};
 }
 
 int spssVarSize = DefaultSPSSVarSize;
@@ -32,10 +32,14 @@ struct TBlockRange {
 
 TBlockRange RangeOf(TOptionsBlock block) {
     switch (block) {
-        case TOptionsBlock::Script: return {0, 4};
-        case TOptionsBlock::Hints: return {4, 4};
-        case TOptionsBlock::Warnings: return {8, 11};
-        case TOptionsBlock::Errors: return {19, 3};
+        case TOptionsBlock::Script:
+            return {0, 4};
+        case TOptionsBlock::Hints:
+            return {4, 4};
+        case TOptionsBlock::Warnings:
+            return {8, 11};
+        case TOptionsBlock::Errors:
+            return {19, 3};
     }
     return {0, 0};
 }
@@ -46,7 +50,8 @@ std::array<uint8_t, 22> TScriptOptions::ToBytes() const {
     std::array<uint8_t, 22> bytes{};
     auto copy = *this;
     const auto switches = Switches(copy);
-    for (int i = 0; i < ScriptOptionsSwitchCount; ++i) bytes[size_t(i)] = *switches[size_t(i)];
+    for (int i = 0; i < ScriptOptionsSwitchCount; ++i)
+        bytes[size_t(i)] = *switches[size_t(i)];
     bytes[19] = ErrorMode;
     bytes[20] = static_cast<uint8_t>(ErrorCount & 0xFF);
     bytes[21] = static_cast<uint8_t>(ErrorCount >> 8);
@@ -56,7 +61,8 @@ std::array<uint8_t, 22> TScriptOptions::ToBytes() const {
 TScriptOptions TScriptOptions::FromBytes(const std::array<uint8_t, 22>& bytes) {
     TScriptOptions o;
     const auto switches = Switches(o);
-    for (int i = 0; i < ScriptOptionsSwitchCount; ++i) *switches[size_t(i)] = bytes[size_t(i)];
+    for (int i = 0; i < ScriptOptionsSwitchCount; ++i)
+        *switches[size_t(i)] = bytes[size_t(i)];
     o.ErrorMode = bytes[19];
     o.ErrorCount = static_cast<uint16_t>(bytes[20] | (bytes[21] << 8));
     return o;
@@ -71,7 +77,8 @@ uint8_t* TScriptOptions::SwitchByName(std::string_view name) {
 
 TScriptOptions FixedReadingOptions() {
     std::array<uint8_t, 22> bytes{};
-    for (int i = 0; i < 4; ++i) bytes[size_t(i)] = 1;
+    for (int i = 0; i < 4; ++i)
+        bytes[size_t(i)] = 1;
     bytes[19] = 0;
     bytes[20] = 1;
     bytes[21] = 0;
@@ -81,7 +88,8 @@ TScriptOptions FixedReadingOptions() {
 std::vector<uint8_t> OptionsBlock(const TScriptOptions& options, TOptionsBlock block) {
     const auto bytes = options.ToBytes();
     const TBlockRange r = RangeOf(block);
-    return std::vector<uint8_t>(bytes.begin() + long(r.First), bytes.begin() + long(r.First + r.Size));
+    return std::vector<uint8_t>(bytes.begin() + long(r.First),
+                                bytes.begin() + long(r.First + r.Size));
 }
 
 bool SetOptionsBlock(TScriptOptions& options, TOptionsBlock block,
@@ -94,9 +102,13 @@ bool SetOptionsBlock(TScriptOptions& options, TOptionsBlock block,
     return true;
 }
 
-int SPSSVarSize() { return spssVarSize; }
+int SPSSVarSize() {
+    return spssVarSize;
+}
 
-void SetSPSSVarSize(int size) { spssVarSize = size > 0 ? size : DefaultSPSSVarSize; }
+void SetSPSSVarSize(int size) {
+    spssVarSize = size > 0 ? size : DefaultSPSSVarSize;
+}
 
 TColorTable DefaultColors() {
     TColorTable colors{};
@@ -114,7 +126,8 @@ std::vector<uint8_t> ColorsToBytes(const TColorTable& colors) {
     bytes.reserve(96);
     for (const TColorElement& e : colors) {
         for (const uint32_t c : {e.Foreground, e.Background})
-            for (int shift = 0; shift < 32; shift += 8) bytes.push_back(uint8_t(c >> shift));
+            for (int shift = 0; shift < 32; shift += 8)
+                bytes.push_back(uint8_t(c >> shift));
         bytes.push_back(e.Bold);
         bytes.push_back(e.Italic);
         bytes.push_back(e.Underline);
@@ -128,10 +141,10 @@ std::optional<TColorTable> ColorsFromBytes(const std::vector<uint8_t>& bytes) {
     TColorTable colors{};
     for (size_t i = 0; i < colors.size(); ++i) {
         const uint8_t* p = bytes.data() + i * 12;
-        colors[i].Foreground = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                               uint32_t(p[3]) << 24;
-        colors[i].Background = uint32_t(p[4]) | uint32_t(p[5]) << 8 | uint32_t(p[6]) << 16 |
-                               uint32_t(p[7]) << 24;
+        colors[i].Foreground =
+            uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+        colors[i].Background =
+            uint32_t(p[4]) | uint32_t(p[5]) << 8 | uint32_t(p[6]) << 16 | uint32_t(p[7]) << 24;
         colors[i].Bold = p[8];
         colors[i].Italic = p[9];
         colors[i].Underline = p[10];

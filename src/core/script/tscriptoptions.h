@@ -50,7 +50,9 @@ constexpr int ScriptOptionsSwitchCount = 19;
 extern const char* const ScriptOptionsSwitchNames[ScriptOptionsSwitchCount];
 
 // The options of fresh settings.
-inline TScriptOptions DefaultScriptOptions() { return TScriptOptions(); }
+inline TScriptOptions DefaultScriptOptions() {
+    return TScriptOptions();
+}
 
 // The options used when scripts are read from files: all extensions on, all
 // hints and warnings off, stop at the first error.

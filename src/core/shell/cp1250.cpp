@@ -30,7 +30,8 @@ constexpr char16_t HighHalf[128] = {
 const std::unordered_map<char32_t, unsigned char>& ReverseTable() {
     static const auto table = [] {
         std::unordered_map<char32_t, unsigned char> map;
-        for (int i = 0; i < 128; ++i) map.emplace(HighHalf[i], static_cast<unsigned char>(0x80 + i));
+        for (int i = 0; i < 128; ++i)
+            map.emplace(HighHalf[i], static_cast<unsigned char>(0x80 + i));
         return map;
     }();
     return table;
@@ -70,7 +71,8 @@ void AppendUtf8(std::string& out, char32_t cp) {
 std::string Cp1250ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (const char c : bytes) AppendUtf8(out, Cp1250ToUnicode(static_cast<unsigned char>(c)));
+    for (const char c : bytes)
+        AppendUtf8(out, Cp1250ToUnicode(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -112,8 +114,7 @@ char32_t DecodeUtf8(std::string_view text, size_t& pos) {
     return cp;
 }
 
-std::string Utf8ToCp1250(std::string_view utf8, std::vector<char32_t>* unmapped,
-                         char replacement) {
+std::string Utf8ToCp1250(std::string_view utf8, std::vector<char32_t>* unmapped, char replacement) {
     std::string out;
     out.reserve(utf8.size());
     size_t pos = 0;

@@ -61,27 +61,40 @@ std::string IOErrorText(int code) {
 
 int IOCodeFromErrno(int err) {
     switch (err) {
-        case ENOENT: return 2;
-        case ENOTDIR: return 3;
+        case ENOENT:
+            return 2;
+        case ENOTDIR:
+            return 3;
         case EMFILE:
-        case ENFILE: return 4;
+        case ENFILE:
+            return 4;
         case EACCES:
         case EPERM:
-        case EISDIR: return 5;
-        case EBADF: return 6;
-        case ENOMEM: return 8;
-        case EXDEV: return 17;
+        case EISDIR:
+            return 5;
+        case EBADF:
+            return 6;
+        case ENOMEM:
+            return 8;
+        case EXDEV:
+            return 17;
         case EBUSY:
         case ETXTBSY:
-        case EWOULDBLOCK: return 32;
-        case EIO: return 100;
+        case EWOULDBLOCK:
+            return 32;
+        case EIO:
+            return 100;
         case ENOSPC:
         case EDQUOT:
-        case EFBIG: return 112;
-        case EROFS: return 150;
+        case EFBIG:
+            return 112;
+        case EROFS:
+            return 150;
         case ENAMETOOLONG:
-        case ELOOP: return 161;
-        default: return 0;
+        case ELOOP:
+            return 161;
+        default:
+            return 0;
     }
 }
 
@@ -91,8 +104,12 @@ std::string SystemErrorText(int err) {
     return FormatText(LangText("<EN>Unknown I/O error<PL>Nieznany błąd we/wy<*> %d."), err);
 }
 
-void RaiseIOError(int code) { throw EGeneric(IOErrorText(code)); }
+void RaiseIOError(int code) {
+    throw EGeneric(IOErrorText(code));
+}
 
-void RaiseSystemError(int err) { throw EGeneric(SystemErrorText(err)); }
+void RaiseSystemError(int err) {
+    throw EGeneric(SystemErrorText(err));
+}
 
 }  // namespace tallyra::core

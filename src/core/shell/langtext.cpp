@@ -14,7 +14,9 @@ namespace {
 int currentLanguage = LangEnglish;
 }
 
-int CurrentLanguage() { return currentLanguage; }
+int CurrentLanguage() {
+    return currentLanguage;
+}
 
 void SetCurrentLanguage(int language) {
     if (language == LangEnglish || language == LangPolish) currentLanguage = language;
@@ -47,7 +49,9 @@ std::string LangTextFor(std::string_view text, int language) {
     return result;
 }
 
-std::string LangText(std::string_view text) { return LangTextFor(text, currentLanguage); }
+std::string LangText(std::string_view text) {
+    return LangTextFor(text, currentLanguage);
+}
 
 int StartupLanguage(int primaryLangId) {
     for (int row = LangEnglish; row < LangCount; ++row)
@@ -70,7 +74,8 @@ int PrimaryLangIdOfLocale(std::string_view localeName) {
 int LanguageFromEnvironment() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
-        if (value != nullptr && *value != '\0') return StartupLanguage(PrimaryLangIdOfLocale(value));
+        if (value != nullptr && *value != '\0')
+            return StartupLanguage(PrimaryLangIdOfLocale(value));
     }
     return LangEnglish;
 }

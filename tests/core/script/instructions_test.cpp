@@ -1,1 +1,130 @@
+// Interval lists, automatic values and written definitions of fields.
 #include <gtest/gtest.h>
+
+#include "script/tpxinstruction.h"
+#include "scripttest.h"
+
+namespace tallyra::core {
+namespace {
+
+TEST(TNRangeList, AnyValueListExcludesTheSmallestInteger) {
+    const TNRangeList any = TNRangeList::AnyValue();
+    EXPECT_TRUE(any.Contains(-2147483647));
+    EXPECT_TRUE(any.Contains(2147483647));
+    EXPECT_FALSE(any.Contains(-2147483647 - 1));
+    EXPECT_EQ(any.ToText(), "[]");
+}
+
+TEST(TNRangeList, TextFormAndComparison) {
+    TNRangeList a;
+    a.Add(1, 1);
+    a.Add(3, 5);
+    a.Add(7, 9);
+    EXPECT_EQ(a.ToText(), "[1,3:5,7:9]");
+    TNRangeList open;
+    open.Add(RANGE_MIN, 4);
+    open.Add(7, 7);
+    EXPECT_EQ(open.ToText(), "[,7]");
+    TNRangeList b;
+    b.Add(3, 5);
+    b.Add(1, 1);
+    b.Add(7, 9);
+    EXPECT_FALSE(a.SameAs(b));
+    TNRangeList c = a;  // an independent copy
+    EXPECT_TRUE(a.SameAs(c));
+    c.Add(10, 10);
+    EXPECT_FALSE(a.SameAs(c));
+    TNRangeList reversed;
+    reversed.Add(5, 1);
+    EXPECT_FALSE(reversed.Contains(3));
+    EXPECT_EQ(reversed.ToText(), "[5:1]");
+}
+
+TEST(TPXFieldInstruction, AutoValueFillsTheField) {
+    struct Case {
+        const char* Auto;
+        int Width;
+        bool Text;
+        const char* Expected;
+    };
+    const Case cases[] = {
+        {"0", 3, false, "000"},       {"-5", 3, false, "-05"},    {"+7", 4, false, "+007"},
+        {"12345", 3, false, "12345"}, {"'\\ '", 4, true, "    "}, {"'\\*'", 2, false, "**"},
+        {"'abc'", 3, true, "abc"},    {"'07'", 4, false, "0007"}, {"'ab'", 4, true, "ab"},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<TPXFieldInstruction> field;
+        if (c.Text)
+            field = std::make_unique<TPXTextInstruction>();
+        else
+            field = std::make_unique<TPXNumericInstruction>();
+        field->Auto = c.Auto;
+        field->Width = c.Width;
+        EXPECT_EQ(field->AutoValue(), c.Expected) << c.Auto;
+    }
+}
+
+TEST(TPXFieldInstruction, WrittenDefinitions) {
+    TPXNumericInstruction numeric;
+    numeric.Width = 2;
+    numeric.Auto = "0";
+    numeric.Range.Add(1, 5);
+    EXPECT_EQ(numeric.GetDefinition(), " width=2 auto=0 range=[1:5]");
+
+    numeric.Left = "'Sex'";
+    numeric.VarName = "SEX";
+    numeric.VarLab = "'Sex of respondent'";
+    numeric.Auto = "'07'";
+    numeric.Flags = ffRecId | ffConst | ffBeep | ffUpdate;
+    numeric.Right = "'(1-2)'";
+    numeric.ValLabs = {{1, "'man'"}, {2, "'woman'"}};
+    std::vector<std::string> lines;
+    numeric.WriteDefinition(lines);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0],
+              "left='Sex' varname=SEX varlab='Sex of respondent' width=2 auto=07 recid const beep "
+              "update right='(1-2)' range=[1:5] vallab=[1 'man' 2 'woman']*");
+
+    TPXTextInstruction text;
+    text.Left = "'Name'";
+    text.Width = 20;
+    text.Height = 3;
+    text.Auto = "'\\ '";
+    EXPECT_EQ(text.GetDefinition(), "left='Name' width=20 height=3 auto='\\ ' text");
+}
+
+TEST(TPXInstructionList, RecordIdentifierAndLineLength) {
+    TPXInstructionList list;
+    list.Add(std::make_unique<TPXPageInstruction>());
+    list.Add(std::make_unique<TPXCommentInstruction>());
+    EXPECT_EQ(list.LineLength(), 0);
+    EXPECT_EQ(list.FindRecId(), nullptr);
+    auto field = std::make_unique<TPXNumericInstruction>();
+    field->Column = 4;
+    field->Width = 3;
+    field->Flags = ffRecId;
+    TPXFieldInstruction* recId = field.get();
+    list.Add(std::move(field));
+    list.Add(std::make_unique<TPXCommentInstruction>());
+    EXPECT_EQ(list.LineLength(), 8);
+    EXPECT_EQ(list.FindRecId(), recId);
+    EXPECT_EQ(list.Field(1), nullptr);
+}
+
+TEST(TPXFieldInstruction, ReadDefinitionsReadBackAlike) {
+    // A written definition, read again, gives the same definition.
+    const auto r = test::Read(
+        "left='A' width=3 range=[1:5,7] vallab=[1 'x'] varname=a varlab='L' beep right='r'*"
+        "left='T' text width=5 height=2 auto='\\-' update*");
+    ASSERT_EQ(r.Count(), 2);
+    std::string text;
+    for (int i = 0; i < 2; ++i)
+        text += r.Field(i)->GetDefinition() + "*";
+    const auto again = test::Read(text);
+    ASSERT_EQ(again.Count(), 2);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(again.Field(i)->GetDefinition(), r.Field(i)->GetDefinition());
+}
+
+}  // namespace
+}  // namespace tallyra::core
