@@ -173,6 +173,7 @@ int CheckFile(const std::string& path, const TCheckSettings& settings, std::ostr
         return ExitUsage;
     }
     messages.Sort();
+    const TLineIndex lines(text);
     const bool hasErrors = messages.CountKinds({mkError}) > 0;
 
     if (settings.Json) {
@@ -184,7 +185,7 @@ int CheckFile(const std::string& path, const TCheckSettings& settings, std::ostr
         json.BeginArray();
         for (int32_t i = 0; i < messages.Count(); ++i) {
             const TEHMessage* m = messages.Get(i);
-            const TCaret caret = OffsetToCaret(text, m->Position - 1);
+            const TCaret caret = lines.Caret(m->Position - 1);
             json.BeginObject();
             json.Key("kind");
             json.String(KindName(m->Kind));
@@ -223,7 +224,7 @@ int CheckFile(const std::string& path, const TCheckSettings& settings, std::ostr
     } else {
         for (int32_t i = 0; i < messages.Count(); ++i) {
             const TEHMessage* m = messages.Get(i);
-            const TCaret caret = OffsetToCaret(text, m->Position - 1);
+            const TCaret caret = lines.Caret(m->Position - 1);
             char code[16];
             std::snprintf(code, sizeof code, "0x%04X", static_cast<unsigned>(m->Code));
             out << path << ":" << caret.Line + 1 << ":" << caret.Column + 1 << ": "

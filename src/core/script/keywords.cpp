@@ -23,7 +23,12 @@ static_assert(TablesAgree(), "keyword tables of the script language disagree");
 }  // namespace
 
 TKeyword FindKeyword(std::string_view upperText) {
+    if (upperText.empty()) return kwNone;
+    // Only keywords with the same first letter can match; the table order
+    // still decides among them.
+    const char first = upperText[0];
     for (int k = 1; k <= KeywordCount; ++k) {
+        if (KeywordsUpper[k][0] != first) continue;
         const std::string_view keyword = KeywordsUpper[k];
         if (upperText.substr(0, keyword.size()) == keyword) return static_cast<TKeyword>(k);
     }

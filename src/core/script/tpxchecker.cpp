@@ -292,8 +292,7 @@ std::unique_ptr<TPXFieldInstruction> TPXDictionary::BuildField() {
 
     if (Options.WarnVarRepeated) {
         std::string name = RepetitionName(*field);
-        if (S->VarNames.count(name)) AddWarning(0x400B);
-        S->VarNames.insert(std::move(name));
+        if (!S->VarNames.insert(std::move(name)).second) AddWarning(0x400B);
     }
     return field;
 }

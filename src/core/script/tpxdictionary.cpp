@@ -1,5 +1,6 @@
 #include "tpxdictionary.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -88,20 +89,29 @@ std::string NormalizeLineEnds(std::string_view bytes) {
     return text;
 }
 
-TCaret OffsetToCaret(std::string_view text, int32_t offset) {
-    // Lines end at CR LF; every line counts its characters plus 2.
-    int64_t sum = 0;
-    int32_t line = 0;
+TLineIndex::TLineIndex(std::string_view text) {
+    // Lines end at CR LF.
     size_t start = 0;
     for (;;) {
         const size_t end = text.find("\r\n", start);
-        const bool last = end == std::string_view::npos;
-        const int64_t length = static_cast<int64_t>((last ? text.size() : end) - start);
-        sum += length + 2;
-        if (sum > offset || last) return {static_cast<int32_t>(length + offset - sum + 2), line};
+        Starts.push_back(static_cast<int64_t>(start));
+        if (end == std::string_view::npos) break;
         start = end + 2;
-        ++line;
     }
+}
+
+TCaret TLineIndex::Caret(int32_t offset) const {
+    // The first line whose running sum of (length + 2) exceeds the offset, or the last line.
+    // That sum is the start of the next line, so this is the last line starting at or
+    // before the offset.
+    const auto it = std::upper_bound(Starts.begin(), Starts.end(), int64_t(offset));
+    const size_t line = it == Starts.begin() ? 0 : size_t(it - Starts.begin()) - 1;
+    const int64_t column = offset - Starts[line];
+    return {static_cast<int32_t>(column), static_cast<int32_t>(line)};
+}
+
+TCaret OffsetToCaret(std::string_view text, int32_t offset) {
+    return TLineIndex(text).Caret(offset);
 }
 
 TPXDictionary::TPXDictionary(const std::string& fileName, TEHList& messages,

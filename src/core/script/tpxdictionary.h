@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "readingprogress.h"
 #include "tehlist.h"
@@ -87,5 +88,15 @@ struct TCaret {
     int32_t Line;
 };
 TCaret OffsetToCaret(std::string_view text, int32_t offset);
+
+// The same for many offsets into one text: the line starts are found once.
+class TLineIndex {
+public:
+    explicit TLineIndex(std::string_view text);
+    TCaret Caret(int32_t offset) const;
+
+private:
+    std::vector<int64_t> Starts;  // offset of each line's first character
+};
 
 }  // namespace tallyra::core

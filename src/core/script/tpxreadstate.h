@@ -3,7 +3,7 @@
 #pragma once
 
 #include <memory>
-#include <set>
+#include <unordered_set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -83,8 +83,8 @@ struct TPXReadState {
     TPXNumericInstruction DefaultNumeric;
     TPXFieldInstruction* PrevText = &DefaultText;
     TPXNumericInstruction* PrevNumeric = &DefaultNumeric;
-    // Variable names derived so far, in ascending order (names are upper case).
-    std::multiset<std::string> VarNames;
+    // Variable names derived so far (upper case). Only membership is asked.
+    std::unordered_set<std::string> VarNames;
     int32_t LabelPos = 0;
 
     // Every labelled comment and field so far; labels are unique among them.
