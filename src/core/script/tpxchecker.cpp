@@ -1,7 +1,6 @@
 // The checking half of the script reader: what happens at an instruction's
 // terminating asterisk (defaults, inheritance, checks, label resolution,
 // creation and placement of fields) and the checks at the end of the script.
-#include <limits>
 
 #include "../shell/errors.h"
 #include "keywords.h"
@@ -272,9 +271,7 @@ std::unique_ptr<TPXFieldInstruction> TPXDictionary::BuildField() {
     const TPXFieldInstruction* prev =
         prevText->Column < prevNumeric->Column ? prevNumeric : prevText;
     const int64_t column = int64_t(prev->Column) + prev->Width;
-    // Records are addressed with 32-bit columns and carry CR LF at their end.
-    if (column + col.Width - 1 > std::numeric_limits<int32_t>::max() - 2)
-        throw ECompilerError(0x2033);
+    if (column + col.Width - 1 > MaxRecordLength) throw ECompilerError(0x2033);
     field->Column = static_cast<int32_t>(column);
     field->Width = col.Width;
     field->Height = std::max(1, col.Height);

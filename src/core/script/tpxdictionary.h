@@ -19,6 +19,11 @@ namespace tallyra::core {
 class TPXCompiler;
 struct TPXReadState;
 
+// The longest record a script may define. Simultaneous definitions multiply
+// fields, so without a bound a few bytes of script could ask for millions of
+// fields; a data record of a megabyte is far beyond any questionnaire.
+constexpr int32_t MaxRecordLength = 1048576;
+
 class TPXDictionary {
 public:
     // Reads a script file: its lines joined with CR LF after every line, with

@@ -3,6 +3,7 @@
 #include "../shell/format.h"
 #include "../shell/langtext.h"
 #include "keywords.h"
+#include "tpxdictionary.h"
 
 namespace tallyra::core {
 
@@ -133,7 +134,7 @@ const TCatalogueEntry Catalogue[] = {
      "<PL>słownik musi zawierać co najmniej jedno pole danych nie będące polem %s lub %s",
      kwConst, kwRecId},
     {0x2033, "<EN>record too long (max. %d characters)<PL>za długi rekord (max. %d znaków)", kwNone,
-     kwNone, 2147483645, 0, 1},
+     kwNone, MaxRecordLength, 0, 1},
     {0x2034,
      "<EN>In variable name definitions you cannot refer to other fields"
      "<PL>Przy definicjach nazw zmiennych nie można odwoływać się do innych pól"},
