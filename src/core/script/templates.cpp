@@ -136,10 +136,14 @@ TInsSingle_Data DefaultSingleData() {
     return data;
 }
 
-TTemplateCheck CheckGroup(const TTemplateInput& input, TInsGroup_Data& data) {
+namespace {
+
+// The checks the group and open-ended dialogs share: a prefix (blanks
+// removed), then a count and a width above 0; the prefix warnings follow.
+TTemplateCheck CheckPrefixCountWidth(const TTemplateInput& input, std::string& prefix,
+                                     int32_t& count, int32_t& width) {
     TTemplateCheck check;
-    const std::string prefix = Trim(input.Prefix);
-    int32_t count = 0, width = 0;
+    prefix = Trim(input.Prefix);
     if (prefix.empty()) {
         Fail(check, TextPrefixUndefined, TTemplateBox::Prefix);
     } else if (!WholeNumber(input.Count, count) || count <= 0) {
@@ -147,8 +151,17 @@ TTemplateCheck CheckGroup(const TTemplateInput& input, TInsGroup_Data& data) {
     } else if (!WholeNumber(input.Width, width) || width <= 0) {
         Fail(check, TextInvalidWidths, TTemplateBox::Width);
     }
+    if (check.Valid()) PrefixWarnings(prefix, check.Warnings);
+    return check;
+}
+
+}  // namespace
+
+TTemplateCheck CheckGroup(const TTemplateInput& input, TInsGroup_Data& data) {
+    std::string prefix;
+    int32_t count = 0, width = 0;
+    TTemplateCheck check = CheckPrefixCountWidth(input, prefix, count, width);
     if (!check.Valid()) return check;
-    PrefixWarnings(prefix, check.Warnings);
     if (count > 30)
         check.Warnings.push_back(
             LangText("<EN>  - More than 30 variables defined."
@@ -235,18 +248,10 @@ TTemplateCheck CheckSingle(const TTemplateInput& input, TInsSingle_Data& data) {
 }
 
 TTemplateCheck CheckOpen(const TTemplateInput& input, TInsOpen_Data& data) {
-    TTemplateCheck check;
-    const std::string prefix = Trim(input.Prefix);
+    std::string prefix;
     int32_t count = 0, width = 0;
-    if (prefix.empty()) {
-        Fail(check, TextPrefixUndefined, TTemplateBox::Prefix);
-    } else if (!WholeNumber(input.Count, count) || count <= 0) {
-        Fail(check, TextInvalidCount, TTemplateBox::Count);
-    } else if (!WholeNumber(input.Width, width) || width <= 0) {
-        Fail(check, TextInvalidWidths, TTemplateBox::Width);
-    }
+    TTemplateCheck check = CheckPrefixCountWidth(input, prefix, count, width);
     if (!check.Valid()) return check;
-    PrefixWarnings(prefix, check.Warnings);
     if (count > 10)
         check.Warnings.push_back(
             LangText("<EN>  - More than 10 variables defined."
