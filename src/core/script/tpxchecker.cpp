@@ -128,7 +128,12 @@ void TPXDictionary::Complete() {
         int v;
         if (StrToIntPX(col.Auto, v)) {
             if (text) throw ECompilerError(0x202E);
-            if (DecimalLength(v) > static_cast<size_t>(col.Width)) throw ECompilerError(0x202D);
+            // The value goes into the record as written (zero-padded, never
+            // cut), so the written form must fit as well: +7, 007 or 0x1F in a
+            // one-character field would spill into the next field.
+            if (DecimalLength(v) > static_cast<size_t>(col.Width) ||
+                col.Auto.size() > static_cast<size_t>(col.Width))
+                throw ECompilerError(0x202D);
             if (col.Range && !col.Range->Contains(v) && Options.WarnAutoOutside) AddWarning(0x4003);
         } else if (col.Auto.size() >= 2 && col.Auto[1] == '\\') {
             if (col.Auto.size() != 4) throw ECompilerError(0x202C);

@@ -71,6 +71,12 @@ TEST(TPXChecker, CompletionErrors) {
         {"width=3 auto=-12*", {}},
         {"width=2 auto=-12*", {"E202D", "E2032"}},
         {"width=1 auto=0x0A*", {"E202D", "E2032"}},
+        // the written form must fit too, or the value would spill over
+        {"width=1 auto=007*", {"E202D", "E2032"}},
+        {"width=1 auto=+7*", {"E202D", "E2032"}},
+        {"width=2 auto=0x1F*", {"E202D", "E2032"}},
+        {"width=2 auto=+7*", {}},
+        {"width=4 auto=0x1F*", {}},
         {"left='a' label=x* left='b' when=[1][x]*", {"E2012"}},
         {"comment='c' group=g*", {"E200F", "E2032"}},
         {"left='a' when=[1][c]* comment='x' label=c*", {"E2024"}},
