@@ -23,7 +23,8 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& e
     std::string bytes;
     char buffer[1 << 16];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
     const bool failed = std::ferror(file) != 0;
     const int err = errno;
     std::fclose(file);
@@ -44,6 +45,14 @@ std::optional<long long> ParseInteger(const std::string& text) {
         value = value * 10 + (text[i] - '0');
     }
     return text[0] == '-' ? -value : value;
+}
+
+std::string ConsoleText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out;
 }
 
 bool SetLanguageOption(const std::string& value) {
