@@ -282,7 +282,7 @@ void TVarColl::ReadListingText(std::string_view text) {
                         gap == std::string::npos ? std::string() : TrimBlanks(entry.substr(gap));
                     const size_t mark = label.Text.find("M ");
                     if (v->IsMissing(value) && mark != std::string::npos)
-                        label.Text = label.Text.substr(mark + 2);
+                        label.Text = TrimBlanks(label.Text.substr(mark + 2));
                     v->ValueLabels.Add(label);
                     inBlock = lines.Next();
                 }

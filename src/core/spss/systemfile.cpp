@@ -161,7 +161,8 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
     // A value label record (type 3, already read) and its variable record.
     const auto readValueLabels = [&] {
         const int32_t labelCount = in.Int32();
-        if (labelCount < 0 || labelCount > MaxLabelsPerRecord) Damaged(BadLabels);
+        if (labelCount < 0) Damaged(BadLabels);
+        if (labelCount > MaxLabelsPerRecord) Damaged(TooMany);
         std::vector<TVal> labels;
         for (int32_t k = 0; k < labelCount; ++k) {
             TVal label;

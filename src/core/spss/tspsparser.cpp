@@ -238,18 +238,14 @@ void TSPSParser::ReadDataList() {
         if (Kind != tkInteger) SyntaxError();
         const int64_t start = IntValue;
         int64_t end = start;
-        NextToken(false);
-        if (IsSymbol('-')) {
-            NextToken(false);
-            if (Kind != tkInteger) SyntaxError();
-            end = IntValue;
-            NextToken(false);
-        }
-        // Columns must fit the record model's 32-bit positions.
-        if (start < 1 || end > std::numeric_limits<int32_t>::max() - 1) SyntaxError();
-        const int64_t total = end - start + 1;
         const int64_t count = lastNumber - firstNumber + 1;
-        const auto rangeError = [&]() {
+        // The columns are checked as soon as they are known: after the end
+        // column, or after the token that shows there is none.
+        const auto checkColumns = [&]() {
+            // Columns must fit the record model's 32-bit positions.
+            if (start < 1 || end > std::numeric_limits<int32_t>::max() - 1) SyntaxError();
+            const int64_t total = end - start + 1;
+            if (total >= 1 && (count <= 0 || total % count == 0)) return;
             std::string text =
                 FormatText(LangText("<EN>Incorrect position range length: %s."
                                     "<PL>Niepoprawnia długość przedziału pozycji: %s."),
@@ -261,8 +257,17 @@ void TSPSParser::ReadDataList() {
                 text += LangText("<EN>Variable <PL>Zmienna ") + first;
             Error(text + ".");
         };
-        if (total < 1) rangeError();
-        if (count > 0 && total % count != 0) rangeError();
+        NextToken(false);
+        if (IsSymbol('-')) {
+            NextToken(false);
+            if (Kind != tkInteger) SyntaxError();
+            end = IntValue;
+            checkColumns();
+            NextToken(false);
+        } else {
+            checkColumns();
+        }
+        const int64_t total = end - start + 1;
         bool isString = false, decimalsGiven = false;
         int64_t decimals = 0;
         if (IsSymbol('(')) {

@@ -99,7 +99,7 @@ TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view
             break;
         }
     }
-    if (!found) return TVarSourceKind::Script;
+    if (!found) return TVarSourceKind::Empty;
     std::string second;
     bool hasSecond = false;
     if (first[0] == '{') {
@@ -161,6 +161,8 @@ TVarColl::TVarColl(const std::string& fileName, int maxNameLength) {
         }
         case TVarSourceKind::Script:
             ReadScript(fileName, maxNameLength);
+            break;
+        case TVarSourceKind::Empty:
             break;
     }
     Validate();

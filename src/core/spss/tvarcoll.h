@@ -101,10 +101,11 @@ private:
 };
 
 // The kinds a source file can be detected as.
-enum class TVarSourceKind { ColumnList, SystemFile, Syntax, Listing, Script };
+enum class TVarSourceKind { ColumnList, SystemFile, Syntax, Listing, Script, Empty };
 
 // Kind detection from a file name and the file's first bytes (at least the
-// first lines). A file without any non-empty line is a script.
+// first lines). A file without any non-empty line is Empty (it gives an empty
+// set).
 TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view head);
 
 // The listing conversion applied to a whole file, block by block of 32768
