@@ -135,6 +135,12 @@ std::string ExistingSaveSelectionFiles(const TSaveSelectionNames& names) {
     return list;
 }
 
+std::string SaveSelectionOverwriteQuestion(const std::string& existing) {
+    return existing + LangText(
+                          "<EN> already exist.\r\nDo you want to replace them?"
+                          "<PL> już istnieje.\r\nChcesz zastąpić plik(i)");
+}
+
 TSaveSelectionSummary CheckSaveSelection(const TPXDictionary& script, const std::string& dataFile,
                                          const std::vector<int32_t>& fieldIndexes,
                                          const TRecordSelection& records,

@@ -42,6 +42,9 @@ struct TSaveSelectionSummary {
 // syntax, joined by "," and CR LF; empty when none exists. The caller asks
 // before replacing them.
 std::string ExistingSaveSelectionFiles(const TSaveSelectionNames& names);
+// The Yes/No question for that list (title: LangText("<EN>Confirm<PL>Potwierdź"));
+// anything but Yes leaves every file untouched.
+std::string SaveSelectionOverwriteQuestion(const std::string& existing);
 
 // Counts the selection and applies the refusals before any file is touched:
 // raises EGeneric with "No records selected.", "No fields selected.",

@@ -127,6 +127,8 @@ TEST_F(SaveSelectionTest, ExistingFilesAreListedForTheQuestion) {
     EXPECT_EQ(ExistingSaveSelectionFiles(SaveSelectionNames(Dir / "n.dat")),
               Dir / "n.dat" + ",\r\n" + Dir / "n.slo");
     EXPECT_EQ(ExistingSaveSelectionFiles(SaveSelectionNames(Dir / "m.dat")), "");
+    EXPECT_EQ(SaveSelectionOverwriteQuestion("a,\r\nb"),
+              "a,\r\nb already exist.\r\nDo you want to replace them?");
 }
 
 TEST_F(SaveSelectionTest, ARepeatedVariableNameFailsAfterDataAndScript) {
