@@ -192,6 +192,22 @@ TEST(PSPP, ReadsPolishLabelsValueLabelsAndWideMissingValues) {
                              {"8; 9", "998; 999", "99999999998; 99999999999", ""});
 }
 
+TEST(PSPP, ReadsLongRecordsThroughTheFileHandle) {
+    if (!HavePSPP())
+        GTEST_SKIP() << "pspp is not installed (Debian package pspp): PSPP check skipped";
+    TScratch dir;
+    WriteAll(dir / "wave1.slo",
+             "left='Sex' width=1 auto=1*\r\nleft='Age' width=2 auto=0*\r\n"
+             "left='City' text width=1000 auto='\\ '*\r\n");
+    WriteAll(dir / "wave1.dat", "134Warsaw" + std::string(993, ' ') + "X\r\n251Krakow" +
+                                    std::string(994, ' ') + "\r\n");
+    const TRun run = RunCommand(RunSpss, {dir / "wave1.slo", dir / "wave1.sps"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ASSERT_EQ(ReadAll(dir / "wave1.sps").rfind("FILE HANDLE wave1 /name='", 0), 0u);
+    ExpectPSPPReadsAsWritten(dir, dir / "wave1.sps", dir / "wave1.dat", dir / "wave1.slo",
+                             {"", "", ""});
+}
+
 TEST(PSPP, ReadsASavedSelectionAsWritten) {
     if (!HavePSPP())
         GTEST_SKIP() << "pspp is not installed (Debian package pspp): PSPP check skipped";
