@@ -56,7 +56,8 @@ TSaveSelectionSummary CheckSaveSelection(const TPXDictionary& script, const std:
                                          const TRecordSelection& records,
                                          const std::string& outputName);
 
-// The whole save. `script` is a checked script with at least one field;
+// The whole save. The caller first writes any pending changes of the record
+// being edited. `script` is a checked script with at least one field;
 // fieldIndexes count the script's field instructions (text and numeric) from
 // 0, in any order, repeats ignored; the kept fields keep the script's order.
 // Writes the data file, then the script, then the syntax (replacing existing

@@ -20,7 +20,7 @@ namespace {
 
 constexpr int64_t MaxSystemVariables = 1000000;
 constexpr int64_t MaxLabelsPerRecord = 1000000;
-constexpr int64_t MaxLabelCopies = 10000000;  // value labels over the whole set
+constexpr int64_t MaxLabelCopies = 5000000;  // value labels over the whole set
 
 [[noreturn]] void Damaged(const char* reason) {
     throw EGeneric(FormatText(LangText("<EN>Invalid SPSS system file: %s."

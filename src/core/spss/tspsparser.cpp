@@ -15,6 +15,8 @@ namespace {
 
 // No source may make the set grow past this many variables.
 constexpr int64_t MaxVariables = 1000000;
+// Nor make the commands after DATA LIST touch more variables and labels.
+constexpr int64_t MaxWork = 5000000;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -343,6 +345,14 @@ void TSPSParser::ReadVariableLabels() {
     }
 }
 
+void TSPSParser::AddWork(size_t amount) {
+    Work += static_cast<int64_t>(amount);
+    if (Work > MaxWork)
+        Error(
+            LangText("<EN>Too many variables or value labels."
+                     "<PL>Zbyt wiele zmiennych lub etykiet wartości."));
+}
+
 int32_t TSPSParser::IndexOf(const TVar* v) const {
     for (int32_t i = 0; i < Vars.Count(); ++i)
         if (Vars.Get(i) == v) return i;
@@ -367,6 +377,7 @@ std::vector<TVar*> TSPSParser::ReadVariableList(bool numberStops) {
                     list.push_back(Vars.Get(i));
                 NextToken(true);
             } else {
+                AddWork(1);
                 list.push_back(v);
             }
         } else if (IsSymbol(',')) {
@@ -404,11 +415,25 @@ void TSPSParser::ReadValueLabels() {
             TVal label;
             label.Value = value;
             label.Text = Token.substr(1, Token.size() - 2);
+            AddWork(list.size());
+            // Zero has one key whatever its sign, as == compares it.
+            const double key = value == 0 ? 0.0 : value;
             for (TVar* v : list) {
-                if (TVal* existing = v->ValueLabels.FindByValue(value))
-                    existing->Text = label.Text;
-                else
+                auto known = LabelIndex.find(v);
+                if (known == LabelIndex.end()) {
+                    known = LabelIndex.emplace(v, std::unordered_map<double, size_t>()).first;
+                    for (int32_t k = v->ValueLabels.Count() - 1; k >= 0; --k) {
+                        const double existing = v->ValueLabels.Get(k).Value;
+                        known->second[existing == 0 ? 0.0 : existing] = static_cast<size_t>(k);
+                    }
+                }
+                const auto at = known->second.find(key);
+                if (at != known->second.end()) {
+                    v->ValueLabels.Items[at->second].Text = label.Text;
+                } else {
+                    known->second.emplace(key, v->ValueLabels.Items.size());
                     v->ValueLabels.Add(label);
+                }
             }
             NextToken(true);
         }
@@ -457,6 +482,7 @@ void TSPSParser::ReadMissingValues() {
             } else if (low == SPSSLowest) {
                 SyntaxError();
             }
+            AddWork(list.size());
             for (TVar* v : list) {
                 if (!range) {
                     if (v->MissingCount >= 3) SyntaxError();

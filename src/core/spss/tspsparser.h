@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "tvarcoll.h"
@@ -63,6 +64,13 @@ private:
     // A variable list; ends at the first token for which `stop` holds.
     std::vector<TVar*> ReadVariableList(bool numberStops);
     int32_t IndexOf(const TVar* v) const;
+    // Counts work done for variable lists, labels and missing values; raises
+    // when a file asks for more than any real dictionary needs.
+    void AddWork(size_t amount);
+
+    int64_t Work = 0;
+    // Per variable: value -> index of its value label, built when first needed.
+    std::unordered_map<const TVar*, std::unordered_map<double, size_t>> LabelIndex;
 };
 
 }  // namespace tallyra::core

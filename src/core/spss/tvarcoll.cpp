@@ -168,7 +168,7 @@ TVarColl::TVarColl(const std::string& fileName, int maxNameLength) {
     Validate();
 }
 
-TVarColl::TVarColl(const TVarColl& other) : Cursor(0) {
+TVarColl::TVarColl(const TVarColl& other) {
     Items.reserve(other.Items.size());
     for (const auto& v : other.Items)
         Items.push_back(std::make_unique<TVar>(*v));
@@ -179,11 +179,24 @@ TVar* TVarColl::FindByName(std::string_view name) {
     const int32_t count = Count();
     if (count == 0) return nullptr;
     if (Cursor >= count || Cursor < 0) Cursor = 0;
-    for (int32_t step = 0; step < count; ++step) {
-        const int32_t i = (Cursor + step) % count;
-        if (Items[static_cast<size_t>(i)]->Name == upper) {
-            Cursor = i;
-            return Items[static_cast<size_t>(i)].get();
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // Index what was added since; start again when variables went away or
+        // a hit proves the index stale.
+        if (attempt > 0 || IndexedCount > Items.size()) {
+            NameIndex.clear();
+            IndexedCount = 0;
+        }
+        for (; IndexedCount < Items.size(); ++IndexedCount)
+            NameIndex[Items[IndexedCount]->Name].push_back(static_cast<int32_t>(IndexedCount));
+        const auto found = NameIndex.find(upper);
+        if (found == NameIndex.end()) return nullptr;
+        // The first index at or after the cursor, else the first of all.
+        const std::vector<int32_t>& indexes = found->second;
+        const auto at = std::lower_bound(indexes.begin(), indexes.end(), Cursor);
+        const int32_t index = at != indexes.end() ? *at : indexes.front();
+        if (index < count && Items[static_cast<size_t>(index)]->Name == upper) {
+            Cursor = index;
+            return Items[static_cast<size_t>(index)].get();
         }
     }
     return nullptr;

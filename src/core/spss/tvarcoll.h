@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "tvar.h"
@@ -39,11 +40,16 @@ public:
     TVar* Get(int32_t index) const { return Items[static_cast<size_t>(index)].get(); }
     // Takes ownership of v and appends it.
     void Add(std::unique_ptr<TVar> v) { Items.push_back(std::move(v)); }
-    void Clear() { Items.clear(); }
+    void Clear() {
+        Items.clear();
+        NameIndex.clear();
+        IndexedCount = 0;
+    }
 
-    // The variable with this name (compared upper-cased), or nullptr. The
-    // search starts where the last one matched, so names looked up in set
-    // order cost one comparison each.
+    // The variable with this name (compared upper-cased), or nullptr: the
+    // first match from where the last search matched, wrapping around. A name
+    // index keeps every lookup cheap, in any order; it assumes that the names
+    // of variables already in the set are not changed.
     TVar* FindByName(std::string_view name);
 
     // Raises EGeneric for an empty set, the first invalid name in set order,
@@ -98,6 +104,9 @@ public:
 
 private:
     int32_t Cursor = 0;  // FindByName's search start
+    // Name -> ascending indexes, for the first IndexedCount variables.
+    std::unordered_map<std::string, std::vector<int32_t>> NameIndex;
+    size_t IndexedCount = 0;
 };
 
 // The kinds a source file can be detected as.

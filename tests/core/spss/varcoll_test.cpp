@@ -140,6 +140,16 @@ TEST(TVarColl, FindByNameIgnoresCaseAndWrapsAround) {
     EXPECT_EQ(vars.FindByName("a"), vars.Get(0));  // from the cursor on C, wrapping
     EXPECT_EQ(vars.FindByName("b"), vars.Get(1));
     EXPECT_EQ(vars.FindByName("D"), nullptr);
+    // With a repeated name the search goes on from the last match.
+    auto again = std::make_unique<TVar>();
+    again->Name = "A";
+    vars.Add(std::move(again));
+    EXPECT_EQ(vars.FindByName("A"), vars.Get(3));
+    EXPECT_EQ(vars.FindByName("A"), vars.Get(3));
+    EXPECT_EQ(vars.FindByName("B"), vars.Get(1));
+    EXPECT_EQ(vars.FindByName("A"), vars.Get(3));
+    EXPECT_EQ(vars.FindByName("C"), vars.Get(2));
+    vars.Items.erase(vars.Items.begin() + 3);
     const TVarColl copy(vars);
     EXPECT_EQ(copy.Count(), 3);
     EXPECT_NE(copy.Get(0), vars.Get(0));
