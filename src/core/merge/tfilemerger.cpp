@@ -191,7 +191,9 @@ void TFileMerger::MergeFile(const std::string& name) {
     const std::string line = "    " + name;
     Write(line);
     struct stat info {};
-    if (::stat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int found = ::stat(name.c_str(), &info);
+    if (found != 0 && errno != ENOENT && errno != ENOTDIR) RaiseSystemError(errno);
+    if (found != 0 || !S_ISREG(info.st_mode)) {
         const std::string text = LangText("<EN> (file not found)<PL> (brak pliku)");
         WriteLine(text);
         Report->push_back(line + text);
