@@ -2,9 +2,11 @@
 
 #include <filesystem>
 
+#include "../merge/tfilemerger.h"
 #include "../script/tpxdictionary.h"
 #include "../script/tpxmessage.h"
 #include "../shell/errors.h"
+#include "../shell/format.h"
 #include "../shell/langtext.h"
 #include "privatetemp.h"
 
@@ -55,6 +57,16 @@ void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scrip
                          "<PL>Nie można wyeksportować skryptu do pliku .sps.\r\nZnaleziono błędy w "
                          "skrypcie."));
     }
+    // The syntax must not take the place of the script or of the data file it
+    // describes (a target ending in ".dat").
+    std::filesystem::path data(target);
+    data.replace_extension(".dat");
+    if (TFilesHandled::FullPath(target) == TFilesHandled::FullPath(scriptFileName) ||
+        TFilesHandled::FullPath(target) == TFilesHandled::FullPath(data.string()))
+        throw EGeneric(FormatText(
+            LangText("<EN>The SPSS syntax file \"%s\" would replace the script or the data file."
+                     "<PL>Plik składni SPSS \"%s\" zastąpiłby skrypt lub plik danych."),
+            target.c_str()));
     std::filesystem::path tempName = std::filesystem::path(scriptFileName).filename();
     tempName.replace_extension(".tmp");
     TPrivateTempFile temp(tempName.string());

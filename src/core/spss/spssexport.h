@@ -35,8 +35,9 @@ void WriteSPSExport(TVarColl& vars, const std::string& target, const TSPSExportO
 // checks the text with `checkOptions` (any error raises EGeneric "Cannot
 // export script to an .sps file.\r\nErrors found in script."), writes it to
 // the private temporary folder under the script's name with ".tmp", builds the
-// variable set from that copy and writes target. The temporary copy is
-// removed also when a step fails.
+// variable set from that copy and writes target. A target that is the script
+// itself or the data file it would describe (its name with ".dat") is refused
+// with EGeneric. The temporary copy is removed also when a step fails.
 void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scriptText,
                        const TScriptOptions& checkOptions, const std::string& target,
                        const TSPSExportOptions& options, int maxNameLength);

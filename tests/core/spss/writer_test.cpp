@@ -215,6 +215,24 @@ TEST(SPSSExport, ScriptWithErrorsIsNotExported) {
     EXPECT_FALSE(std::filesystem::exists(target));
 }
 
+TEST(SPSSExport, TheScriptOrTheDataFileIsNeverTheTarget) {
+    TScratch dir;
+    testing::WriteAll(dir / "s.slo", "left='a' width=1 auto=0*");
+    testing::WriteAll(dir / "s.dat", "1\r\n");
+    for (const char* name : {"s.slo", "s.dat"}) {
+        try {
+            ExportScriptToSPS(dir / "s.slo", ReadAll(dir / "s.slo"), DefaultScriptOptions(),
+                              dir / name, {}, 8);
+            ADD_FAILURE() << name;
+        } catch (const EGeneric& e) {
+            EXPECT_EQ(e.Text(), "The SPSS syntax file \"" + dir / name +
+                                    "\" would replace the script or the data file.");
+        }
+    }
+    EXPECT_EQ(ReadAll(dir / "s.slo"), "left='a' width=1 auto=0*");
+    EXPECT_EQ(ReadAll(dir / "s.dat"), "1\r\n");
+}
+
 TEST(SPSSExport, ScriptIsExportedThroughATemporaryCopyThatIsRemoved) {
     TScratch dir;
     const std::string target = dir / "out.sps";
