@@ -47,6 +47,14 @@ std::optional<long long> ParseInteger(const std::string& text) {
     return text[0] == '-' ? -value : value;
 }
 
+std::string ConsoleText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out;
+}
+
 bool SetLanguageOption(const std::string& value) {
     if (value == "en" || value == "EN") {
         core::SetCurrentLanguage(core::LangEnglish);

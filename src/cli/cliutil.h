@@ -19,6 +19,9 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& e
 // Parses a whole decimal integer (optional sign); nullopt for anything else.
 std::optional<long long> ParseInteger(const std::string& text);
 
+// A message for the terminal: CR LF line ends become LF.
+std::string ConsoleText(const std::string& text);
+
 // Sets the current language from "en" or "pl"; false for anything else.
 bool SetLanguageOption(const std::string& value);
 

@@ -1,6 +1,8 @@
 #include "jsonwriter.h"
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace tallyra::cli {
 
@@ -91,6 +93,26 @@ void TJsonWriter::Number(int64_t value) {
 void TJsonWriter::Bool(bool value) {
     BeforeValue();
     Out += value ? "true" : "false";
+}
+
+void TJsonWriter::Double(double value) {
+    BeforeValue();
+    if (!std::isfinite(value)) {
+        Out += "null";
+        return;
+    }
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.17g", value);
+    // The shortest form that reads back to the same value.
+    for (int precision = 1; precision <= 17; ++precision) {
+        char shorter[40];
+        std::snprintf(shorter, sizeof shorter, "%.*g", precision, value);
+        if (std::strtod(shorter, nullptr) == value) {
+            Out += shorter;
+            return;
+        }
+    }
+    Out += buffer;
 }
 
 }  // namespace tallyra::cli

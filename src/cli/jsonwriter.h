@@ -19,6 +19,8 @@ public:
     // A UTF-8 string value.
     void String(std::string_view value);
     void Number(int64_t value);
+    // A floating-point number in its shortest exact form; null when not finite.
+    void Double(double value);
     void Bool(bool value);
 
     const std::string& Text() const { return Out; }

@@ -5,6 +5,7 @@
 
 #include "checkcommand.h"
 #include "cliutil.h"
+#include "spsscommands.h"
 #include "shell/langtext.h"
 
 namespace {
@@ -18,6 +19,10 @@ const char* const MainHelp =
     "\n"
     "Commands:\n"
     "  check      check scripts and report their errors, warnings and hints\n"
+    "  spss       export a script's variables as SPSS syntax\n"
+    "  vars       print the variables of a script, SPSS syntax, listing, system\n"
+    "             file or column list\n"
+    "  merge      merge data files written under one script\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
@@ -44,6 +49,9 @@ int main(int argc, char** argv) {
         return cli::ExitOk;
     }
     if (command == "check") return cli::RunCheck(args, std::cout, std::cerr);
+    if (command == "spss") return cli::RunSpss(args, std::cout, std::cerr);
+    if (command == "vars") return cli::RunVars(args, std::cout, std::cerr);
+    if (command == "merge") return cli::RunMerge(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
     return cli::ExitUsage;
 }

@@ -27,8 +27,9 @@ const char* const IOErrorTexts[] = {
     "17: <EN>Cannot rename across drives.<PL>Nie można przenieść pliku na inny napęd.",
     "18: <EN>No more files.<PL>Nie ma więcej plików.",
     "21: <EN>No disk in drive.<PL>Brak dysku w napędzie.",
-    "32: <EN>File access denied - possibly in use by another application."
-    "<PL>Odmowa dostępu do pliku - prawdopodobnie używa go inny program.",
+    // One entry, split over two lines (the parentheses tell the compiler so).
+    ("32: <EN>File access denied - possibly in use by another application."
+     "<PL>Odmowa dostępu do pliku - prawdopodobnie używa go inny program."),
     "100: <EN>Disk read error.<PL>Błąd odczytu z dysku.",
     "101: <EN>Disk write error.<PL>Błąd zapisu na dysk.",
     "102: <EN>File not assigned.<PL>Plik nie został przypisany.",

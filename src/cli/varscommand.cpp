@@ -1,0 +1,163 @@
+#include <cmath>
+#include <cstdio>
+
+#include "cliutil.h"
+#include "jsonwriter.h"
+#include "script/tscriptoptions.h"
+#include "shell/cp1250.h"
+#include "shell/errors.h"
+#include "spss/tvarcoll.h"
+#include "spsscommands.h"
+
+namespace tallyra::cli {
+
+using namespace tallyra::core;
+
+const char* const VarsHelp =
+    "Usage: tallyra vars [OPTIONS] FILE\n"
+    "\n"
+    "Builds the variable set of FILE, whose kind is told from its name and first\n"
+    "lines (script, SPSS syntax, SPSS listing .lst/.spo, SPSS system file, .cdb\n"
+    "column list), and prints every variable: name, type, start, width,\n"
+    "decimals, format, label, value labels and missing values.\n"
+    "\n"
+    "Options:\n"
+    "  --json          print one JSON array of variables\n"
+    "  --var-size N    maximum length of variable names derived from labels (8)\n"
+    "  --lang en|pl    language of the messages (default from LANG/LC_ALL)\n"
+    "  -h, --help      show this help\n"
+    "\n"
+    "Texts of the file are read as code page 1250 and printed as UTF-8.\n"
+    "Exit status: 0 read, 1 failed (the reason is printed), 2 usage error.\n";
+
+namespace {
+
+std::string ValueText(double value) {
+    if (value == SPSSLowest) return "LOWEST";
+    if (value == SPSSHighest) return "HIGHEST";
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    return buffer;
+}
+
+void WriteValue(TJsonWriter& json, double value) {
+    if (value == SPSSLowest || value == SPSSHighest)
+        json.String(ValueText(value));
+    else
+        json.Double(value);
+}
+
+void PrintJson(TVarColl& vars, std::ostream& out) {
+    TJsonWriter json;
+    json.BeginArray();
+    for (const auto& v : vars.Items) {
+        json.BeginObject();
+        json.Key("name");
+        json.String(Cp1250ToUtf8(v->Name));
+        json.Key("type");
+        json.String(v->IsString() ? "string" : "numeric");
+        json.Key("start");
+        json.Number(v->Start);
+        json.Key("width");
+        json.Number(v->Width);
+        json.Key("decimals");
+        json.Number(v->Decimals);
+        json.Key("format");
+        json.String(Cp1250ToUtf8(v->Format));
+        json.Key("label");
+        json.String(Cp1250ToUtf8(v->Label));
+        json.Key("valueLabels");
+        json.BeginArray();
+        for (const TVal& label : v->ValueLabels.Items) {
+            json.BeginObject();
+            json.Key("value");
+            WriteValue(json, label.Value);
+            json.Key("label");
+            json.String(Cp1250ToUtf8(label.Text));
+            json.EndObject();
+        }
+        json.EndArray();
+        json.Key("missing");
+        json.BeginObject();
+        json.Key("range");
+        json.Bool(v->MissingRange);
+        json.Key("values");
+        json.BeginArray();
+        for (int i = 0; i < v->MissingCount && i < 3; ++i)
+            WriteValue(json, v->MissingValues[static_cast<size_t>(i)]);
+        json.EndArray();
+        json.EndObject();
+        json.EndObject();
+    }
+    json.EndArray();
+    out << json.Text() << "\n";
+}
+
+void PrintText(TVarColl& vars, std::ostream& out) {
+    for (const auto& v : vars.Items) {
+        out << Cp1250ToUtf8(v->Name) << "  " << (v->IsString() ? "string" : "numeric") << "  "
+            << v->Start << "-" << int64_t{v->Start} + v->Width - 1 << "  width " << v->Width
+            << "  decimals " << v->Decimals << "  " << Cp1250ToUtf8(v->Format);
+        if (!v->Label.empty()) out << "  '" << Cp1250ToUtf8(v->Label) << "'";
+        out << "\n";
+        for (const TVal& label : v->ValueLabels.Items)
+            out << "    " << ValueText(label.Value) << " = '" << Cp1250ToUtf8(label.Text) << "'\n";
+        if (v->MissingCount > 0) {
+            std::string text;
+            if (v->MissingRange) {
+                text = ValueText(v->MissingValues[0]) + " thru " + ValueText(v->MissingValues[1]);
+                if (v->MissingCount == 3) text += ", " + ValueText(v->MissingValues[2]);
+            } else {
+                for (int i = 0; i < v->MissingCount && i < 3; ++i)
+                    text +=
+                        (i > 0 ? ", " : "") + ValueText(v->MissingValues[static_cast<size_t>(i)]);
+            }
+            out << "    missing: " << text << "\n";
+        }
+    }
+}
+
+}  // namespace
+
+int RunVars(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    bool json = false;
+    std::vector<std::string> files;
+    const auto usage = [&](const std::string& message) {
+        err << "tallyra vars: " << message << "\nTry 'tallyra vars --help'.\n";
+        return ExitUsage;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            out << VarsHelp;
+            return ExitOk;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--var-size") {
+            const auto n = i + 1 < args.size() ? ParseInteger(args[++i]) : std::nullopt;
+            if (!n || *n < 1 || *n > 1000000) return usage("--var-size takes a positive number");
+            SetSPSSVarSize(static_cast<int>(*n));
+        } else if (arg == "--lang") {
+            if (i + 1 >= args.size() || !SetLanguageOption(args[++i]))
+                return usage("--lang takes en or pl");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage("unknown option '" + arg + "'");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 1) return usage("give one file");
+    try {
+        TVarColl vars(files[0], SPSSVarSize());
+        if (json)
+            PrintJson(vars, out);
+        else
+            PrintText(vars, out);
+    } catch (const ETallyraError& e) {
+        err << "tallyra vars: " << files[0] << ": " << ConsoleText(e.Text()) << "\n";
+        return ExitFound;
+    }
+    return ExitOk;
+}
+
+}  // namespace tallyra::cli

@@ -1,0 +1,318 @@
+#include "tfilemerger.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <iostream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../script/tpxdictionary.h"
+#include "../shell/errors.h"
+#include "../shell/format.h"
+#include "../shell/ioerror.h"
+#include "../shell/langtext.h"
+
+namespace tallyra::core {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr size_t CopyBlock = size_t{1} << 20;
+
+// Closes a descriptor when it goes out of scope.
+struct TFd {
+    int Fd = -1;
+    ~TFd() {
+        if (Fd >= 0) ::close(Fd);
+    }
+};
+
+// Reads up to size bytes, retrying short reads; returns the count (0 at the end).
+size_t ReadFull(int fd, char* buffer, size_t size) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::read(fd, buffer + done, size - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            RaiseSystemError(errno);
+        }
+        if (n == 0) break;
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+void WriteFull(int fd, const char* buffer, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, buffer, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            RaiseSystemError(errno);
+        }
+        buffer += n;
+        size -= static_cast<size_t>(n);
+    }
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (TFilesHandled::FullPath(a) == TFilesHandled::FullPath(b)) return true;
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+bool HasWildcard(const std::string& entry) {
+    return entry.find_first_of("*?") != std::string::npos;
+}
+
+}  // namespace
+
+std::string TFilesHandled::FullPath(const std::string& name) {
+    std::error_code ec;
+    fs::path full = fs::weakly_canonical(fs::absolute(name, ec), ec);
+    if (ec) full = fs::absolute(name, ec).lexically_normal();
+    return full.string();
+}
+
+bool TFilesHandled::AddFile(const std::string& name) {
+    return Paths.insert(FullPath(name)).second;
+}
+
+bool TFilesHandled::Contains(const std::string& name) const {
+    return Paths.count(FullPath(name)) > 0;
+}
+
+bool WildcardMatch(const std::string& pattern, const std::string& name) {
+    // Iterative matching with one backtrack point for the last "*".
+    size_t p = 0, n = 0, star = std::string::npos, mark = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == '*') {
+            star = p++;
+            mark = n;
+        } else if (star != std::string::npos) {
+            p = star + 1;
+            n = ++mark;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*')
+        ++p;
+    return p == pattern.size();
+}
+
+TFileMerger::TFileMerger(const TPXDictionary& script, const std::vector<std::string>& inputs,
+                         std::vector<std::string>& report, std::string outputName,
+                         std::ostream* out)
+    : Script(&script),
+      Inputs(&inputs),
+      Report(&report),
+      OutputName(std::move(outputName)),
+      Out(out != nullptr ? out : &std::cout) {}
+
+TFileMerger::~TFileMerger() {
+    if (OutputFd >= 0) ::close(OutputFd);
+}
+
+void TFileMerger::Write(const std::string& text) {
+    if (Progress != nullptr) {
+        Progress->AppendText(text);
+        Progress->ProcessPendingEvents();
+        return;
+    }
+    *Out << text << std::flush;
+}
+
+void TFileMerger::WriteLine(const std::string& text) {
+    if (Progress != nullptr) {
+        Write(text + "\r\n");
+        return;
+    }
+    *Out << text << '\n' << std::flush;
+}
+
+TFileStructure TFileMerger::CheckStructure(const std::string& name, int64_t lineLength,
+                                           int64_t* fileSize) {
+    TFd file;
+    file.Fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file.Fd < 0) RaiseSystemError(errno);
+    // The file is scanned as a stream, so records of any length need only
+    // the fixed buffer: `at` is the position inside the current record.
+    const int64_t dataLength = lineLength - 2;
+    std::vector<char> buffer(CopyBlock);
+    int64_t size = 0, at = 0;
+    for (;;) {
+        const size_t got = ReadFull(file.Fd, buffer.data(), buffer.size());
+        if (got == 0) break;
+        size += static_cast<int64_t>(got);
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
+        size_t i = 0;
+        while (i < got) {
+            if (at < dataLength) {
+                const size_t run =
+                    static_cast<size_t>(std::min<int64_t>(dataLength - at, int64_t(got - i)));
+                // Without an early exit the scan runs as vector code.
+                unsigned char control = 0;
+                for (size_t k = 0; k < run; ++k)
+                    control |= static_cast<unsigned char>(bytes[i + k] < 32);
+                if (control != 0) return TFileStructure::Invalid;
+                i += run;
+                at += static_cast<int64_t>(run);
+            } else {
+                const unsigned char expected = at == dataLength ? '\r' : '\n';
+                if (bytes[i] != expected) return TFileStructure::Invalid;
+                ++i;
+                at = at + 1 == lineLength ? 0 : at + 1;
+            }
+        }
+    }
+    if (fileSize != nullptr) *fileSize = size;
+    if (at == lineLength - 1) return TFileStructure::Invalid;
+    return at == 0 ? TFileStructure::Valid : TFileStructure::ValidPartial;
+}
+
+void TFileMerger::AppendToOutput(const std::string& name) {
+    TFd file;
+    file.Fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (file.Fd < 0) RaiseSystemError(errno);
+    // The kernel copies without passing the bytes through this process where
+    // it can; otherwise (another file system, an old kernel) read and write.
+    bool copied = false;
+    for (;;) {
+        const ssize_t n = ::copy_file_range(file.Fd, nullptr, OutputFd, nullptr, CopyBlock * 16, 0);
+        if (n > 0) {
+            copied = true;
+            continue;
+        }
+        if (n == 0) return;
+        if (errno == EINTR) continue;
+        if (copied || (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP))
+            RaiseSystemError(errno);
+        break;
+    }
+    std::vector<char> buffer(CopyBlock);
+    for (;;) {
+        const size_t got = ReadFull(file.Fd, buffer.data(), buffer.size());
+        if (got == 0) break;
+        WriteFull(OutputFd, buffer.data(), got);
+    }
+}
+
+void TFileMerger::MergeFile(const std::string& name) {
+    const std::string line = "    " + name;
+    Write(line);
+    struct stat info {};
+    const int found = ::stat(name.c_str(), &info);
+    if (found != 0 && errno != ENOENT && errno != ENOTDIR) RaiseSystemError(errno);
+    if (found != 0 || !S_ISREG(info.st_mode)) {
+        const std::string text = LangText("<EN> (file not found)<PL> (brak pliku)");
+        WriteLine(text);
+        Report->push_back(line + text);
+        return;
+    }
+    int64_t size = 0;
+    const TFileStructure structure = CheckStructure(name, LineLength, &size);
+    if (structure == TFileStructure::Invalid) {
+        const std::string text =
+            LangText("<EN> (invalid file structure)<PL> (nieprawidlowa struktura pliku)");
+        WriteLine(text);
+        Report->push_back(line + text);
+        return;
+    }
+    const int64_t records = size / LineLength;
+    if (structure == TFileStructure::ValidPartial) {
+        if (::truncate(name.c_str(), records * LineLength) != 0) RaiseSystemError(errno);
+    }
+    std::string text = " - " + std::to_string(records);
+    Write(text);
+    if (structure == TFileStructure::ValidPartial) {
+        const std::string removed =
+            LangText("<EN> (partial record removed)<PL> (usuniety niepelny rekord)");
+        Write(removed);
+        text += removed;
+    }
+    Total += static_cast<int32_t>(records);
+    Report->push_back(line + text);
+    AppendToOutput(name);
+    WriteLine("");
+}
+
+void TFileMerger::MergeSpec(const std::string& entry) {
+    if (!HasWildcard(entry)) {
+        MergeFile(entry);
+        return;
+    }
+    const std::string heading = "  [" + entry + "]";
+    WriteLine(heading);
+    Report->push_back(heading);
+    const fs::path pattern(entry);
+    const fs::path folder = pattern.has_parent_path() ? pattern.parent_path() : fs::path(".");
+    const std::string namePattern = pattern.filename().string();
+    std::vector<std::string> matches;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code typeError;
+        if (it->is_directory(typeError)) continue;
+        if (WildcardMatch(namePattern, it->path().filename().string()))
+            matches.push_back(fs::absolute(it->path(), typeError).lexically_normal().string());
+    }
+    std::sort(matches.begin(), matches.end());
+    for (const std::string& match : matches)
+        if (Handled->AddFile(match)) MergeFile(match);
+}
+
+void TFileMerger::Run() {
+    LineLength = Script->Instructions.LineLength();
+    if (LineLength < 3)
+        throw EGeneric(
+            LangText("<EN>The script defines no data fields."
+                     "<PL>Skrypt nie definiuje żadnych pól danych."));
+    // An output named among the inputs would be emptied before it is read.
+    for (const std::string& entry : *Inputs)
+        if (!HasWildcard(entry) && SameFile(entry, OutputName))
+            throw EGeneric(FormatText(
+                LangText("<EN>The output file \"%s\" is also one of the input files."
+                         "<PL>Plik wynikowy \"%s\" jest też jednym z plików źródłowych."),
+                OutputName.c_str()));
+    Handled = std::make_unique<TFilesHandled>();
+    Handled->AddFile(OutputName);
+    Report->push_back(
+        FormatText(LangText("<EN>Output file<PL>Plik wynikowy<*>: \"%s\""), OutputName.c_str()));
+    std::string quoted;
+    for (const std::string& entry : *Inputs) {
+        if (!quoted.empty()) quoted += ", ";
+        quoted += "\"" + entry + "\"";
+    }
+    Report->push_back(
+        FormatText(LangText("<EN>Input files<PL>Pliki źródłowe<*>: %s"), quoted.c_str()));
+    Report->push_back("");
+    WriteLine(
+        FormatText(LangText("<EN>Creating output file<PL>Tworzenie pliku wynikowego<*> \"%s\"..."),
+                   OutputName.c_str()));
+    OutputFd = ::open(OutputName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (OutputFd < 0) RaiseSystemError(errno);
+    WriteLine("");
+    WriteLine(LangText("<EN>Merging files<PL>Łączenie plików<*>..."));
+    for (const std::string& entry : *Inputs)
+        MergeSpec(entry);
+    const int closeResult = ::close(OutputFd);
+    OutputFd = -1;
+    if (closeResult != 0) RaiseSystemError(errno);
+    const std::string total = FormatText(
+        LangText(
+            "<EN>Number of records in output file<PL>Liczba rekordów w pliku wynikowym<*>: %d"),
+        Total);
+    WriteLine("");
+    WriteLine(total);
+    Report->push_back("");
+    Report->push_back(total);
+}
+
+}  // namespace tallyra::core

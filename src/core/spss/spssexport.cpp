@@ -1,0 +1,79 @@
+#include "spssexport.h"
+
+#include <filesystem>
+
+#include "../merge/tfilemerger.h"
+#include "../script/tpxdictionary.h"
+#include "../script/tpxmessage.h"
+#include "../shell/errors.h"
+#include "../shell/format.h"
+#include "../shell/langtext.h"
+#include "privatetemp.h"
+
+namespace tallyra::core {
+
+int64_t NinesValue(int width, bool endsWithEight) {
+    if (width < 1) width = 1;
+    if (width > 18) width = 18;
+    int64_t nines = 0;
+    for (int i = 0; i < width; ++i)
+        nines = nines * 10 + 9;
+    return endsWithEight ? nines - 1 : nines;
+}
+
+void ApplyNinesMissing(TVarColl& vars, bool missing8, bool missing9) {
+    const int n = (missing8 ? 1 : 0) + (missing9 ? 1 : 0);
+    if (n == 0) return;
+    for (const auto& v : vars.Items) {
+        if (v->IsString()) continue;
+        v->MissingCount = static_cast<uint8_t>(n);
+        v->MissingRange = false;
+        if (missing8) v->MissingValues[0] = static_cast<double>(NinesValue(v->Width, true));
+        if (missing9)
+            v->MissingValues[static_cast<size_t>(n - 1)] =
+                static_cast<double>(NinesValue(v->Width, false));
+    }
+}
+
+void WriteSPSExport(TVarColl& vars, const std::string& target, const TSPSExportOptions& options) {
+    vars.WriteDataList(target, ".dat", TWriteMode::Create);
+    if (options.VariableLabels) vars.WriteVariableLabels(target, TWriteMode::Append);
+    vars.WriteValueLabels(target, TWriteMode::Append);
+    ApplyNinesMissing(vars, options.Missing8, options.Missing9);
+    vars.WriteMissingValues(target, TWriteMode::Append);
+}
+
+void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scriptText,
+                       const TScriptOptions& checkOptions, const std::string& target,
+                       const TSPSExportOptions& options, int maxNameLength) {
+    const std::string text = NormalizeLineEnds(scriptText);
+    {
+        TPXMessageList messages;
+        messages.Limit = LimitForErrorMode(checkOptions.ErrorMode, checkOptions.ErrorCount);
+        TPXDictionary script(text, checkOptions, messages);
+        if (messages.CountKinds({mkError}) > 0)
+            throw EGeneric(
+                LangText("<EN>Cannot export script to an .sps file.\r\nErrors found in script."
+                         "<PL>Nie można wyeksportować skryptu do pliku .sps.\r\nZnaleziono błędy w "
+                         "skrypcie."));
+    }
+    // The syntax must not take the place of the script or of the data file it
+    // describes (a target ending in ".dat").
+    std::filesystem::path data(target);
+    data.replace_extension(".dat");
+    if (TFilesHandled::FullPath(target) == TFilesHandled::FullPath(scriptFileName) ||
+        TFilesHandled::FullPath(target) == TFilesHandled::FullPath(data.string()))
+        throw EGeneric(FormatText(
+            LangText("<EN>The SPSS syntax file \"%s\" would replace the script or the data file."
+                     "<PL>Plik składni SPSS \"%s\" zastąpiłby skrypt lub plik danych."),
+            target.c_str()));
+    std::filesystem::path tempName = std::filesystem::path(scriptFileName).filename();
+    tempName.replace_extension(".tmp");
+    TPrivateTempFile temp(tempName.string());
+    temp.Write(text);
+    temp.Close();
+    TVarColl vars(temp.Path(), maxNameLength);
+    WriteSPSExport(vars, target, options);
+}
+
+}  // namespace tallyra::core

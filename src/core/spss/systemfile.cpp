@@ -1,0 +1,240 @@
+// The SPSS system file reader of TVarColl: takes the dictionary (variable
+// records, value labels) and skips everything else; the case data are never
+// read. Every count and length is checked before it is used, so a damaged
+// file gives a clear error instead of a fault or a huge allocation.
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "../shell/errors.h"
+#include "../shell/format.h"
+#include "../shell/ioerror.h"
+#include "../shell/langtext.h"
+#include "tvarcoll.h"
+
+namespace tallyra::core {
+
+namespace {
+
+constexpr int64_t MaxSystemVariables = 1000000;
+constexpr int64_t MaxLabelsPerRecord = 1000000;
+constexpr int64_t MaxLabelCopies = 5000000;  // value labels over the whole set
+
+[[noreturn]] void Damaged(const char* reason) {
+    throw EGeneric(FormatText(LangText("<EN>Invalid SPSS system file: %s."
+                                       "<PL>Nieprawidłowy plik systemowy SPSS: %s."),
+                              LangText(reason).c_str()));
+}
+
+const char* const Truncated = "<EN>the file ends too early<PL>plik kończy się przedwcześnie";
+const char* const BadHeader = "<EN>invalid header<PL>nieprawidłowy nagłówek";
+const char* const BadVariable = "<EN>invalid variable record<PL>nieprawidłowy opis zmiennej";
+const char* const BadLabels =
+    "<EN>invalid value label record<PL>nieprawidłowy opis etykiet wartości";
+const char* const BadRecord = "<EN>invalid record<PL>nieprawidłowy rekord";
+const char* const TooMany = "<EN>too many variables or labels<PL>zbyt wiele zmiennych lub etykiet";
+
+// Little-endian reading from a stream, with the end of file as an error.
+class TSysInput {
+public:
+    explicit TSysInput(std::FILE* file) : File(file) {}
+    void Read(void* buffer, size_t size) {
+        if (size > 0 && std::fread(buffer, 1, size, File) != size) {
+            if (std::ferror(File)) RaiseSystemError(EIO);
+            Damaged(Truncated);
+        }
+    }
+    // True when the next read would find the end of the file.
+    bool AtEnd() {
+        const int c = std::fgetc(File);
+        if (c == EOF) return true;
+        std::ungetc(c, File);
+        return false;
+    }
+    int32_t Int32() {
+        unsigned char b[4];
+        Read(b, 4);
+        return static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 |
+                                    uint32_t{b[3]} << 24);
+    }
+    double Float() {
+        unsigned char b[8];
+        Read(b, 8);
+        uint64_t bits = 0;
+        for (int i = 7; i >= 0; --i)
+            bits = bits << 8 | b[i];
+        return std::bit_cast<double>(bits);
+    }
+    std::string Text(size_t size) {
+        std::string text(size, '\0');
+        Read(text.data(), size);
+        return text;
+    }
+    void Skip(int64_t size) {
+        char buffer[4096];
+        while (size > 0) {
+            const size_t chunk = size < 4096 ? static_cast<size_t>(size) : 4096;
+            Read(buffer, chunk);
+            size -= static_cast<int64_t>(chunk);
+        }
+    }
+
+private:
+    std::FILE* File;
+};
+
+std::string TrimBlanks(const std::string& text) {
+    const size_t b = text.find_first_not_of(' ');
+    if (b == std::string::npos) return std::string();
+    return text.substr(b, text.find_last_not_of(' ') - b + 1);
+}
+
+void ReadSystemStream(TVarColl& vars, std::FILE* file) {
+    TSysInput in(file);
+    const std::string product = in.Text(64);
+    if (!(product.starts_with("$FL2") || product.starts_with("$FL3")) ||
+        product.compare(4, 19, "@(#) SPSS DATA FILE") != 0)
+        Damaged(BadHeader);
+    const int32_t layout = in.Int32();
+    const int32_t caseSize = in.Int32();
+    const int32_t compression = in.Int32();
+    const int32_t weightIndex = in.Int32();
+    const int32_t cases = in.Int32();
+    // Compression 2 (zlib) only comes with "$FL3"; its dictionary is plain.
+    const int32_t maxCompression = product[3] == '3' ? 2 : 1;
+    if ((layout != 2 && layout != 3) || caseSize < 0 || compression < 0 ||
+        compression > maxCompression || weightIndex < 0 || weightIndex > caseSize || cases < 0)
+        Damaged(BadHeader);
+    if (caseSize > MaxSystemVariables) Damaged(TooMany);
+    in.Skip(8 + 17 + 64 + 3);
+
+    const size_t firstIndex = vars.Items.size();
+    int64_t column = 1;
+    for (int32_t i = 0; i < caseSize; ++i) {
+        if (in.Int32() != 2) Damaged(BadVariable);
+        in.Int32();  // type code
+        const int32_t hasLabel = in.Int32();
+        const int32_t missingCode = in.Int32();
+        if ((hasLabel != 0 && hasLabel != 1) || missingCode < -3 || missingCode > 3)
+            Damaged(BadVariable);
+        in.Int32();  // print format
+        unsigned char format[4];
+        in.Read(format, 4);
+        auto v = vars.NewVar();
+        v->Decimals = format[0];
+        v->Width = format[1];
+        const std::string width = std::to_string(v->Width);
+        if (format[2] == 1) {
+            v->VarType = vtString;
+            v->Format = "A" + width;
+        } else {
+            v->VarType = vtNumeric;
+            v->Format = "F" + width + (v->Decimals > 0 ? "." + std::to_string(v->Decimals) : "");
+        }
+        std::string name = in.Text(8);
+        while (!name.empty() && (name.back() == ' ' || name.back() == '\0'))
+            name.pop_back();
+        v->Name = name;
+        if (!name.empty() && (v->Width <= 0 || v->Decimals >= v->Width)) Damaged(BadVariable);
+        if (hasLabel == 1) {
+            const int32_t length = in.Int32();
+            if (length < 0 || length > 65535) Damaged(BadVariable);
+            v->Label = TrimBlanks(in.Text(static_cast<size_t>(length)));
+            in.Skip((4 - length % 4) % 4);
+        }
+        const int floats = missingCode < 0 ? -missingCode : missingCode;
+        for (int k = 0; k < floats; ++k)
+            v->MissingValues[static_cast<size_t>(k)] = in.Float();
+        v->MissingCount = static_cast<uint8_t>(floats);
+        v->MissingRange = missingCode < 0;
+        if (!name.empty()) {
+            v->Start = static_cast<int32_t>(column);
+            column += v->Width;
+        }
+        vars.Add(std::move(v));
+    }
+    const int64_t count = static_cast<int64_t>(vars.Items.size() - firstIndex);
+
+    int64_t copies = 0;
+    // A value label record (type 3, already read) and its variable record.
+    const auto readValueLabels = [&] {
+        const int32_t labelCount = in.Int32();
+        if (labelCount < 0) Damaged(BadLabels);
+        if (labelCount > MaxLabelsPerRecord) Damaged(TooMany);
+        std::vector<TVal> labels;
+        for (int32_t k = 0; k < labelCount; ++k) {
+            TVal label;
+            label.Value = in.Float();
+            unsigned char length = 0;
+            in.Read(&length, 1);
+            label.Text = TrimBlanks(in.Text(length));
+            in.Skip((8 - (1 + length) % 8) % 8);
+            labels.push_back(std::move(label));
+        }
+        if (in.Int32() != 4) Damaged(BadLabels);
+        const int32_t varCount = in.Int32();
+        if (varCount < 0 || varCount > count) Damaged(BadLabels);
+        for (int32_t k = 0; k < varCount; ++k) {
+            const int32_t index = in.Int32();
+            if (index < 1 || index > count) Damaged(BadLabels);
+            copies += labelCount;
+            if (copies > MaxLabelCopies) Damaged(TooMany);
+            TVar& v = *vars.Items[firstIndex + static_cast<size_t>(index - 1)];
+            for (const TVal& label : labels)
+                v.ValueLabels.Add(label);
+        }
+    };
+    while (!in.AtEnd()) {
+        const int32_t type = in.Int32();
+        if (type == 3) {
+            readValueLabels();
+        } else if (type == 6) {  // documents: a line count, then 80 bytes a line
+            const int32_t lines = in.Int32();
+            if (lines < 0) Damaged(BadRecord);
+            in.Skip(int64_t{lines} * 80);
+        } else if (type == 7) {  // extension records: sizes say how much to skip
+            in.Int32();          // subtype
+            const int32_t size = in.Int32();
+            const int32_t elements = in.Int32();
+            if (size < 0 || elements < 0) Damaged(BadRecord);
+            in.Skip(int64_t{size} * elements);
+        } else if (type == 999) {
+            in.Int32();  // filler
+            break;
+        } else {
+            Damaged(BadRecord);
+        }
+    }
+    std::erase_if(vars.Items, [](const std::unique_ptr<TVar>& v) { return v->Name.empty(); });
+}
+
+}  // namespace
+
+void TVarColl::ReadSystemFile(const std::string& fileName) {
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (file == nullptr) RaiseSystemError(errno);
+    try {
+        ReadSystemStream(*this, file);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
+    std::fclose(file);
+}
+
+void TVarColl::ReadSystemBytes(std::string_view bytes) {
+    if (bytes.empty()) Damaged(Truncated);
+    std::FILE* file = ::fmemopen(const_cast<char*>(bytes.data()), bytes.size(), "rb");
+    if (file == nullptr) RaiseSystemError(errno);
+    try {
+        ReadSystemStream(*this, file);
+    } catch (...) {
+        std::fclose(file);
+        throw;
+    }
+    std::fclose(file);
+}
+
+}  // namespace tallyra::core

@@ -1,0 +1,76 @@
+// The SPSS syntax tokenizer and parser: reads DATA LIST, VARIABLE LABELS,
+// VALUE LABELS and MISSING VALUES into a variable set.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "tvarcoll.h"
+
+namespace tallyra::core {
+
+constexpr uint8_t tkEnd = 1;
+constexpr uint8_t tkIdent = 2;
+constexpr uint8_t tkSymbol = 3;
+constexpr uint8_t tkString = 4;
+constexpr uint8_t tkInteger = 5;
+constexpr uint8_t tkReal = 6;
+
+class TSPSParser {
+public:
+    // `vars` is borrowed and filled; `source` is the whole file, which the
+    // parser reads with its lines joined by CR LF.
+    TSPSParser(TVarColl& vars, std::string_view source);
+    TSPSParser(const TSPSParser&) = delete;
+    TSPSParser& operator=(const TSPSParser&) = delete;
+
+    // FindDataList, SkipDataListOptions, ReadDataList, ReadCommands. Raises
+    // EParserError with the message, line and column.
+    void Run();
+
+    void NextToken(bool allowDot);
+    void FindDataList();
+    void SkipDataListOptions();
+    void ReadDataList();
+    void ReadCommands();
+    void ReadVariableLabels();
+    void ReadValueLabels();
+    void ReadMissingValues();
+
+    TVarColl& Vars;
+    int32_t Pos = 1;
+    int32_t Line = 1;
+    int32_t Column = 1;
+    std::string Source;
+    uint8_t Kind = 0;
+    std::string Token;
+    char Symbol = 0;
+    int64_t IntValue = 0;
+    long double RealValue = 0;
+
+private:
+    char Current() const;
+    void Advance();
+    void SkipBlanks();
+    [[noreturn]] void Error(const std::string& message) const;
+    [[noreturn]] void SyntaxError() const;
+    bool IsSymbol(char c) const { return Kind == tkSymbol && Symbol == c; }
+    bool IsIdent(std::string_view word) const { return Kind == tkIdent && Token == word; }
+    bool IsNumber() const { return Kind == tkInteger || Kind == tkReal; }
+    double NumberValue() const;
+    // A variable list; ends at the first token for which `stop` holds.
+    std::vector<TVar*> ReadVariableList(bool numberStops);
+    int32_t IndexOf(const TVar* v) const;
+    // Counts work done for variable lists, labels and missing values; raises
+    // when a file asks for more than any real dictionary needs.
+    void AddWork(size_t amount);
+
+    int64_t Work = 0;
+    // Per variable: value -> index of its value label, built when first needed.
+    std::unordered_map<const TVar*, std::unordered_map<double, size_t>> LabelIndex;
+};
+
+}  // namespace tallyra::core
