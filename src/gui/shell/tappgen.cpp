@@ -263,7 +263,7 @@ void TAppGen_Form::ShowLogo() {
     layout->addWidget(pic);
     layout->addWidget(name);
     layout->addWidget(version);
-    logo->setStyleSheet("background: white; border: 1px solid #1f4e9a;");
+    logo->setStyleSheet("#Logo_Form { background: white; border: 2px solid #1f4e9a; }");
     logo->resize(360, 200);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect r = screen->availableGeometry();
