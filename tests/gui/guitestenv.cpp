@@ -8,6 +8,8 @@
 #include "shell/langtext.h"
 #include "shell/tappcmplx.h"
 #include "shell/tappgen.h"
+#include "studio/tappmain.h"
+#include "studio/tchldedit.h"
 
 namespace tallyra::gui::test {
 
@@ -80,6 +82,51 @@ std::string ReadFile(const std::string& path) {
     std::stringstream s;
     s << f.rdbuf();
     return s.str();
+}
+
+void StudioTest::SetUp() {
+    ResetEnvironment();
+    ASSERT_TRUE(Dir.isValid());
+}
+
+void StudioTest::TearDown() {
+    DestroyMain();
+    SetMsgHandler({});
+    ResetEnvironment();
+}
+
+TAppMain_Form* StudioTest::MakeMain() {
+    // This version has run before: no changes prompt in these tests.
+    Store().WriteStr("\\Software\\Tallyra Systems\\Tallyra Studio\\", "Version", "2.40");
+    Main = std::make_unique<TAppMain_Form>();
+    Main->resize(900, 600);
+    Main->show();
+    QApplication::processEvents();
+    return Main.get();
+}
+
+void StudioTest::DestroyMain() {
+    if (!Main) return;
+    // Unsaved test windows close without questions.
+    for (TChildMDI_Form* c : Main->ChildWindows())
+        if (auto* e = qobject_cast<TChldEdit_Form*>(c)) e->SetModified(false);
+    Main.reset();
+    QApplication::processEvents();
+}
+
+std::string StudioTest::PathOf(const std::string& name) const {
+    return Dir.filePath(QString::fromStdString(name)).toStdString();
+}
+
+TChldEdit_Form* StudioTest::Editor(int i) const {
+    return qobject_cast<TChldEdit_Form*>(Main->ChildWindows().at(i));
+}
+
+TChldEdit_Form* StudioTest::OpenNew(const std::string& name, const std::string& bytes) {
+    WriteFile(PathOf(name), bytes);
+    Main->OpenFile(PathOf(name));
+    QApplication::processEvents();
+    return qobject_cast<TChldEdit_Form*>(Main->ActiveChild());
 }
 
 }  // namespace tallyra::gui::test

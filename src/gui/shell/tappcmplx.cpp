@@ -255,9 +255,9 @@ void TAppCmplx_Form::UpdateFileMenu() {
         QAction* a = FileAction(n);
         if (!a) continue;
         // A placeholder needs a bound command besides an open child.
-        const bool placeholder = std::string(n) == "Save_FileMenu" ||
-                                 std::string(n) == "SaveAs_FileMenu" ||
-                                 std::string(n) == "Export_FileMenu";
+        const bool placeholder =
+            std::string(n) == "Save_FileMenu" || std::string(n) == "SaveAs_FileMenu" ||
+            std::string(n) == "Export_FileMenu" || std::string(n) == "Print_FileMenu";
         a->setEnabled(any && (!placeholder || BoundCommand(a) != nullptr));
     }
     if (auto* c = qobject_cast<TChldGen_Form*>(ActiveChild()))
