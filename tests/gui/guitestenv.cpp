@@ -99,7 +99,6 @@ TAppMain_Form* StudioTest::MakeMain() {
     // This version has run before: no changes prompt in these tests.
     Store().WriteStr("\\Software\\Tallyra Systems\\Tallyra Studio\\", "Version", "2.40");
     Main = std::make_unique<TAppMain_Form>();
-    Main->resize(900, 600);
     Main->show();
     QApplication::processEvents();
     return Main.get();
