@@ -231,6 +231,7 @@ void TChldEdit_Form::SetCaret(TCaret caret) {
     if (pos == 0 && caret.Col > 0) pos = end;  // past the document end
     if (pos > end) pos = end;
     DictEdit->SendScintilla(Sci::SCI_GOTOPOS, pos);
+    ShowPositionPanel();
 }
 
 std::string TChldEdit_Form::SelectedTextUtf8() const {
