@@ -388,3 +388,16 @@ TEST_F(StudioTest, ExportProposesTheNameWithoutItsLastExtension) {
     EXPECT_EQ(TChldGen_Form::ExportProposal("/d/a.b.slo", false), "a.b");
     EXPECT_EQ(TChldGen_Form::ExportProposal("NoName1", true), "");
 }
+
+TEST_F(StudioTest, PrintingCommandsNeedAPrinter) {
+    MakeMain();
+    OpenNew("print.slo", "x");
+    Main->UpdateFileMenu();
+    for (const char* n : {"Print_FileMenu", "PrinterSetup_FileMenu", "PageSetup_FileMenu"}) {
+        Boxes().Log.clear();
+        Main->FileAction(n)->trigger();
+        ASSERT_EQ(Boxes().Log.size(), 1u) << n;
+        EXPECT_EQ(Boxes().Log[0].Kind, TMsgKind::Error);
+        EXPECT_EQ(Boxes().Log[0].Text, "No printers installed.");
+    }
+}

@@ -11,6 +11,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -136,11 +139,14 @@ void TAppCmplx_Form::CreateFileMenu() {
     connect(AddMenuAction(m, "PageSetup_FileMenu", "<EN>Page set&up...<PL>Ustawienia &strony...",
                           "<EN>Set the page margins, header and footer<PL>Ustawia marginesy "
                           "strony, nagłówek i stopkę"),
-            &QAction::triggered, this, printing([] {}));
+            &QAction::triggered, this, printing([this] { PageSetupDialog(); }));
     connect(AddMenuAction(m, "PrinterSetup_FileMenu",
                           "<EN>P&rinter setup...<PL>Ustawienia &drukarki...",
                           "<EN>Choose and set up the printer<PL>Wybiera i ustawia drukarkę"),
-            &QAction::triggered, this, printing([] {}));
+            &QAction::triggered, this, printing([this] {
+                QPrintDialog dialog(Printer(), this);
+                dialog.exec();
+            }));
     connect(AddMenuAction(m, "PrintPreview_FileMenu", "<EN>Print pre&view<PL>Po&dgląd wydruku",
                           "<EN>Show the printout on the screen<PL>Pokazuje wydruk na ekranie"),
             &QAction::triggered, this, printing([] {}));
@@ -400,6 +406,28 @@ void TAppCmplx_Form::Print() {
 bool TAppCmplx_Form::PrinterAvailable() {
     if (PrinterCheck()) return PrinterCheck()();
     return !QPrinterInfo::availablePrinterNames().isEmpty();
+}
+
+QPrinter* TAppCmplx_Form::Printer() {
+    if (!SharedPrinter) SharedPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return SharedPrinter.get();
+}
+
+void TAppCmplx_Form::ApplyPageSetup(QPrinter* printer) const {
+    printer->setPageMargins(
+        QMarginsF(PageSetup.MrgLeft, PageSetup.MrgTop, PageSetup.MrgRight, PageSetup.MrgBottom),
+        QPageLayout::Millimeter);
+}
+
+void TAppCmplx_Form::PageSetupDialog() {
+    ApplyPageSetup(Printer());
+    QPageSetupDialog dialog(Printer(), this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    const QMarginsF m = Printer()->pageLayout().margins(QPageLayout::Millimeter);
+    PageSetup.MrgLeft = qRound(m.left());
+    PageSetup.MrgTop = qRound(m.top());
+    PageSetup.MrgRight = qRound(m.right());
+    PageSetup.MrgBottom = qRound(m.bottom());
 }
 
 void TAppCmplx_Form::SetProgress(const std::string& hint, int percent) {

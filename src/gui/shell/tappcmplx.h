@@ -12,6 +12,7 @@
 #include "shell/recents.h"
 #include "tappmdi.h"
 
+class QPrinter;
 class QToolBar;
 
 namespace tallyra::gui {
@@ -81,6 +82,13 @@ public:
     }
     static bool& UseProcessArguments();
 
+    // The printer shared by the printing commands (created on first use).
+    QPrinter* Printer();
+    // Puts the stored margins on a printer.
+    void ApplyPageSetup(QPrinter* printer) const;
+    // The Page setup command: margins chosen in the dialog are stored.
+    void PageSetupDialog();
+
     // Whether a printer is installed (replaceable for tests).
     static void SetPrinterCheck(std::function<bool()> check);
 
@@ -118,6 +126,7 @@ private:
     bool PrinterAvailable();
 
     core::TRecents_Handler RecentFiles{26, 'A'};
+    std::unique_ptr<QPrinter> SharedPrinter;
     QList<TChldGen_Form*> FileList;
     int UntitledCounter = 0;
     int PanelCount = 0;

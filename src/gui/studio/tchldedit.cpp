@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
+#include <QPrintDialog>
+#include <Qsci/qsciprinter.h>
 #include <Qsci/qsciscintilla.h>
 
 #include "finddialogs.h"
@@ -519,6 +521,18 @@ void TChldEdit_Form::GotoLine() {
     if (!ok) return;
     SetCaret({0, line - 1});
     DictEdit->ensureCursorVisible();
+}
+
+void TChldEdit_Form::Print() {
+    TAppEdit_Form* m = EditMain();
+    QsciPrinter printer(QPrinter::HighResolution);
+    if (m) {
+        printer.setPrinterName(m->Printer()->printerName());
+        m->ApplyPageSetup(&printer);
+    }
+    printer.setDocName(Q(GetFileName()));
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() == QDialog::Accepted) printer.printRange(DictEdit);
 }
 
 // ---- fonts and options ----

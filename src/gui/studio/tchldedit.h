@@ -111,6 +111,9 @@ public:
     int ReplaceAll(const std::string& text, const std::string& with, bool caseSensitive,
                    bool wholeWord);
 
+    // Prints the text through the print dialog, with the stored margins.
+    void Print() override;
+
     // Fonts and options from the main window.
     void ApplyEditFont();
     void ApplyOptions(uint32_t editorOptions, uint32_t textOptions);
