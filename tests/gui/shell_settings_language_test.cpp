@@ -2,6 +2,7 @@
 // status bar gauge, the logo and the help viewer.
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -333,6 +334,12 @@ TEST_F(StudioTest, LogoStaysAtLeastFourSeconds) {
     QApplication::processEvents();
     EXPECT_NE(Main->Logo(), nullptr);
     EXPECT_LT(Main->LogoAge(), LogoMinimumMs);
+    // It does close, and not before the minimum time.
+    const qint64 ageAtStart = Main->LogoAge();
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Main->Logo() == nullptr; }, LogoMinimumMs + 3000));
+    EXPECT_GE(ageAtStart + clock.elapsed(), LogoMinimumMs);
 }
 
 TEST_F(StudioTest, HelpOpensTopicsByContextInTheCurrentLanguage) {

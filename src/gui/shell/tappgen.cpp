@@ -275,6 +275,18 @@ void TAppGen_Form::ShowLogo() {
     PostObject(this, std::make_unique<TWMVRKLogo_Handler>());
 }
 
+void TAppGen_Form::CloseLogoWhenDue() {
+    if (!LogoWindow) return;
+    const qint64 rest = LogoMinimumMs - LogoShown.elapsed();
+    if (rest <= 0) {
+        CloseLogo();
+        return;
+    }
+    // Timers may fire a little early; the check runs again until it is due,
+    // and the window keeps working meanwhile.
+    QTimer::singleShot(int(rest) + 1, Qt::PreciseTimer, this, [this] { CloseLogoWhenDue(); });
+}
+
 qint64 TAppGen_Form::LogoAge() const {
     return LogoWindow ? LogoShown.elapsed() : -1;
 }
@@ -290,14 +302,7 @@ void TAppGen_Form::HandleObjectMessage(TWMVRKObject* object) {
     if (dynamic_cast<TWMVRKLogo_Handler*>(object)) {
         // Never earlier than the minimum time after the logo appeared; the
         // wait runs on a timer so the window keeps working meanwhile.
-        if (!LogoWindow) return;
-        const qint64 rest = LogoMinimumMs - LogoShown.elapsed();
-        if (rest <= 0)
-            CloseLogo();
-        else
-            QTimer::singleShot(int(rest) + 1, this, [this] {
-                if (LogoWindow && LogoShown.elapsed() >= LogoMinimumMs) CloseLogo();
-            });
+        CloseLogoWhenDue();
         return;
     }
     if (dynamic_cast<TWMVRKHelpChanges_Handler*>(object)) {

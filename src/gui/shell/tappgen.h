@@ -108,6 +108,8 @@ protected:
 private:
     void ShowLogo();
     void CloseLogo();
+    // Closes the logo once it has been shown for the minimum time.
+    void CloseLogoWhenDue();
 
     QPointer<QWidget> LogoWindow;
     QElapsedTimer LogoShown;
