@@ -3,13 +3,21 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QUrl>
 #include <QTest>
 #include <Qsci/qsciscintilla.h>
 #include <gtest/gtest.h>
 
 #include "guitestenv.h"
 #include "shell/cp1250.h"
+#include "shell/windowlist.h"
 #include "studio/prefedit.h"
 
 using namespace tallyra;
@@ -211,4 +219,112 @@ TEST_F(StudioTest, PopupMenuMirrorsTheFileMenu) {
     e->Editor()->setText("changed");
     save->trigger();
     EXPECT_EQ(ReadFile(PathOf("pop.slo")), "changed");
+}
+
+namespace {
+
+// An editor window that records the message shifts of change tracking.
+class TShiftRecorder : public TChldEdit_Form {
+public:
+    using TChldEdit_Form::TChldEdit_Form;
+    void ShiftMessages(int32_t position, int32_t delta) override {
+        Shifts.push_back({position, delta});
+    }
+    std::vector<std::pair<int32_t, int32_t>> Shifts;
+};
+
+}  // namespace
+
+TEST_F(StudioTest, ChangeTrackingReportsWhereAndHowMuchTheTextMoved) {
+    MakeMain();
+    auto* e = new TShiftRecorder(Main.get());
+    QMdiSubWindow* sub = Main->MdiArea()->addSubWindow(e);
+    sub->show();
+    Main->MdiArea()->setActiveSubWindow(sub);
+    e->SetTextBytes("ab\r\ncd*\r\n");
+    e->TrackChange();
+    e->Shifts.clear();
+    e->SetCaret({0, 1});
+    EXPECT_EQ(e->CaretOffset(e->Caret()), 5);  // "ab" + CR LF, then the first character
+    e->Editor()->setFocus();
+    QTest::keyClicks(e->Editor(), "xyz");
+    ASSERT_EQ(e->Shifts.size(), 3u);
+    // Messages after offset 4 (the line's first character is at 5) move.
+    EXPECT_EQ(e->Shifts[0], (std::pair<int32_t, int32_t>{4, 1}));
+    EXPECT_EQ(e->Shifts[2], (std::pair<int32_t, int32_t>{6, 1}));
+    QTest::keyClick(e->Editor(), Qt::Key_Backspace);
+    EXPECT_EQ(e->Shifts.back(), (std::pair<int32_t, int32_t>{6, -1}));
+    // A click elsewhere before typing: the shift is where the typing is.
+    e->SetCaret({1, 0});
+    QTest::keyClick(e->Editor(), Qt::Key_Q);
+    EXPECT_EQ(e->Shifts.back(), (std::pair<int32_t, int32_t>{1, 1}));
+    // Deleting a selection of several characters (a Polish letter counts one).
+    e->SetTextBytes(
+        "ab\xB9"
+        "cd");
+    e->Shifts.clear();
+    e->Editor()->setSelection(0, 1, 0, 4);  // "b", "ą" (two bytes), "c"
+    QTest::keyClick(e->Editor(), Qt::Key_Delete);
+    EXPECT_EQ(e->TextUtf8(), "ad");
+    ASSERT_FALSE(e->Shifts.empty());
+    EXPECT_EQ(e->Shifts.back(), (std::pair<int32_t, int32_t>{1, -3}));
+}
+
+TEST_F(StudioTest, MarkerShortcutsReachTheMainWindowFromTheEditor) {
+    MakeMain();
+    TChldEdit_Form* e = OpenNew("keys.slo", "abc");
+    e->Editor()->setFocus();
+    QApplication::setActiveWindow(Main.get());
+    QTest::keyClick(e->Editor(), Qt::Key_K, Qt::ControlModifier);
+    EXPECT_TRUE(e->MarkerMenu()->isVisible());
+    EXPECT_TRUE(e->MarkerSetMode());
+    e->MarkerMenu()->close();
+    QTest::keyClick(e->Editor(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_TRUE(e->MarkerMenu()->isVisible());
+    EXPECT_FALSE(e->MarkerSetMode());
+    e->MarkerMenu()->close();
+    // Ctrl+D clears the selection instead of the component's line duplication.
+    e->Editor()->selectAll(true);
+    QTest::keyClick(e->Editor(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(e->TextUtf8(), "");
+}
+
+TEST_F(StudioTest, DroppedFilesAreOpened) {
+    MakeMain();
+    WriteFile(PathOf("drop1.slo"), "1");
+    WriteFile(PathOf("drop2.slo"), "2");
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(PathOf("drop1.slo"))),
+                  QUrl::fromLocalFile(QString::fromStdString(PathOf("drop2.slo")))});
+    QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Main.get(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Main.get(), &drop);
+    QApplication::processEvents();
+    ASSERT_EQ(Main->ChildWindows().size(), 2);
+    EXPECT_EQ(Editor(0)->GetFileName(), PathOf("drop1.slo"));
+    EXPECT_EQ(Editor(1)->TextUtf8(), "2");
+}
+
+TEST_F(StudioTest, WindowListShowsEveryChildWithItsState) {
+    MakeMain();
+    {
+        TWindowList_Form list(Main.get());
+        ASSERT_EQ(list.List()->topLevelItemCount(), 1);
+        EXPECT_EQ(list.List()->topLevelItem(0)->text(0), "[no windows open]");
+    }
+    OpenNew("w1.slo", "a");
+    TChldEdit_Form* b = OpenNew("w2.slo", "b");
+    b->Editor()->setText("changed");
+    TWindowList_Form list(Main.get());
+    ASSERT_EQ(list.List()->topLevelItemCount(), 2);
+    EXPECT_EQ(list.List()->headerItem()->text(0), "window");
+    EXPECT_EQ(list.List()->topLevelItem(0)->text(1), "saved");
+    EXPECT_EQ(list.List()->topLevelItem(1)->text(1), "modified");
+    // Save from the list: the chosen row's window is saved.
+    list.List()->topLevelItem(1)->setSelected(true);
+    QTest::mouseClick(list.findChild<QPushButton*>("Save_Button"), Qt::LeftButton);
+    EXPECT_EQ(ReadFile(PathOf("w2.slo")), "changed");
+    EXPECT_EQ(list.List()->topLevelItem(1)->text(1), "saved");
 }

@@ -91,6 +91,9 @@ std::string BackupName(const std::string& path) {
 void MakeBackup(const std::string& path) {
     const std::string bak = BackupName(path);
     if (bak == path) return;
+    // With no file to take its place, the old backup stays: it may be the
+    // only copy left.
+    if (!FileExists(path)) return;
     if (::unlink(bak.c_str()) != 0 && errno != ENOENT) RaiseSystemError(errno);
     if (::rename(path.c_str(), bak.c_str()) != 0 && errno != ENOENT) RaiseSystemError(errno);
 }

@@ -24,8 +24,9 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // a name without extension gets ".bak" appended).
 std::string BackupName(const std::string& path);
 
-// The backup rule: delete an existing backup, then rename the file to the
-// backup name when it exists. Raises EGeneric when either step fails.
+// The backup rule: when the file exists, delete an existing backup and
+// rename the file to the backup name (a missing file leaves the old backup
+// alone). Raises EGeneric when either step fails.
 void MakeBackup(const std::string& path);
 
 // The file's modification time in nanoseconds; false when it cannot be read.

@@ -50,6 +50,8 @@ TAppEdit_Form::TAppEdit_Form(QWidget* parent) : TAppCmplx_Form(parent) {
         Panels[i]->setFrameShape(QFrame::StyledPanel);
         AddStatusPanel(Panels[i]);
     }
+    connect(QApplication::clipboard(), &QClipboard::dataChanged, this,
+            [this] { UpdateEditMenu(); });
 }
 
 TAppEdit_Form::~TAppEdit_Form() = default;

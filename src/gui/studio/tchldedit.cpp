@@ -96,6 +96,14 @@ TChldEdit_Form::TChldEdit_Form(TAppEdit_Form* mainForm) : TChldGen_Form(mainForm
     });
     connect(DictEdit, &QsciScintilla::modificationChanged, this,
             [this](bool) { ShowModifiedPanel(); });
+    connect(DictEdit, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char*, int length, int, int, int, int, int, int) {
+                TrackModification(position, type, length);
+            });
+    // Shortcuts of disabled menu entries do nothing: the Edit menu's
+    // enabling follows the selection and the undo state as they change.
+    connect(DictEdit, &QsciScintilla::selectionChanged, this, [this] { UpdateMainMenus(); });
+    connect(DictEdit, &QsciScintilla::textChanged, this, [this] { UpdateMainMenus(); });
 
     // Creation: caret home, fonts and options of the main window, and a new
     // empty window that closes without a question.
@@ -338,11 +346,29 @@ void TChldEdit_Form::Activated() {
 }
 
 void TChldEdit_Form::TrackChange() {
-    const int32_t length = static_cast<int32_t>(DictEdit->SendScintilla(
-        Sci::SCI_COUNTCHARACTERS, 0, DictEdit->SendScintilla(Sci::SCI_GETLENGTH)));
-    if (length != PrevTextLength) ShiftMessages(CaretOffset(PrevCaret), length - PrevTextLength);
     PrevCaret = Caret();
-    PrevTextLength = length;
+    PrevTextLength = static_cast<int32_t>(DictEdit->SendScintilla(
+        Sci::SCI_COUNTCHARACTERS, 0, DictEdit->SendScintilla(Sci::SCI_GETLENGTH)));
+}
+
+void TChldEdit_Form::TrackModification(int position, int type, int length) {
+    // The component reports the exact place of every change, so messages
+    // follow edits made anywhere, also after the caret was moved by a click.
+    const bool insert = type & QsciScintillaBase::SC_MOD_INSERTTEXT;
+    const bool remove = type & QsciScintillaBase::SC_MOD_BEFOREDELETE;
+    if ((!insert && !remove) || length <= 0) return;
+    const long from = position;
+    const long to = from + length;
+    const int32_t before =
+        static_cast<int32_t>(DictEdit->SendScintilla(Sci::SCI_COUNTCHARACTERS, 0L, from));
+    const int32_t count =
+        static_cast<int32_t>(DictEdit->SendScintilla(Sci::SCI_COUNTCHARACTERS, from, to));
+    ShiftMessages(before, insert ? count : -count);
+}
+
+void TChldEdit_Form::UpdateMainMenus() {
+    TAppEdit_Form* m = EditMain();
+    if (m && m->ActiveChild() == this) m->UpdateEditMenu();
 }
 
 // ---- bookmarks ----

@@ -118,9 +118,13 @@ public:
     void ApplyEditFont();
     void ApplyOptions(uint32_t editorOptions, uint32_t textOptions);
 
-    // Tracks text changes for the message positions; this layer keeps the
-    // bookkeeping, the checking layer moves its messages.
+    // Called for every insertion (delta > 0) and deletion (delta < 0) of
+    // text: `position` is the number of characters (CR and LF counted) in
+    // front of the change, so a message whose 1-based position is greater
+    // than `position` moves by `delta`. Empty here; the checking layer moves
+    // its messages.
     virtual void ShiftMessages(int32_t /*position*/, int32_t /*delta*/) {}
+    // Remembers the caret and text length after a change notification.
     void TrackChange();
     // 1-based offset of a caret in the CR LF text.
     int32_t CaretOffset(TCaret caret) const;
@@ -133,6 +137,8 @@ protected:
 
 private:
     void CreateCommands();
+    void TrackModification(int position, int type, int length);
+    void UpdateMainMenus();
     void RemoveKeyConflicts();
 
     QsciScintilla* DictEdit;
