@@ -6,12 +6,15 @@
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -21,6 +24,7 @@
 #include "guitestenv.h"
 #include "shell/langtext.h"
 #include "shell/langui.h"
+#include "shell/qsettingsstore.h"
 #include "shell/statusbar.h"
 #include "studio/prefedit.h"
 
@@ -357,4 +361,55 @@ TEST_F(StudioTest, HelpOpensTopicsByContextInTheCurrentLanguage) {
     Main->ShowHelpContext(9999);
     EXPECT_TRUE(Main->HelpViewer()->Browser()->toPlainText().contains("niedostępny"));
     EXPECT_TRUE(QString::fromStdString(Main->HelpFile()).endsWith("_PL.hlp"));
+}
+
+TEST(TQSettingsStore, EveryKindRoundTripsThroughTheIniFile) {
+    QTemporaryDir dir;
+    const QString ini = dir.filePath("settings.ini");
+    {
+        TQSettingsStore s(ini);
+        s.WriteInt("\\Software\\Co\\App\\Page Setup", "mrgLeft", -12);
+        s.WriteBool("\\Software\\Co\\App\\Views", "ToolBar", false);
+        s.WriteStr("\\Software\\Co\\App\\Files", "OpenDir", "/home/ą b");
+        s.WriteSet32("\\Software\\Co\\App\\Preferences", "Memo", 0x456);
+        s.WriteStr("\\Software\\Co\\App\\Recents", "File0", "/x");
+        s.WriteStr("\\Software\\Co\\App\\Recents\\Files0", "File0", "/nested");
+    }
+    TQSettingsStore s(ini);
+    EXPECT_EQ(s.ReadInt("\\Software\\Co\\App\\Page Setup", "mrgLeft", 0), -12);
+    EXPECT_FALSE(s.ReadBool("\\Software\\Co\\App\\Views", "ToolBar", true));
+    EXPECT_EQ(s.ReadStr("\\Software\\Co\\App\\Files", "OpenDir", ""), "/home/ą b");
+    EXPECT_EQ(s.ReadSet32("\\Software\\Co\\App\\Preferences", "Memo", 0), 0x456u);
+    EXPECT_EQ(s.ReadInt("\\Software\\Co\\App\\Files", "OpenDir", 5), 5);  // not a number
+    EXPECT_EQ(s.ReadInt("\\Software\\Co\\App\\Files", "Missing", 7), 7);
+    s.DeleteKeyTree("\\Software\\Co\\App\\Recents");
+    EXPECT_EQ(s.ReadStr("\\Software\\Co\\App\\Recents", "File0", "gone"), "gone");
+    EXPECT_EQ(s.ReadStr("\\Software\\Co\\App\\Recents\\Files0", "File0", "gone"), "gone");
+    EXPECT_EQ(s.ReadStr("\\Software\\Co\\App\\Files", "OpenDir", ""), "/home/ą b");
+}
+
+TEST_F(StudioTest, RecentsRemoveCommandsAskFirst) {
+    MakeMain();
+    TChldEdit_Form* a = OpenNew("keep.slo", "a");
+    TChldEdit_Form* b = OpenNew("gone.slo", "b");
+    a->SubWindow()->close();
+    b->SubWindow()->close();
+    QApplication::processEvents();
+    QFile::remove(QString::fromStdString(PathOf("gone.slo")));
+    auto trigger = [this](const char* name) {
+        Main->BuildRecentsMenu();
+        Main->RecentsMenu()->findChild<QAction*>(name)->trigger();
+    };
+    Boxes().Answers = {MsgResultNo};
+    trigger("RemoveObsolete_RecentsMenu");
+    EXPECT_EQ(Main->Recents().List().Items.size(), 2u);
+    EXPECT_EQ(Boxes().Log.back().Text, "Remove obsolete recent files entries?");
+    Boxes().Answers = {MsgResultYes};
+    trigger("RemoveObsolete_RecentsMenu");
+    ASSERT_EQ(Main->Recents().List().Items.size(), 1u);
+    EXPECT_EQ(Main->Recents().List().Items[0].Path, PathOf("keep.slo"));
+    Boxes().Answers = {MsgResultYes};
+    trigger("RemoveAll_RecentsMenu");
+    EXPECT_EQ(Boxes().Log.back().Text, "Remove all recent files entries?");
+    EXPECT_TRUE(Main->Recents().List().Items.empty());
 }

@@ -537,6 +537,9 @@ void TAppCmplx_Form::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
+    // No other top-level window of the program may keep it running.
+    CloseHelp();
+    CloseLogo();
     e->accept();
 }
 

@@ -105,9 +105,11 @@ protected:
 
     bool event(QEvent* e) override;
 
+    // Closes and destroys the logo window now.
+    void CloseLogo();
+
 private:
     void ShowLogo();
-    void CloseLogo();
     // Closes the logo once it has been shown for the minimum time.
     void CloseLogoWhenDue();
 
