@@ -401,3 +401,18 @@ TEST_F(StudioTest, PrintingCommandsNeedAPrinter) {
         EXPECT_EQ(Boxes().Log[0].Text, "No printers installed.");
     }
 }
+
+TEST_F(StudioTest, NoTwoMenuEntriesShareAShortcut) {
+    MakeMain();
+    std::map<QString, QString> seen;
+    for (QAction* a : Main->findChildren<QAction*>()) {
+        for (const QKeySequence& k : a->shortcuts()) {
+            const QString key = k.toString();
+            auto [it, fresh] = seen.emplace(key, a->objectName());
+            EXPECT_TRUE(fresh) << key.toStdString() << ": " << a->objectName().toStdString()
+                               << " and " << it->second.toStdString();
+        }
+    }
+    EXPECT_EQ(seen.count("Ctrl+Q"), 1u);
+    EXPECT_EQ(seen["Ctrl+Q"], "GotoMarker_EditMenu");
+}

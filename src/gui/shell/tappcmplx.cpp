@@ -164,7 +164,7 @@ void TAppCmplx_Form::CreateFileMenu() {
     send->setVisible(false);
     m->addSeparator();
     connect(AddMenuAction(m, "Exit_FileMenu", "<EN>E&xit<PL>&Koniec",
-                          "<EN>Close the application<PL>Zamyka aplikację", QKeySequence::Quit),
+                          "<EN>Close the application<PL>Zamyka aplikację"),
             &QAction::triggered, this, &QWidget::close);
     connect(File_Menu, &QMenu::aboutToShow, this, &TAppCmplx_Form::UpdateFileMenu);
 }
