@@ -416,3 +416,27 @@ TEST_F(StudioTest, NoTwoMenuEntriesShareAShortcut) {
     EXPECT_EQ(seen.count("Ctrl+Q"), 1u);
     EXPECT_EQ(seen["Ctrl+Q"], "GotoMarker_EditMenu");
 }
+
+TEST_F(StudioTest, AcceleratorsAreUniqueInEveryMenuInBothLanguages) {
+    MakeMain();
+    for (int language : {1, 2}) {
+        Main->ChangeLanguage(language);
+        QList<QMenu*> menus = Main->findChildren<QMenu*>();
+        ASSERT_GT(menus.size(), 5);
+        for (QMenu* menu : menus) {
+            if (menu->objectName() == "Recents_Menu") continue;  // letters A..Z by design
+            std::map<QChar, QString> seen;
+            for (QAction* a : menu->actions()) {
+                if (!a->isVisible() || a->isSeparator()) continue;
+                const QString text = a->text();
+                const qsizetype amp = text.indexOf('&');
+                if (amp < 0 || amp + 1 >= text.size()) continue;
+                const QChar key = text[amp + 1].toLower();
+                auto [it, fresh] = seen.emplace(key, text);
+                EXPECT_TRUE(fresh)
+                    << "language " << language << ", menu " << menu->objectName().toStdString()
+                    << ": " << text.toStdString() << " / " << it->second.toStdString();
+            }
+        }
+    }
+}

@@ -100,7 +100,7 @@ void TAppCmplx_Form::CreateFileMenu() {
     Recents_Menu = m->addMenu(QString());
     Recents_Menu->setObjectName("Recents_Menu");
     Recents_Menu->menuAction()->setObjectName("Recents_FileMenu");
-    Tag(Recents_Menu, "<EN>&Recent files<PL>Ostatnio &używane",
+    Tag(Recents_Menu, "<EN>Recen&t files<PL>Ostatnio &używane",
         "<EN>Recently opened files<PL>Ostatnio otwierane pliki");
     connect(Recents_Menu, &QMenu::aboutToShow, this, &TAppCmplx_Form::BuildRecentsMenu);
     BuildRecentsMenu();
@@ -141,13 +141,13 @@ void TAppCmplx_Form::CreateFileMenu() {
                           "strony, nagłówek i stopkę"),
             &QAction::triggered, this, printing([this] { PageSetupDialog(); }));
     connect(AddMenuAction(m, "PrinterSetup_FileMenu",
-                          "<EN>P&rinter setup...<PL>Ustawienia &drukarki...",
+                          "<EN>P&rinter setup...<PL>Ustawienia d&rukarki...",
                           "<EN>Choose and set up the printer<PL>Wybiera i ustawia drukarkę"),
             &QAction::triggered, this, printing([this] {
                 QPrintDialog dialog(Printer(), this);
                 dialog.exec();
             }));
-    connect(AddMenuAction(m, "PrintPreview_FileMenu", "<EN>Print pre&view<PL>Po&dgląd wydruku",
+    connect(AddMenuAction(m, "PrintPreview_FileMenu", "<EN>Print pre&view<PL>Pod&gląd wydruku",
                           "<EN>Show the printout on the screen<PL>Pokazuje wydruk na ekranie"),
             &QAction::triggered, this, printing([] {}));
     QAction* print = AddMenuAction(m, "Print_FileMenu", "<EN>&Print...<PL>&Drukuj...",

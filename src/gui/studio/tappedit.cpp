@@ -81,7 +81,7 @@ void TAppEdit_Form::CreateEditMenu() {
     ph(m, "Redo_EditMenu", "<EN>Re&do<PL>&Ponów",
        "<EN>Reverse the effects of the last Undo<PL>Odwraca skutki ostatniego cofnięcia");
     m->addSeparator();
-    ph(m, "Cut_EditMenu", "<EN>Cu&t<PL>&Wytnij",
+    ph(m, "Cut_EditMenu", "<EN>Cu&t<PL>W&ytnij",
        "<EN>Cut the selected text to the clipboard<PL>Wycina zaznaczony tekst do schowka",
        QKeySequence(Qt::CTRL | Qt::Key_X));
     ph(m, "Copy_EditMenu", "<EN>&Copy<PL>&Kopiuj",
@@ -90,11 +90,11 @@ void TAppEdit_Form::CreateEditMenu() {
     ph(m, "Paste_EditMenu", "<EN>P&aste<PL>Wk&lej",
        "<EN>Paste the tekst from the clipboard<PL>Wkleja tekst ze schowka",
        QKeySequence(Qt::CTRL | Qt::Key_V));
-    ph(m, "Clear_EditMenu", "<EN>Cl&ear<PL>&Usuń",
+    ph(m, "Clear_EditMenu", "<EN>Cl&ear<PL>U&suń",
        "<EN>Clear the selected text<PL>Usuwa zaznaczony tekst", QKeySequence(Qt::CTRL | Qt::Key_D));
     ph(m, "SaveBlock_EditMenu", "<EN>&Save block...<PL>&Zapisz blok...",
        "<EN>Save the selected text to a file<PL>Zapisuje zaznaczony tekst do pliku");
-    ph(m, "SelectAll_EditMenu", "<EN>Select a&ll<PL>Zaznacz &wszystko",
+    ph(m, "SelectAll_EditMenu", "<EN>Select a&ll<PL>Zaznacz wszystk&o",
        "<EN>Select the whole text<PL>Zaznacza cały tekst", QKeySequence(Qt::CTRL | Qt::Key_A));
     m->addSeparator();
     ph(m, "Find_EditMenu", "<EN>&Find...<PL>Z&najdź...",
@@ -104,7 +104,7 @@ void TAppEdit_Form::CreateEditMenu() {
        "<EN>Find the given tekst in the file and replace it with another<PL>Wyszukuje podany "
        "tekst w pliku i zamienia go na inny",
        QKeySequence(Qt::CTRL | Qt::Key_H));
-    ph(m, "FindNext_EditMenu", "<EN>Find &next<PL>Znajdź &następny",
+    ph(m, "FindNext_EditMenu", "<EN>Find &next<PL>Znajdź nas&tępny",
        "<EN>Repeat the last find/replace operation<PL>Powtarza ostatnie wyszukiwanie/zamianę",
        QKeySequence(Qt::Key_F3));
     m->addSeparator();
@@ -123,7 +123,7 @@ void TAppEdit_Form::CreateEditMenu() {
     Goto_Menu = m->addMenu(QString());
     Goto_Menu->setObjectName("Goto_Menu");
     Goto_Menu->menuAction()->setObjectName("Goto_EditMenu");
-    Tag(Goto_Menu, "<EN>&Go to<PL>&Przejdź",
+    Tag(Goto_Menu, "<EN>&Go to<PL>Przej&dź",
         "<EN>Functions which help in navigating through the file<PL>Funkcje pomagające "
         "poruszać się po pliku");
     ph(Goto_Menu, "GotoMarker_EditMenu", "<EN>&Marker<PL>Do &zakładki",
@@ -134,7 +134,7 @@ void TAppEdit_Form::CreateEditMenu() {
        "<EN>Go to the line with the given number<PL>Przechodzi do wiersza o podanym numerze",
        QKeySequence(Qt::CTRL | Qt::Key_L));
     m->addSeparator();
-    connect(AddMenuAction(m, "Preferences_EditMenu", "<EN>Pre&ferences...<PL>&Ustawienia...",
+    connect(AddMenuAction(m, "Preferences_EditMenu", "<EN>&Preferences...<PL>&Ustawienia...",
                           "<EN>Set the program's preferences<PL>Ustawia preferencje programu"),
             &QAction::triggered, this, [this] { ShowPreferences(); });
     connect(Edit_Menu, &QMenu::aboutToShow, this, &TAppEdit_Form::UpdateEditMenu);
