@@ -358,6 +358,9 @@ TEST_F(StudioTest, HelpOpensTopicsByContextInTheCurrentLanguage) {
     EXPECT_EQ(Main->HelpViewer()->CurrentPage(), "103.html");
     Main->HelpViewer()->ShowSearch("zakładk");
     EXPECT_TRUE(Main->HelpViewer()->Browser()->toHtml().contains("102.html"));
+    Main->HelpMenu()->findChild<QAction*>("HelpOnHelp_HelpMenu")->trigger();
+    EXPECT_EQ(Main->HelpViewer()->CurrentPage(), "using.html");
+    EXPECT_TRUE(Main->HelpViewer()->Browser()->toPlainText().contains("Jak korzystać z pomocy"));
     Main->ShowHelpContext(9999);
     EXPECT_TRUE(Main->HelpViewer()->Browser()->toPlainText().contains("niedostępny"));
     EXPECT_TRUE(QString::fromStdString(Main->HelpFile()).endsWith("_PL.hlp"));

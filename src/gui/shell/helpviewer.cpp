@@ -114,6 +114,10 @@ void THelpViewer::ShowIndex() {
     ShowPage("index.html");
 }
 
+void THelpViewer::ShowUsingHelp() {
+    ShowPage("using.html");
+}
+
 void THelpViewer::ShowSearch(const std::string& word) {
     Page = "search";
     SearchBox->setText(Q(word));

@@ -21,6 +21,8 @@ public:
     void ShowContext(int context);
     void ShowContents();
     void ShowIndex();
+    // The page on using this viewer ("using.html").
+    void ShowUsingHelp();
     // Lists the pages of the current language that contain `word`
     // (case-insensitive); an empty word shows only the search box.
     void ShowSearch(const std::string& word);

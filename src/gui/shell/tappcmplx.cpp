@@ -211,6 +211,10 @@ void TAppCmplx_Form::CreateHelpMenu() {
     connect(AddMenuAction(Help_Menu, "Search_HelpMenu", "<EN>&Search...<PL>Sz&ukaj...",
                           "<EN>Search the help for a word<PL>Wyszukuje słowo w pomocy"),
             &QAction::triggered, this, [this] { ShowHelpSearch(); });
+    connect(AddMenuAction(Help_Menu, "HelpOnHelp_HelpMenu",
+                          "<EN>&Using help<PL>&Jak korzystać z pomocy",
+                          "<EN>How to use the help viewer<PL>Jak korzystać z przeglądarki pomocy"),
+            &QAction::triggered, this, [this] { ShowHelpOnHelp(); });
     // No contacts in this program: E-mail and Web stay hidden with their separator.
     QAction* contactSep = Help_Menu->addSeparator();
     contactSep->setVisible(false);

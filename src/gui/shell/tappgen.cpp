@@ -217,6 +217,12 @@ void TAppGen_Form::ShowHelpSearch() {
     Help->ShowSearch(std::string());
 }
 
+void TAppGen_Form::ShowHelpOnHelp() {
+    if (!Help) Help = new THelpViewer(this);
+    Help->SetLanguage(core::CurrentLanguage());
+    Help->ShowUsingHelp();
+}
+
 void TAppGen_Form::ShowAbout() {
     std::string text = TitleText() + "\n" + core::LangText("<EN>Version<PL>Wersja") + " " +
                        core::LangText(AppInfo(2)) + "\n\n" + core::LangText(AppInfo(5));

@@ -65,6 +65,8 @@ public:
     void ShowHelpIndex();
     void ShowHelpSearch();
     void ShowAbout();
+    // The topic on using the help viewer itself.
+    void ShowHelpOnHelp();
     void ShowChangesTopic() { ShowHelpContext(HelpChanges); }
     void CloseHelp();
     THelpViewer* HelpViewer() const { return Help; }
