@@ -1,0 +1,130 @@
+#include "filebytes.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "errors.h"
+#include "format.h"
+#include "ioerror.h"
+#include "langtext.h"
+
+namespace tallyra::core {
+
+namespace {
+
+class TFd {
+public:
+    explicit TFd(int fd) : Fd(fd) {}
+    ~TFd() {
+        if (Fd >= 0) ::close(Fd);
+    }
+    TFd(const TFd&) = delete;
+    TFd& operator=(const TFd&) = delete;
+    int Get() const { return Fd; }
+    int Release() {
+        const int f = Fd;
+        Fd = -1;
+        return f;
+    }
+
+private:
+    int Fd;
+};
+
+}  // namespace
+
+std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
+    TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.Get() < 0) RaiseSystemError(errno);
+    struct stat st {};
+    if (::fstat(fd.Get(), &st) != 0) RaiseSystemError(errno);
+    if (!S_ISREG(st.st_mode)) RaiseSystemError(EISDIR);
+    if (static_cast<uint64_t>(st.st_size) > maxBytes)
+        throw EGeneric(FormatText(
+            LangText("<EN>The file is too large (more than %llu bytes).<PL>Plik jest za duży "
+                     "(więcej niż %llu bajtów)."),
+            static_cast<unsigned long long>(maxBytes)));
+    std::string bytes;
+    bytes.reserve(static_cast<size_t>(st.st_size));
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.Get(), buf, sizeof buf);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            RaiseSystemError(errno);
+        }
+        if (n == 0) break;
+        if (bytes.size() + static_cast<size_t>(n) > maxBytes)
+            throw EGeneric(LangText("<EN>The file is too large.<PL>Plik jest za duży."));
+        bytes.append(buf, static_cast<size_t>(n));
+    }
+    return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    TFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (fd.Get() < 0) RaiseSystemError(errno);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            RaiseSystemError(errno);
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (::fdatasync(fd.Get()) != 0 && errno != EINVAL) RaiseSystemError(errno);
+    if (::close(fd.Release()) != 0) RaiseSystemError(errno);
+}
+
+std::string BackupName(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    const size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash) ||
+        dot == (slash == std::string::npos ? 0 : slash + 1))
+        return path + ".bak";
+    return path.substr(0, dot) + ".bak";
+}
+
+void MakeBackup(const std::string& path) {
+    const std::string bak = BackupName(path);
+    if (bak == path) return;
+    // With no file to take its place, the old backup stays: it may be the
+    // only copy left.
+    if (!FileExists(path)) return;
+    if (::unlink(bak.c_str()) != 0 && errno != ENOENT) RaiseSystemError(errno);
+    if (::rename(path.c_str(), bak.c_str()) != 0 && errno != ENOENT) RaiseSystemError(errno);
+}
+
+bool FileModTime(const std::string& path, int64_t& out) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    out = static_cast<int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string NormaliseLineEnds(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 32);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r') {
+            out += "\r\n";
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else if (c == '\n') {
+            out += "\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace tallyra::core

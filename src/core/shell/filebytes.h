@@ -1,0 +1,40 @@
+// Whole-file reads and writes of document bytes, the ".bak" backup rule and
+// file time stamps, for the document windows. Failures raise EGeneric with
+// the I/O error text.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tallyra::core {
+
+// Largest document the windows load (keeps a stray huge file from
+// exhausting memory).
+constexpr uint64_t MaxDocumentBytes = 64ull * 1024 * 1024;
+
+// The file's bytes. Raises EGeneric when it cannot be read or is larger
+// than maxBytes.
+std::string ReadFileBytes(const std::string& path, uint64_t maxBytes = MaxDocumentBytes);
+
+// Replaces the file's content with `bytes` (creating it), flushed to disk.
+// Raises EGeneric on failure.
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// The name with its extension replaced by ".bak" ("a/b.slo" -> "a/b.bak";
+// a name without extension gets ".bak" appended).
+std::string BackupName(const std::string& path);
+
+// The backup rule: when the file exists, delete an existing backup and
+// rename the file to the backup name (a missing file leaves the old backup
+// alone). Raises EGeneric when either step fails.
+void MakeBackup(const std::string& path);
+
+// The file's modification time in nanoseconds; false when it cannot be read.
+bool FileModTime(const std::string& path, int64_t& out);
+
+bool FileExists(const std::string& path);
+
+// Replaces lone CR and lone LF with CR LF, the line end of documents.
+std::string NormaliseLineEnds(const std::string& text);
+
+}  // namespace tallyra::core

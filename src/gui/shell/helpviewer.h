@@ -1,0 +1,48 @@
+// The help viewer: topics are HTML pages help/<EN|PL>/<context>.html, plus
+// "contents.html" and "index.html"; Search lists the pages holding a word.
+// The help folder is found next to the program, in the source tree the
+// program was built from, or through TALLYRA_HELP_DIR.
+#pragma once
+
+#include <QDialog>
+#include <string>
+
+class QLineEdit;
+class QTextBrowser;
+
+namespace tallyra::gui {
+
+class THelpViewer : public QDialog {
+public:
+    explicit THelpViewer(QWidget* parent);
+
+    void SetLanguage(int language);
+    // Shows the page of a context number; a missing page shows a short note.
+    void ShowContext(int context);
+    void ShowContents();
+    void ShowIndex();
+    // The page on using this viewer ("using.html").
+    void ShowUsingHelp();
+    // Lists the pages of the current language that contain `word`
+    // (case-insensitive); an empty word shows only the search box.
+    void ShowSearch(const std::string& word);
+
+    // The page shown last ("102.html", "contents.html", "search").
+    const QString& CurrentPage() const { return Page; }
+    QTextBrowser* Browser() const { return Text; }
+
+    // The folder holding the EN and PL page folders ("" when none is found).
+    static QString HelpRoot();
+
+private:
+    void ShowPage(const QString& file);
+    QString LanguageDir() const;
+    void ApplyCaptions();
+
+    QTextBrowser* Text;
+    QLineEdit* SearchBox;
+    int Language = 1;
+    QString Page;
+};
+
+}  // namespace tallyra::gui

@@ -1,0 +1,162 @@
+// The editing layer of a script window: a QScintilla editor holding the
+// script as Unicode, loaded from and saved to code-page-1250 bytes with CR
+// LF line ends; caret, selection, undo, clipboard, find and replace, go to
+// line, ten bookmarks, Insert file, Save block, the status panels and the
+// editor fonts and options. Checking scripts is added by a derived layer.
+//
+// Editor options ("Memo" bits) and text options ("Strings" bits) as this
+// editor applies them:
+//   Memo 0 draw margin        -> a vertical edge line at column 80
+//   Memo 1 draw gutter        -> the bookmark margin is shown
+//   Memo 2 thumb tracking     -> always on (Qt scroll bars track)
+//   Memo 3 double-click line  -> a double click selects the whole line
+//   Memo 4 colour syntax      -> kept for the colouring layer
+//   Memo 5 line numbers       -> the line-number margin is shown
+//   Memo 6 overwrite caret    -> a block caret in overwrite mode
+//   Memo 7 left indent        -> a small blank strip left of the text
+//   Memo 8 disable drag       -> kept; the component always allows dragging
+//   Memo 9 select only text   -> kept (no effect in this component)
+//   Memo 10 line numbers on gutter -> the line-number margin is shown
+//   Strings 0 back unindents  -> Backspace in indentation unindents
+//   Strings 1 group undo      -> kept (typing is grouped by the component)
+//   Strings 2 beyond file end -> the view may scroll past the last line
+//   Strings 4 auto indent     -> new lines take the previous indentation
+//   Strings 5 smart tab       -> Tab in indentation indents
+//   Strings 6 find at cursor  -> Find proposes the word at the caret
+//   other bits are stored and kept unchanged.
+#pragma once
+
+#include <QPoint>
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "shell/tchldgen.h"
+
+class QsciScintilla;
+class QMenu;
+
+namespace tallyra::gui {
+
+class TAppEdit_Form;
+
+// Caret as column and line from 0 (columns count characters).
+struct TCaret {
+    int32_t Col = 0;
+    int32_t Line = 0;
+    bool operator==(const TCaret&) const = default;
+};
+
+class TChldEdit_Form : public TChldGen_Form {
+    Q_OBJECT
+public:
+    // `mainForm` is borrowed and outlives the window.
+    explicit TChldEdit_Form(TAppEdit_Form* mainForm);
+    ~TChldEdit_Form() override;
+
+    QsciScintilla* Editor() const { return DictEdit; }
+    TAppEdit_Form* EditMain() const;
+
+    // Document state.
+    bool IsModified() const override;
+    void SetModified(bool flag) override;
+    void Saved() override;
+    void Reload() override;
+    void LoadFile(const std::string& name) override;
+    std::string WriteDocument() const override;
+
+    // The text as code-page-1250 bytes (CR LF line ends); raises EGeneric
+    // when the text holds characters the code page cannot store.
+    std::string TextBytes() const;
+    // Replaces the text with the given 1250 bytes (undo history emptied).
+    void SetTextBytes(const std::string& bytes);
+    // The text as UTF-8 (what the editor holds).
+    std::string TextUtf8() const;
+
+    TCaret Caret() const;
+    void SetCaret(TCaret caret);
+    std::string SelectedTextUtf8() const;
+
+    // Status panels (shown when this window is the active one).
+    void ShowPositionPanel();
+    void ShowModifiedPanel();
+    void ShowInsertPanel();
+    void RefreshPanels();
+    bool InsertMode() const { return InsertModeFlag; }
+    void ToggleInsertMode();
+
+    // Bookmarks 1..10.
+    void SetBookmark(int n);
+    void GotoBookmark(int n);
+    bool MarkerSet(int n) const { return n >= 1 && n <= 10 && MarkerSetFlags[n - 1]; }
+    // Fills the bookmark menu for setting (true) or going to (false);
+    // ShowMarkerMenu also opens it at the mouse pointer.
+    void BuildMarkerMenu(bool setMode);
+    void ShowMarkerMenu(bool setMode);
+    QMenu* MarkerMenu() const { return Marker_Menu; }
+    bool MarkerSetMode() const { return SetMode; }
+
+    // Edit commands.
+    void InsertFile(const std::string& name);
+    // Saves the selection to `target` with the backup rule; errors are shown.
+    void SaveBlockTo(const std::string& target);
+    void SaveBlock();  // asks for the target
+    void Find();
+    void Replace();
+    void FindNext();
+    void GotoLine();
+    // Searches for `text` from the caret; true when found (and selected).
+    bool FindText(const std::string& text, bool caseSensitive, bool wholeWord, bool forward);
+    // Replaces every occurrence; the number replaced.
+    int ReplaceAll(const std::string& text, const std::string& with, bool caseSensitive,
+                   bool wholeWord);
+
+    // Prints the text through the print dialog, with the stored margins.
+    void Print() override;
+
+    // Fonts and options from the main window.
+    void ApplyEditFont();
+    void ApplyOptions(uint32_t editorOptions, uint32_t textOptions);
+
+    // Called for every insertion (delta > 0) and deletion (delta < 0) of
+    // text: `position` is the number of characters (CR and LF counted) in
+    // front of the change, so a message whose 1-based position is greater
+    // than `position` moves by `delta`. Empty here; the checking layer moves
+    // its messages.
+    virtual void ShiftMessages(int32_t /*position*/, int32_t /*delta*/) {}
+    // Remembers the caret and text length after a change notification.
+    void TrackChange();
+    // 1-based offset of a caret in the CR LF text.
+    int32_t CaretOffset(TCaret caret) const;
+
+protected:
+    void Activated() override;
+    bool HandleWindowMessage(TWindowMessage* m) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    void RefreshPopup() override;
+
+private:
+    void CreateCommands();
+    void TrackModification(int position, int type, int length);
+    void UpdateMainMenus();
+    void RemoveKeyConflicts();
+
+    QsciScintilla* DictEdit;
+    QMenu* Marker_Menu;
+    bool InsertModeFlag = true;
+    std::array<bool, 10> MarkerSetFlags{};
+    std::array<int, 10> MarkerHandles{};
+    std::array<int, 10> MarkerColumns{};
+    bool SetMode = false;
+    TCaret PrevCaret;
+    int32_t PrevTextLength = 0;
+    bool ForcedModified = false;
+    uint32_t EditorOpts = DefaultOptionsUnset;
+    uint32_t TextOpts = DefaultOptionsUnset;
+    // Last search, for Find next.
+    std::string LastFind;
+    bool LastCase = false, LastWord = false, LastForward = true;
+    static constexpr uint32_t DefaultOptionsUnset = 0xFFFFFFFF;
+};
+
+}  // namespace tallyra::gui

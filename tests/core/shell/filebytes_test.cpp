@@ -1,0 +1,54 @@
+// Document file helpers: backup names, the backup rule, line ends, limits.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "shell/errors.h"
+#include "shell/filebytes.h"
+
+using namespace tallyra::core;
+
+TEST(BackupName, ReplacesTheLastExtensionOfTheFileName) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"/d/a.slo", "/d/a.bak"},       {"/d/a.b.slo", "/d/a.b.bak"},
+        {"/d.x/name", "/d.x/name.bak"}, {"/d/.hidden", "/d/.hidden.bak"},
+        {"rel.sl", "rel.bak"},          {"/d/a.bak", "/d/a.bak"}};
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(BackupName(in), out) << in;
+}
+
+TEST(MakeBackup, MovesTheFileOverAnOldBackupAndToleratesAMissingFile) {
+    const auto dir = std::filesystem::temp_directory_path() / "tallyra_filebytes_test";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "s.slo").string();
+    WriteFileBytes(file, "new");
+    WriteFileBytes((dir / "s.bak").string(), "old backup");
+    MakeBackup(file);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    EXPECT_EQ(ReadFileBytes((dir / "s.bak").string()), "new");
+    EXPECT_NO_THROW(MakeBackup(file));  // nothing to back up
+    EXPECT_EQ(ReadFileBytes((dir / "s.bak").string()), "new");
+    std::filesystem::remove_all(dir);
+}
+
+TEST(ReadFileBytes, RefusesMissingFilesFoldersAndFilesOverTheLimit) {
+    const auto dir = std::filesystem::temp_directory_path() / "tallyra_filebytes_limit";
+    std::filesystem::create_directories(dir);
+    const std::string file = (dir / "big.slo").string();
+    WriteFileBytes(file, std::string(100, 'x'));
+    EXPECT_EQ(ReadFileBytes(file, 100).size(), 100u);
+    EXPECT_THROW(ReadFileBytes(file, 99), EGeneric);
+    EXPECT_THROW(ReadFileBytes((dir / "none.slo").string()), EGeneric);
+    EXPECT_THROW(ReadFileBytes(dir.string()), EGeneric);
+    EXPECT_THROW(WriteFileBytes((dir / "no/such/dir.slo").string(), "x"), EGeneric);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(NormaliseLineEnds, EveryLineEndBecomesCrLf) {
+    EXPECT_EQ(NormaliseLineEnds("a\nb\rc\r\nd\n\re"), "a\r\nb\r\nc\r\nd\r\n\r\ne");
+    EXPECT_EQ(NormaliseLineEnds(std::string("x\0y", 3)), std::string("x\0y", 3));
+    EXPECT_EQ(NormaliseLineEnds(""), "");
+}
