@@ -52,7 +52,9 @@ const char* KindName(uint8_t kind) {
     return kind == mkError ? "error" : kind == mkWarning ? "warning" : "hint";
 }
 
-std::string Utf8(const std::string& bytes) { return Cp1250ToUtf8(bytes); }
+std::string Utf8(const std::string& bytes) {
+    return Cp1250ToUtf8(bytes);
+}
 
 std::string TargetText(const TIRange& range) {
     if (range.ToLabel.empty() || range.ToLabel == range.FromLabel) return range.FromLabel;
@@ -100,8 +102,11 @@ void WriteInstruction(TJsonWriter& json, const TPXGenericInstruction& instructio
     json.Number(field.Height);
     json.Key("flags");
     json.BeginArray();
-    const std::pair<uint8_t, const char*> flags[] = {
-        {ffText, "text"}, {ffRecId, "recid"}, {ffConst, "const"}, {ffBeep, "beep"}, {ffUpdate, "update"}};
+    const std::pair<uint8_t, const char*> flags[] = {{ffText, "text"},
+                                                     {ffRecId, "recid"},
+                                                     {ffConst, "const"},
+                                                     {ffBeep, "beep"},
+                                                     {ffUpdate, "update"}};
     for (const auto& [bit, name] : flags)
         if (field.Flags & bit) json.String(name);
     json.EndArray();
@@ -122,7 +127,8 @@ void WriteInstruction(TJsonWriter& json, const TPXGenericInstruction& instructio
                 json.String(filter.Values.ToText());
                 json.Key("targets");
                 json.BeginArray();
-                for (const TIRange& target : filter.Targets.Items) json.String(TargetText(target));
+                for (const TIRange& target : filter.Targets.Items)
+                    json.String(TargetText(target));
                 json.EndArray();
                 json.EndObject();
             }
@@ -205,13 +211,15 @@ int CheckFile(const std::string& path, const TCheckSettings& settings, std::ostr
         json.Number(script->RecIdIndex);
         json.Key("instructions");
         json.BeginArray();
-        for (const auto& instruction : script->Instructions.Items) WriteInstruction(json, *instruction);
+        for (const auto& instruction : script->Instructions.Items)
+            WriteInstruction(json, *instruction);
         json.EndArray();
         json.EndObject();
         out << json.Text() << "\n";
     } else if (settings.ListFormat) {
         out << CheckSummary(messages) << "\n";
-        for (int32_t i = 0; i < messages.Count(); ++i) out << "  " << messages.FormatItem(i) << "\n";
+        for (int32_t i = 0; i < messages.Count(); ++i)
+            out << "  " << messages.FormatItem(i) << "\n";
     } else {
         for (int32_t i = 0; i < messages.Count(); ++i) {
             const TEHMessage* m = messages.Get(i);
@@ -269,7 +277,8 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
         } else if (arg == "--error-count") {
             const std::string* v = value();
             const auto n = v ? ParseInteger(*v) : std::nullopt;
-            if (!n || *n < 1 || *n > 65535) return usage("--error-count takes a number from 1 to 65535");
+            if (!n || *n < 1 || *n > 65535)
+                return usage("--error-count takes a number from 1 to 65535");
             errorCount = *n;
         } else if (arg == "--var-size") {
             const std::string* v = value();
@@ -291,7 +300,8 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     if (files.empty()) return usage("no script given");
     if (fixed) settings.Options = FixedReadingOptions();
-    for (const auto& [name, flag] : sets) *settings.Options.SwitchByName(name) = flag;
+    for (const auto& [name, flag] : sets)
+        *settings.Options.SwitchByName(name) = flag;
     if (errorMode >= 0) settings.Options.ErrorMode = static_cast<uint8_t>(errorMode);
     if (errorCount >= 0) settings.Options.ErrorCount = static_cast<uint16_t>(errorCount);
 

@@ -23,7 +23,8 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::string& e
     std::string bytes;
     char buffer[1 << 16];
     size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.append(buffer, n);
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+        bytes.append(buffer, n);
     const bool failed = std::ferror(file) != 0;
     const int err = errno;
     std::fclose(file);

@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "checkcommand.h"
+#include "checkdatacommand.h"
+#include "entercommand.h"
+#include "freqcommand.h"
 #include "cliutil.h"
 #include "shell/langtext.h"
 
@@ -18,6 +21,9 @@ const char* const MainHelp =
     "\n"
     "Commands:\n"
     "  check      check scripts and report their errors, warnings and hints\n"
+    "  enter      play a key script through data entry on a data file\n"
+    "  check-data check a data file against its script\n"
+    "  freq       print the frequency table of one field of a data file\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
@@ -44,6 +50,9 @@ int main(int argc, char** argv) {
         return cli::ExitOk;
     }
     if (command == "check") return cli::RunCheck(args, std::cout, std::cerr);
+    if (command == "enter") return cli::RunEnter(args, std::cout, std::cerr);
+    if (command == "check-data") return cli::RunCheckData(args, std::cout, std::cerr);
+    if (command == "freq") return cli::RunFreq(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
     return cli::ExitUsage;
 }
