@@ -1,6 +1,7 @@
 #include "datafile.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -158,7 +159,8 @@ TRecordScanner::TRecordScanner(const TDataFile& file, int32_t recordLength, int3
                                int32_t last)
     : File(file), L(size_t(recordLength)), NextRecord(first), Last(last) {
     // About 4 MB per read, in whole records.
-    const size_t records = std::max<size_t>(1, (size_t(4) << 20) / L);
+    const size_t wanted = last >= first ? size_t(last - first) + 1 : 1;
+    const size_t records = std::min(wanted, std::max<size_t>(1, (size_t(4) << 20) / L));
     Buffer.resize(records * L);
 }
 
@@ -169,14 +171,12 @@ bool TRecordScanner::Next(const char*& data, size_t& size, int32_t& record) {
         const size_t want = std::min(Buffer.size(), size_t(Last - NextRecord + 1) * L);
         Filled = File.ReadAt(offset, Buffer.data(), want);
         Pos = 0;
-        BufferFirst = NextRecord;
         if (Filled == 0) return false;
     }
     data = Buffer.data() + Pos;
     size = std::min(L, Filled - Pos);
     record = NextRecord++;
     Pos += L;
-    (void)BufferFirst;
     return true;
 }
 

@@ -71,7 +71,6 @@ private:
     std::vector<char> Buffer;
     size_t Filled = 0;
     size_t Pos = 0;
-    int32_t BufferFirst = 0;
 };
 
 }  // namespace tallyra::core

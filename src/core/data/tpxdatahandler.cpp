@@ -165,7 +165,10 @@ void TPXDataHandler::OpenFile(const std::string& fileName, bool makeBackup) {
     if (size > 0) {
         std::unique_ptr<TBackupWriter> backup;
         if (makeBackup) backup = std::make_unique<TBackupWriter>(fileName);
-        const size_t records = std::max<size_t>(1, (size_t(4) << 20) / size_t(L));
+        // About 4 MB per read, in whole records, and no more than the file.
+        const size_t fileRecords = size_t(size / L) + 1;
+        const size_t records =
+            std::min(fileRecords, std::max<size_t>(1, (size_t(4) << 20) / size_t(L)));
         std::vector<char> buffer(records * size_t(L));
         int64_t offset = 0;
         size_t tail = 0;  // bytes of a final incomplete block
