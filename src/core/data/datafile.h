@@ -33,6 +33,8 @@ public:
 
     bool IsOpen() const { return Fd >= 0; }
     const std::string& Path() const { return FilePath; }
+    // The open descriptor (for copying the file); -1 when closed.
+    int Handle() const { return Fd; }
     int64_t Size() const;
     // Reads up to `n` bytes at `offset`; returns the number read (short only
     // at the end of the file). Raises EGeneric on I/O errors.

@@ -54,26 +54,51 @@ public:
     }
     ~TBackupWriter() { Discard(); }
 
-    void Append(const char* data, size_t n) {
+    // Copies the first `n` bytes of the file open as `fd` (in the kernel when
+    // the system can, else through a buffer).
+    void CopyFrom(int fd, int64_t n) {
         if (Fd < 0) return;
+        off_t in = 0;
+        while (in < n) {
+            const ssize_t put = ::copy_file_range(fd, &in, Fd, nullptr, size_t(n - in), 0);
+            if (put > 0) continue;
+            if (put < 0 && errno == EINTR) continue;
+            if (put == 0) break;
+            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+                Fail(errno);
+            std::vector<char> buffer(size_t(1) << 20);
+            while (in < n) {
+                const ssize_t got =
+                    ::pread(fd, buffer.data(), std::min<size_t>(buffer.size(), size_t(n - in)), in);
+                if (got < 0 && errno == EINTR) continue;
+                if (got <= 0) Fail(got < 0 ? errno : EIO);
+                Append(buffer.data(), size_t(got));
+                in += got;
+            }
+        }
+    }
+    void Append(const char* data, size_t n) {
         size_t done = 0;
         while (done < n) {
             const ssize_t put = ::write(Fd, data + done, n - done);
             if (put < 0) {
                 if (errno == EINTR) continue;
-                const int err = errno;
-                Discard();
-                RaiseSystemError(err);
+                Fail(errno);
             }
             done += size_t(put);
         }
     }
+    [[noreturn]] void Fail(int err) {
+        Discard();
+        RaiseSystemError(err);
+    }
+    // Puts the finished copy in place of the old backup. The data file itself
+    // is never touched, so the copy is not forced to disk first.
     void Commit() {
         if (Fd < 0) return;
         const int fd = Fd;
         Fd = -1;
-        if (::fsync(fd) != 0 || ::close(fd) != 0 ||
-            ::rename(TempName.c_str(), Target.c_str()) != 0) {
+        if (::close(fd) != 0 || ::rename(TempName.c_str(), Target.c_str()) != 0) {
             const int err = errno;
             ::unlink(TempName.c_str());
             RaiseSystemError(err);
@@ -192,8 +217,7 @@ void TPXDataHandler::OpenFile(const std::string& fileName, bool makeBackup) {
                 tailData = buffer.data() + whole * size_t(L);
                 CheckBlock(tailData, tail, size_t(L));
             }
-            if (backup) backup->Append(buffer.data(), keep);
-            offset += int64_t(got);
+            offset += int64_t(keep);
             if (got < buffer.size()) break;
         }
         if (tail > 0) {
@@ -230,7 +254,10 @@ void TPXDataHandler::OpenFile(const std::string& fileName, bool makeBackup) {
                     CurRecord[size_t(c - 1)] = '*';
             }
         }
-        if (backup) backup->Commit();
+        if (backup) {
+            backup->CopyFrom(File.Handle(), offset);
+            backup->Commit();
+        }
         // The source of copy-previous and of the next identifier: the last
         // complete record.
         if (FullCount > 0) File.ReadAt(int64_t(FullCount - 1) * L, PrevRecord.data(), size_t(L));
