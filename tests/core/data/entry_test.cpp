@@ -381,3 +381,63 @@ TEST(Entry, KeyScriptSyntax) {
 
 }  // namespace
 }  // namespace tallyra::core::testing
+
+namespace tallyra::core::testing {
+namespace {
+
+TEST(Entry, NextEnteredOnNewGroundDoesNothing) {
+    TScript script(Paged);
+    TTempDir dir;
+    TSession s(script, dir.File("d.dat"));
+    s.Keys("<Down><PgDn>");
+    EXPECT_EQ(s.C().Cur, 0);
+    s.Keys("1<Up><Down>");
+    EXPECT_EQ(s.C().Cur, 2);
+}
+
+TEST(Entry, InvalidCommandCodeIsReportedAndChangesNothing) {
+    TScript script(Paged);
+    TTempDir dir;
+    TSession s(script, dir.File("d.dat"));
+    s.Store->DoCommand(24, false);
+    EXPECT_EQ(s.Count("error: Invalid parameter of DoCommand = 24.\r\nREPORT TO THE "
+                      "ADMINISTRATOR!!!\r\n\r\nYou can continue to enter data."),
+              1);
+    EXPECT_EQ(s.C().Cur, 0);
+}
+
+TEST(Entry, FieldsBeyondTheEntryPositionReadEmpty) {
+    TScript script(Paged);
+    TTempDir dir;
+    WriteAll(dir.File("d.dat"), "123\r\n456\r\n7");
+    TSession s(script, dir.File("d.dat"));
+    EXPECT_EQ(s.C().Cur, 2);
+    // Characters left in the buffer beyond the entry position are not read.
+    s.Store->CurRecord[2] = '9';
+    EXPECT_EQ(s.Store->FieldText(3), "");
+    EXPECT_EQ(s.Store->FieldText(0), "7");
+}
+
+TEST(Entry, ErrorNavigationIgnoresPositionsOutsideTheFile) {
+    TScript script(Paged);
+    TTempDir dir;
+    TSession s(script, dir.File("d.dat"));
+    s.Store->MessageList().AddMessage(mkWarning, 0x00030009, 0x4001);  // a script message
+    s.Store->DoCommand(cmdFirstError, false);
+    EXPECT_EQ(s.C().Rec, 1);
+    EXPECT_EQ(s.C().Cur, 0);
+}
+
+TEST(Entry, FindByIdentifierReachesTheRecordBeingEntered) {
+    TScript script("left='id' width=3 recid auto=1*left='v' width=1*");
+    TTempDir dir;
+    TSession s(script, dir.File("d.dat"));
+    s.Keys("5");
+    s.Store->FindByIdentifier("1");
+    EXPECT_EQ(s.C().Rec, 1);
+    s.Store->FindByIdentifier("2");
+    EXPECT_EQ(s.C().Rec, 2);
+}
+
+}  // namespace
+}  // namespace tallyra::core::testing
