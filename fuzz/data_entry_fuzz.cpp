@@ -1,9 +1,9 @@
 // Fuzz target for the data entry engine: a random data file is opened under
 // one of a few scripts (pages, filters, groups, identifier, constant and
-// update fields) and a random sequence of keys is played through the
-// keyboard model, in the station, the viewer or the test window. Afterwards
-// the file must still be a valid data file (complete records ending in CR LF,
-// then at most a partial prefix) that a new store opens again.
+// update fields) and a random sequence of keys (raw, or read as a key
+// script) is played through the keyboard model, in the station, the viewer or the test window.
+// Afterwards the file must still be a valid data file (complete records ending in CR LF, then at
+// most a partial prefix) that a new store opens again.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +15,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "data/keyscript.h"
 #include "data/scriptedowner.h"
 #include "data/tentrykeyboard.h"
 #include "data/tpddatahandler.h"
@@ -123,8 +124,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     owner.Keyboard = &keyboard;
     keyboard.CheckMask = data[1];
     keyboard.StartEntry(mode == 1);
+    std::string scriptError;
+    const auto scripted =
+        (data[1] & 1) ? ParseKeyScript(std::string(reinterpret_cast<const char*>(keys), keyCount),
+                                       scriptError)
+                      : std::nullopt;
+    if (scripted) {
+        // The bytes read as a key script, as `tallyra enter` plays it.
+        for (const TScriptKey& key : *scripted) {
+            owner.Answers.assign(key.Answers.begin(), key.Answers.end());
+            keyboard.Press(key.Stroke);
+            owner.Answers.clear();
+            owner.Log.clear();
+        }
+    }
     uint8_t modifiers = 0;
-    for (size_t i = 0; i < keyCount; ++i) {
+    for (size_t i = 0; i < keyCount && !scripted; ++i) {
         const uint8_t b = keys[i];
         if (b >= 0xF8) {  // modifiers for the next key
             modifiers = b & 7;
