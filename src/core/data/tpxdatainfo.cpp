@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "../shell/cp1250.h"
+#include "../shell/errors.h"
 #include "../shell/format.h"
 #include "../shell/langtext.h"
 
@@ -168,6 +169,22 @@ std::string ContextInfoText(const TPXDataHandler& store) {
         text += "\r\n  " + range.FromLabel + ".." + range.ToLabel;
     }
     return text;
+}
+
+std::string FindRecord(TPXDataHandler& store, bool byIdentifier, const std::string& text) {
+    try {
+        if (byIdentifier) {
+            store.FindByIdentifier(text);
+        } else {
+            int32_t n;
+            if (!DataStrToInt(text, n))
+                return LangText("<EN>Invalid number.<PL>Nieprawidłowa liczba.");
+            store.GoToRecord(n);
+        }
+    } catch (const ETallyraError& e) {
+        return e.Text();
+    }
+    return std::string();
 }
 
 TFreqRow FreqTitles() {

@@ -26,6 +26,11 @@ TFreqRow FreqTitles();
 // The rows for a list built by CountValues.
 std::vector<TFreqRow> FreqRows(const TFreqList& list);
 
+// The find record dialog's OK: by record number (the text must be a decimal
+// integer) or by identifier. Returns the error text to show, empty when the
+// store moved to the record found (it queues OwnerRefresh).
+std::string FindRecord(TPXDataHandler& store, bool byIdentifier, const std::string& text);
+
 // Case-insensitive comparison of two 1250 texts as the frequency list sorts
 // them: letters compared without their case (Latin letters of the code
 // page included), otherwise by code point.

@@ -73,6 +73,32 @@ TEST(InfoTexts, ContextListsGroupAndEveryFilterRange) {
     EXPECT_EQ(ContextInfoText(*store), "Active group: C\r\n\r\nActive filters: \r\n  C..C");
 }
 
+TEST(FindRecord, ByIndexOrIdentifier) {
+    TScript script("left='id' width=3 recid*left='v' width=1*");
+    TTempDir dir;
+    WriteAll(dir.File("d.dat"), "0011\r\n0072\r\n0033\r\n");
+    auto store =
+        TPXDataHandler::CreateForFile(*script.Dictionary, false, nullptr, dir.File("d.dat"));
+    const struct {
+        bool ById;
+        const char* Text;
+        const char* Error;
+        int32_t Rec;
+    } cases[] = {
+        {false, "2", "", 2},
+        {false, "0", "Invalid record index.", 2},
+        {false, "5", "Invalid record index.", 2},
+        {false, "4", "", 4},
+        {false, "x1", "Invalid number.", 4},
+        {true, "7", "", 2},
+        {true, "8", "Given record identifier not found.", 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FindRecord(*store, c.ById, c.Text), c.Error) << c.Text;
+        EXPECT_EQ(store->Context->Rec, c.Rec) << c.Text;
+    }
+}
+
 TEST(FieldEditor, MaskedEditReplacesAtTheCaret) {
     TPXNumericInstruction field;
     field.Width = 3;
