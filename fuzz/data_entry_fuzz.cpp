@@ -40,6 +40,7 @@ const char* const Scripts[] = {
     "left='t' text width=6 height=2*",
     "left='x' width=1*left='y' width=2 beep*left='z' text width=3*",
     "comment='intro'*left='p' width=2 range=[-9:99]*page*comment='end'*left='q' text width=1*",
+    "left='r' width=2 group=S*left='s' width=1 label=S*comment='the end'*",
 };
 constexpr int ScriptCount = sizeof(Scripts) / sizeof(Scripts[0]);
 
@@ -162,6 +163,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckStructure(bytes, L);
     if (bytes.size() / L != size_t(full)) std::abort();
     store.reset();
+    if (mode == 1 && full != int32_t(fileBytes.size() / L))
+        std::abort();  // the viewer never appends
     if (mode != 2) {
         // A new store opens the file again and finds the same records.
         auto again = TPXDataHandler::CreateForFile(script, false, nullptr, path);

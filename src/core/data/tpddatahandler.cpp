@@ -84,7 +84,16 @@ void TPDDataHandler::NextRecord() {
 }
 
 void TPDDataHandler::NextField() {
-    if (Context->Rec >= FullCount && Context->Cur == Instructions->Count() - 1) return;
+    // On the last full record there is nothing after the last field: the
+    // viewer never moves on to a new record. Comments or pages after the
+    // last field count as nothing, so a script ending in a comment cannot
+    // open a record after the last one either.
+    if (Context->Rec >= FullCount) {
+        bool fieldAfter = false;
+        for (int32_t i = Context->Cur + 1; i < Instructions->Count() && !fieldAfter; ++i)
+            fieldAfter = FieldAt(i) != nullptr;
+        if (!fieldAfter) return;
+    }
     TPXDataHandler::NextField();
 }
 

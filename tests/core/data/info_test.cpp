@@ -187,6 +187,20 @@ TEST(TPDDataHandler, SelectionAndRangesOnAViewerStore) {
     EXPECT_THROW(store->FindByIdentifier("1"), EPXData);
 }
 
+TEST(TPDDataHandler, LastFieldOfTheLastRecordGoesNowhere) {
+    TScript script("left='v' width=1*left='w' width=1*comment='the end'*");
+    TTempDir dir;
+    WriteAll(dir.File("d.dat"), "12\r\n34\r\n");
+    TSession s(script, dir.File("d.dat"), true);
+    s.Keys("<C-End>");
+    EXPECT_EQ(s.C().Rec, 2);
+    EXPECT_EQ(s.C().Cur, 1);
+    s.Keys("5<Enter>9");
+    EXPECT_EQ(s.C().Rec, 2);
+    EXPECT_EQ(s.Store->FullCount, 2);
+    EXPECT_EQ(ReadAll(dir.File("d.dat")).size(), 8u);
+}
+
 TEST(TPDDataHandler, EmptyFileIsRefused) {
     TScript script("left='v' width=1*");
     TTempDir dir;
