@@ -85,6 +85,14 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     try {
         if (record > 0) {
+            if (record == store->FullCount + 1) {
+                err << TerminalText(LangText(
+                           "<EN>You are currently in an incomplete record.\r\nMove to one of "
+                           "the earlier ones.<PL>Znajdujesz się w niepełnym rekordzie.\r\nPrzejdź "
+                           "do jednego z wcześniejszych."))
+                    << "\n";
+                return ExitUsage;
+            }
             if (record > store->FullCount) {
                 err << "tallyra check-data: "
                     << TerminalText(LangText("<EN>Invalid record index.<PL>Nieprawidłowy indeks "

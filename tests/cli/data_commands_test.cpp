@@ -133,6 +133,12 @@ TEST_F(DataCommands, CheckDataNeedsFullRecordsAndAnExistingFile) {
     Write("d.dat", "0011");
     EXPECT_EQ(Run(RunCheckData, {Path("s.slo"), Path("d.dat")}), 2);
     EXPECT_EQ(Err.str(), "There are no FULL records in the data.\n");
+    Write("d.dat", "001145\r\n0011");
+    EXPECT_EQ(Run(RunCheckData, {Path("s.slo"), Path("d.dat"), "--record", "2"}), 2);
+    EXPECT_EQ(Err.str(),
+              "You are currently in an incomplete record.\nMove to one of the earlier ones.\n");
+    EXPECT_EQ(Run(RunCheckData, {Path("s.slo"), Path("d.dat"), "--record", "3"}), 2);
+    EXPECT_EQ(Err.str(), "tallyra check-data: Invalid record index.\n");
 }
 
 TEST_F(DataCommands, FreqByLabelVarnameOrIndex) {
