@@ -352,11 +352,6 @@ void TPXDataHandler::SetEntryPosition(int32_t after) {
     EntryPos = Instructions->Count() + 1;
 }
 
-const TPXFieldInstruction* TPXDataHandler::FieldAt(int32_t i) const {
-    if (i < 0 || i >= int32_t(Fields.size())) return nullptr;
-    return Fields[size_t(i)];
-}
-
 int32_t TPXDataHandler::IncompleteLength() const {
     const TPXFieldInstruction* f = FieldAt(EntryPos);
     return f ? f->Column - 1 : 0;
@@ -409,6 +404,16 @@ void TPXDataHandler::FieldTextInto(int32_t i, std::string& out) const {
     if (allStars) return;
     out.assign(p, w);
     if (escape) out = ReplaceAll(std::move(out), "\\n", "\r\n");
+}
+
+std::string_view TPXDataHandler::FieldView(int32_t i, std::string& scratch) const {
+    const TPXFieldInstruction* f = FieldAt(i);
+    if (!f || (InIncomplete() && i > EntryPos)) return std::string_view();
+    const std::string_view raw(CurRecord.data() + (f->Column - 1), size_t(f->Width));
+    if (raw.find_first_not_of('*') == std::string_view::npos) return std::string_view();
+    if (raw.find('\\') == std::string_view::npos) return raw;
+    FieldTextInto(i, scratch);
+    return scratch;
 }
 
 std::string TPXDataHandler::FieldText(int32_t i) const {

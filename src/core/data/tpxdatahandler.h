@@ -155,7 +155,9 @@ public:
     // Whether the current record is the incomplete record.
     bool InIncomplete() const { return FullCount < Context->Rec; }
     // The field at instruction index i, or nullptr.
-    const TPXFieldInstruction* FieldAt(int32_t i) const;
+    const TPXFieldInstruction* FieldAt(int32_t i) const {
+        return i >= 0 && i < int32_t(Fields.size()) ? Fields[size_t(i)] : nullptr;
+    }
     int32_t InstructionCount() const { return Instructions->Count(); }
     const TPXInstructionList& InstructionList() const { return *Instructions; }
     // Characters present in the incomplete record at opening (the position
@@ -223,8 +225,12 @@ protected:
     // Loads record `record` from bytes already read (bulk passes).
     void LoadFromBytes(const char* data, size_t size);
     void FieldTextInto(int32_t i, std::string& out) const;
+    // FieldText as a view into CurRecord, or into `scratch` when line breaks
+    // had to be restored; valid until CurRecord or scratch changes.
+    std::string_view FieldView(int32_t i, std::string& scratch) const;
     void AddDataError(int32_t record, int32_t field, int32_t code);
-    void CheckRecord(int32_t record, uint8_t mask, std::vector<std::string>& texts);
+    void CheckRecord(int32_t record, uint8_t mask, std::vector<std::string_view>& texts,
+                     std::vector<std::string>& scratch);
 
     const TPXInstructionList* Instructions;
     int32_t L = 0;

@@ -10,7 +10,7 @@ namespace tallyra::core {
 
 namespace {
 
-bool AllOf(const std::string& text, char c, int32_t width) {
+bool AllOf(std::string_view text, char c, int32_t width) {
     return int32_t(text.size()) == width &&
            std::all_of(text.begin(), text.end(), [c](char x) { return x == c; });
 }
@@ -50,7 +50,8 @@ void TPXDataHandler::AddDataError(int32_t record, int32_t field, int32_t code) {
     MessageList().Add(std::make_unique<TPXDataMessage>(record, field, code));
 }
 
-void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::string>& texts) {
+void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::string_view>& texts,
+                                 std::vector<std::string>& scratch) {
     TPXDataContext& c = *Context;
     c.ActiveFilters.Clear();
     c.Rec = record;
@@ -61,8 +62,8 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
         const TPXFieldInstruction* f = FieldAt(i);
         if (!f) continue;
         c.Cur = i;
-        std::string& t = texts[size_t(i)];
-        FieldTextInto(i, t);
+        const std::string_view t = FieldView(i, scratch[size_t(i)]);
+        texts[size_t(i)] = t;
         const std::string& a = AutoText(i);
         if (!f->Group.empty()) {
             group = f->Group;
@@ -89,11 +90,11 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
             bool reported = false;
             for (int32_t j = groupStart; j < i && !reported; ++j) {
                 if (!FieldAt(j)) continue;
-                const std::string& tj = texts[size_t(j)];
+                const std::string_view tj = texts[size_t(j)];
                 const std::string& aj = AutoText(j);
                 for (int32_t k = j + 1; k <= i && !reported; ++k) {
                     if (!FieldAt(k)) continue;
-                    const std::string& tk = texts[size_t(k)];
+                    const std::string_view tk = texts[size_t(k)];
                     const std::string& ak = AutoText(k);
                     if (tj == aj && tk != ak && (mask & 32)) {
                         AddDataError(record, k, 0x206A);
@@ -141,7 +142,8 @@ void TPXDataHandler::CheckData(bool all, uint8_t mask) {
         if (InIncomplete()) return;
         first = last = Context->Rec;
     }
-    std::vector<std::string> texts(size_t(Instructions->Count()));
+    std::vector<std::string_view> texts(size_t(Instructions->Count()));
+    std::vector<std::string> scratch(size_t(Instructions->Count()));
     try {
         TRecordScanner scanner(File, L, first, last);
         const char* data;
@@ -149,7 +151,7 @@ void TPXDataHandler::CheckData(bool all, uint8_t mask) {
         int32_t record;
         while (scanner.Next(data, size, record)) {
             LoadFromBytes(data, size);
-            CheckRecord(record, mask, texts);
+            CheckRecord(record, mask, texts, scratch);
         }
     } catch (const EMessagesLimit&) {
         // The list is full: the check ends with the errors kept so far.
