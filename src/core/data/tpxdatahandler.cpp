@@ -221,10 +221,11 @@ void TPXDataHandler::OpenFile(const std::string& fileName, bool makeBackup) {
     if (size > 0) {
         std::unique_ptr<TBackupWriter> backup;
         if (makeBackup) backup = std::make_unique<TBackupWriter>(fileName);
-        // About 4 MB per read, in whole records, and no more than the file.
+        // About 256 KB per read (it stays in the cache), in whole records, and no
+        // more than the file.
         const size_t fileRecords = size_t(size / L) + 1;
         const size_t records =
-            std::min(fileRecords, std::max<size_t>(1, (size_t(4) << 20) / size_t(L)));
+            std::min(fileRecords, std::max<size_t>(1, (size_t(256) << 10) / size_t(L)));
         std::vector<char> buffer(records * size_t(L));
         int64_t offset = 0;
         size_t tail = 0;  // bytes of a final incomplete block
