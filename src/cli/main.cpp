@@ -4,6 +4,9 @@
 #include <vector>
 
 #include "checkcommand.h"
+#include "checkdatacommand.h"
+#include "entercommand.h"
+#include "freqcommand.h"
 #include "cliutil.h"
 #include "spsscommands.h"
 #include "shell/langtext.h"
@@ -23,6 +26,9 @@ const char* const MainHelp =
     "  vars       print the variables of a script, SPSS syntax, listing, system\n"
     "             file or column list\n"
     "  merge      merge data files written under one script\n"
+    "  enter      play a key script through data entry on a data file\n"
+    "  check-data check a data file against its script\n"
+    "  freq       print the frequency table of one field of a data file\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
@@ -52,6 +58,9 @@ int main(int argc, char** argv) {
     if (command == "spss") return cli::RunSpss(args, std::cout, std::cerr);
     if (command == "vars") return cli::RunVars(args, std::cout, std::cerr);
     if (command == "merge") return cli::RunMerge(args, std::cout, std::cerr);
+    if (command == "enter") return cli::RunEnter(args, std::cout, std::cerr);
+    if (command == "check-data") return cli::RunCheckData(args, std::cout, std::cerr);
+    if (command == "freq") return cli::RunFreq(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
     return cli::ExitUsage;
 }

@@ -1,0 +1,165 @@
+#include "checkdatacommand.h"
+
+#include "cliutil.h"
+#include "data/tentrykeyboard.h"
+#include "datautil.h"
+#include "jsonwriter.h"
+#include "shell/cp1250.h"
+#include "shell/errors.h"
+#include "shell/format.h"
+#include "shell/langtext.h"
+
+namespace tallyra::cli {
+
+using namespace tallyra::core;
+
+const char* const CheckDataHelp =
+    "Usage: tallyra check-data [OPTIONS] SCRIPT DATA\n"
+    "\n"
+    "Checks the full records of DATA against SCRIPT as the data entry window's\n"
+    "\"Check all\" does and prints one line per data error:\n"
+    "  DATA:RECORD:FIELD: LEFT: 0xCODE: TEXT\n"
+    "(FIELD is the instruction index, LEFT the field's left text), then \"The data\n"
+    "is OK!\" or the number of errors found. The file is not changed.\n"
+    "\n"
+    "Options:\n"
+    "  --mask N        the kinds of error to report, a sum of 1 undefined value,\n"
+    "                  2 constant not automatic, 4 non-numeric, 8 out of range,\n"
+    "                  16 non-automatic under a filter, 32 another value after the\n"
+    "                  automatic value, 64 value repeated, 128 automatic value\n"
+    "                  outside of a filter/group (default 255)\n"
+    "  --record R      check record R only\n"
+    "  --json          print one JSON object\n"
+    "  --lang en|pl    language of the texts (default from LANG/LC_ALL)\n"
+    "  -h, --help      show this help\n"
+    "\n"
+    "Exit status: 0 when the data is OK, 1 when errors were found, 2 on usage or\n"
+    "I/O errors.\n";
+
+int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> files;
+    long long mask = CheckMaskAll;
+    long long record = 0;
+    bool json = false;
+    const auto usage = [&](const std::string& message) {
+        err << "tallyra check-data: " << message << "\nTry 'tallyra check-data --help'.\n";
+        return ExitUsage;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const auto value = [&]() -> const std::string* {
+            return i + 1 < args.size() ? &args[++i] : nullptr;
+        };
+        if (arg == "-h" || arg == "--help") {
+            out << CheckDataHelp;
+            return ExitOk;
+        } else if (arg == "--mask") {
+            const std::string* v = value();
+            const auto n = v ? ParseInteger(*v) : std::nullopt;
+            if (!n || *n < 0 || *n > 255) return usage("--mask takes a number from 0 to 255");
+            mask = *n;
+        } else if (arg == "--record") {
+            const std::string* v = value();
+            const auto n = v ? ParseInteger(*v) : std::nullopt;
+            if (!n || *n < 1 || *n > 2147483647) return usage("--record takes a record number");
+            record = *n;
+        } else if (arg == "--json") {
+            json = true;
+        } else if (arg == "--lang") {
+            const std::string* v = value();
+            if (v == nullptr || !SetLanguageOption(*v)) return usage("--lang takes en or pl");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage("unknown option '" + arg + "'");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 2) return usage("give a script and a data file");
+    auto script = LoadDataScript(files[0], err);
+    if (!script) return ExitUsage;
+    auto store = OpenDataStore(*script, files[1], false, false, true, nullptr, err);
+    if (!store) return ExitUsage;
+    if (store->FullCount == 0) {
+        err << TerminalText(NoFullRecordsText()) << "\n";
+        return ExitUsage;
+    }
+    try {
+        if (record > 0) {
+            if (record == store->FullCount + 1) {
+                err << TerminalText(LangText(
+                           "<EN>You are currently in an incomplete record.\r\nMove to one of "
+                           "the earlier ones.<PL>Znajdujesz się w niepełnym rekordzie.\r\nPrzejdź "
+                           "do jednego z wcześniejszych."))
+                    << "\n";
+                return ExitUsage;
+            }
+            if (record > store->FullCount) {
+                err << "tallyra check-data: "
+                    << TerminalText(LangText("<EN>Invalid record index.<PL>Nieprawidłowy indeks "
+                                             "rekordu."))
+                    << "\n";
+                return ExitUsage;
+            }
+            store->GoToRecord(int32_t(record));
+            store->CheckData(false, uint8_t(mask));
+        } else {
+            store->CheckData(true, uint8_t(mask));
+        }
+    } catch (const ETallyraError& e) {
+        err << "tallyra: " << TerminalText(e.Text()) << "\n";
+        return ExitUsage;
+    }
+
+    TEHList& list = store->MessageList();
+    const std::string result = CheckResultText(list.Count());
+    TJsonWriter writer;
+    if (json) {
+        writer.BeginObject();
+        writer.Key("file");
+        writer.String(files[1]);
+        writer.Key("fullRecords");
+        writer.Number(store->FullCount);
+        writer.Key("errors");
+        writer.BeginArray();
+    }
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        const TEHMessage* m = list.Get(i);
+        int32_t rec = int32_t(uint32_t(m->Position) & 0xFFFFu);
+        int32_t field = int32_t(uint32_t(m->Position) >> 16);
+        if (const auto* data = dynamic_cast<const TPXDataMessage*>(m)) {
+            rec = data->Record;
+            field = data->FieldIndex;
+        }
+        const TPXFieldInstruction* f = store->FieldAt(field);
+        const std::string left = f ? Cp1250ToUtf8(f->Left) : std::string();
+        if (json) {
+            writer.BeginObject();
+            writer.Key("record");
+            writer.Number(rec);
+            writer.Key("field");
+            writer.Number(field);
+            writer.Key("left");
+            writer.String(left);
+            writer.Key("code");
+            writer.Number(m->Code);
+            writer.Key("text");
+            writer.String(m->GetText());
+            writer.EndObject();
+        } else {
+            out << files[1] << ":" << rec << ":" << field << ": " << left << ": "
+                << Format("0x%04X", unsigned(m->Code)) << ": " << m->GetText() << "\n";
+        }
+    }
+    if (json) {
+        writer.EndArray();
+        writer.Key("result");
+        writer.String(TerminalText(result));
+        writer.EndObject();
+        out << writer.Text() << "\n";
+    } else {
+        out << TerminalText(result) << "\n";
+    }
+    return list.Count() > 0 ? ExitFound : ExitOk;
+}
+
+}  // namespace tallyra::cli

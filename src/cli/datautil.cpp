@@ -1,0 +1,90 @@
+#include "datautil.h"
+
+#include <filesystem>
+
+#include "cliutil.h"
+#include "data/tpddatahandler.h"
+#include "shell/errors.h"
+#include "shell/format.h"
+#include "shell/ioerror.h"
+#include "shell/langtext.h"
+
+namespace tallyra::cli {
+
+using namespace tallyra::core;
+
+std::string TerminalText(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    return out;
+}
+
+std::unique_ptr<TDataScript> LoadDataScript(const std::string& path, std::ostream& err) {
+    auto script = std::make_unique<TDataScript>();
+    try {
+        script->Dictionary = std::make_unique<TPXDictionary>(path, script->Messages);
+    } catch (const ETallyraError& e) {
+        err << "tallyra: " << TerminalText(e.Text()) << "\n";
+        return nullptr;
+    }
+    if (script->Messages.CountKinds({mkError}) > 0) {
+        err << TerminalText(FormatText(
+                   LangText("<EN>The script has errors and cannot be used.\r\n%s\r\n\r\nContact "
+                            "the manager or select another file.<PL>Skrypt zawiera błędy i nie "
+                            "można go wykorzystać.\r\n%s\r\n\r\nSkontaktuj się z szefem "
+                            "wprowadzania danych lub wybierz inny plik."),
+                   path.c_str()))
+            << "\n";
+        return nullptr;
+    }
+    script->Messages.Clear();
+    return script;
+}
+
+std::unique_ptr<TPXDataHandler> OpenDataStore(TDataScript& script, const std::string& path,
+                                              bool makeBackup, bool viewer, bool mustExist,
+                                              IPXDataOwner* owner, std::ostream& err) {
+    std::error_code ec;
+    if (mustExist && !std::filesystem::exists(path, ec)) {
+        err << "tallyra: " << path << ": " << IOErrorText(2) << "\n";
+        return nullptr;
+    }
+    try {
+        if (viewer)
+            return TPDDataHandler::CreateForFile(*script.Dictionary, makeBackup, owner, path);
+        return TPXDataHandler::CreateForFile(*script.Dictionary, makeBackup, owner, path);
+    } catch (const EPXData&) {
+        err << TerminalText(FormatText(
+                   LangText("<EN>The data structure does not correspond with the "
+                            "script.\r\n%s\r\n\r\nCheck whether you loaded the script and the "
+                            "data from the same survey.<PL>Struktura danych nie odpowiada "
+                            "skryptowi.\r\n%s\r\n\r\nSprawdź, czy skrypt i dane pochodzą z tego "
+                            "samego badania."),
+                   path.c_str()))
+            << "\n";
+    } catch (const ETallyraError& e) {
+        err << "tallyra: " << path << ": " << TerminalText(e.Text()) << "\n";
+    }
+    return nullptr;
+}
+
+int32_t FindFieldArgument(const TPXDictionary& script, const std::string& name) {
+    const TPXInstructionList& list = script.Instructions;
+    std::string upper = name;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        const TPXFieldInstruction* f = list.Field(i);
+        if (f && !upper.empty() && (f->Label == upper || f->VarName == upper)) return i;
+    }
+    const auto index = ParseInteger(name);
+    if (index && *index >= 0 && *index < list.Count() && list.Field(int32_t(*index)))
+        return int32_t(*index);
+    return -1;
+}
+
+}  // namespace tallyra::cli

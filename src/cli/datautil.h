@@ -1,0 +1,40 @@
+// Helpers shared by the data sub-commands (enter, check-data, freq): reading
+// a script as the data station does and opening its data file.
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "data/dataowner.h"
+#include "data/tpxdatahandler.h"
+#include "script/tpxdictionary.h"
+#include "script/tpxmessage.h"
+
+namespace tallyra::cli {
+
+// A script read with the fixed options, its message list cleared.
+struct TDataScript {
+    core::TPXMessageList Messages;
+    std::unique_ptr<core::TPXDictionary> Dictionary;
+};
+
+// Reads the script; prints the station's refusal (or the I/O error) to
+// `err` and returns nullptr when it cannot be used.
+std::unique_ptr<TDataScript> LoadDataScript(const std::string& path, std::ostream& err);
+
+// Opens a data store as the station does (`viewer`: the viewer's handler).
+// Prints the mismatch text or the I/O error and returns nullptr on failure.
+// With `mustExist` a missing file is an error instead of being created.
+std::unique_ptr<core::TPXDataHandler> OpenDataStore(TDataScript& script, const std::string& path,
+                                                    bool makeBackup, bool viewer, bool mustExist,
+                                                    core::IPXDataOwner* owner, std::ostream& err);
+
+// A user-interface text for a terminal: CR LF made LF.
+std::string TerminalText(const std::string& text);
+
+// The field named by its label, its variable name or its 0-based
+// instruction index; -1 when there is none.
+int32_t FindFieldArgument(const core::TPXDictionary& script, const std::string& name);
+
+}  // namespace tallyra::cli

@@ -1,0 +1,150 @@
+#include "entercommand.h"
+
+#include "cliutil.h"
+#include "data/keyscript.h"
+#include "data/scriptedowner.h"
+#include "data/tentrykeyboard.h"
+#include "datautil.h"
+#include "shell/cp1250.h"
+#include "shell/errors.h"
+#include "shell/format.h"
+#include "shell/langtext.h"
+
+namespace tallyra::cli {
+
+using namespace tallyra::core;
+
+const char* const EnterHelp =
+    "Usage: tallyra enter SCRIPT DATA --keys FILE [--viewer] [--lang en|pl]\n"
+    "       tallyra enter SCRIPT --start N --keys FILE [--lang en|pl]\n"
+    "\n"
+    "Opens DATA under SCRIPT as the data station does (a .bak copy is made and an\n"
+    "incomplete last record is reported), goes to the entry position and plays\n"
+    "the key script FILE through the data entry window's keyboard model. With\n"
+    "--viewer the viewer's handler is used (no new records, first record shown).\n"
+    "With --start N (and no DATA) the script test window is played instead: a\n"
+    "temporary data file in which every field before instruction N is filled\n"
+    "automatically; its content is printed to standard output at the end and\n"
+    "the file is deleted.\n"
+    "\n"
+    "Key script (UTF-8): characters are typed as they stand; special keys are\n"
+    "written <Name> with optional C-, A-, S- prefixes: <Enter> <Esc> <Tab> <BS>\n"
+    "<Del> <Left> <Right> <Up> <Down> <Home> <End> <PgUp> <PgDn> <Ins> <KP+>\n"
+    "<F1>..<F12>, e.g. <C-End>, <A-PgDn>; \"<<\" types \"<\"; line breaks are\n"
+    "ignored. <Yes> or <No> right after a key answers a question that key\n"
+    "causes (unanswered questions get No).\n"
+    "\n"
+    "Every message box text and question is printed to standard error as it\n"
+    "appears. At the end the current record is saved and the position is printed:\n"
+    "REC, PG, FIELD (instruction index) and IDEN.\n"
+    "Exit status: 0 when the keys were played, 2 on usage or I/O errors.\n";
+
+int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> files;
+    std::string keysFile;
+    long long start = -1;
+    bool viewer = false;
+    const auto usage = [&](const std::string& message) {
+        err << "tallyra enter: " << message << "\nTry 'tallyra enter --help'.\n";
+        return ExitUsage;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const auto value = [&]() -> const std::string* {
+            return i + 1 < args.size() ? &args[++i] : nullptr;
+        };
+        if (arg == "-h" || arg == "--help") {
+            out << EnterHelp;
+            return ExitOk;
+        } else if (arg == "--keys") {
+            const std::string* v = value();
+            if (v == nullptr) return usage("--keys needs a file");
+            keysFile = *v;
+        } else if (arg == "--start") {
+            const std::string* v = value();
+            const auto n = v ? ParseInteger(*v) : std::nullopt;
+            if (!n || *n < 0 || *n > 2147483647)
+                return usage("--start takes a number of 0 or more");
+            start = *n;
+        } else if (arg == "--viewer") {
+            viewer = true;
+        } else if (arg == "--lang") {
+            const std::string* v = value();
+            if (v == nullptr || !SetLanguageOption(*v)) return usage("--lang takes en or pl");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage("unknown option '" + arg + "'");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (keysFile.empty()) return usage("--keys FILE is required");
+    if (start >= 0 && (files.size() != 1 || viewer))
+        return usage("--start takes a script and no data file (and no --viewer)");
+    if (start < 0 && files.size() != 2) return usage("give a script and a data file");
+
+    std::string error;
+    const auto keyBytes = ReadFileBytes(keysFile, error);
+    if (!keyBytes) {
+        err << "tallyra: " << keysFile << ": " << error << "\n";
+        return ExitUsage;
+    }
+    const auto keys = ParseKeyScript(Utf8ToCp1250(*keyBytes), error);
+    if (!keys) {
+        err << "tallyra: " << keysFile << ": " << error << "\n";
+        return ExitUsage;
+    }
+
+    auto script = LoadDataScript(files[0], err);
+    if (!script) return ExitUsage;
+    TScriptedOwner owner;
+    owner.Print = [&err](const std::string& text) { err << TerminalText(text) << "\n"; };
+    std::unique_ptr<TPXDataHandler> store;
+    if (start >= 0) {
+        try {
+            store = TPXDataHandler::CreateTemp(*script->Dictionary, int32_t(start), &owner);
+        } catch (const ETallyraError& e) {
+            err << "tallyra: " << TerminalText(e.Text()) << "\n";
+            return ExitUsage;
+        }
+    } else {
+        store = OpenDataStore(*script, files[1], true, viewer, false, &owner, err);
+        if (!store) return ExitUsage;
+        const TPXFieldInstruction* entry = store->FieldAt(store->EntryPos);
+        if (entry && entry->Column != 1)
+            owner.OwnerMessage(
+                TOwnerBox::Warning,
+                FormatText(LangText("<EN>The last record in the opened file is incomplete.\r\nIt "
+                                    "consists of %d characters out of %d.<PL>Ostatni wczytany "
+                                    "rekord nie jest pełny.\r\nZawiera %d z %d znaków."),
+                           store->IncompleteLength(), store->RecordChars()));
+    }
+
+    TEntryKeyboard keyboard(*store, owner);
+    owner.Keyboard = &keyboard;
+    keyboard.StartEntry(viewer);
+    for (const TScriptKey& key : *keys) {
+        owner.Answers.assign(key.Answers.begin(), key.Answers.end());
+        keyboard.Press(key.Stroke);
+        owner.Answers.clear();
+    }
+    try {
+        store->SaveRecord();
+    } catch (const ETallyraError& e) {
+        err << "tallyra: " << TerminalText(e.Text()) << "\n";
+        return ExitUsage;
+    }
+    const TPXDataContext& c = *store->Context;
+    out << Format("REC: %.5d  PG: %.4d  FIELD: %d  IDEN: %s\n", c.Rec, c.Page, c.Cur,
+                  store->RecordIdText().c_str());
+    if (start >= 0) {
+        const auto content = ReadFileBytes(store->FileName(), error);
+        if (!content) {
+            err << "tallyra: " << store->FileName() << ": " << error << "\n";
+            return ExitUsage;
+        }
+        out << *content;
+    }
+    return ExitOk;
+}
+
+}  // namespace tallyra::cli

@@ -1,0 +1,184 @@
+#include "datafile.h"
+
+#include <cerrno>
+#include <algorithm>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../shell/errors.h"
+#include "../shell/format.h"
+#include "../shell/ioerror.h"
+#include "../shell/langtext.h"
+
+namespace tallyra::core {
+
+namespace {
+
+// Takes the exclusive lock without waiting; false when another holder has it.
+bool TryLock(int fd) {
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+TDataFile::~TDataFile() {
+    Close();
+}
+
+void TDataFile::Open(const std::string& path) {
+    Close();
+    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT)
+        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) RaiseSystemError(errno);
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int err = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
+        ::close(fd);
+        RaiseSystemError(err);
+    }
+    if (!TryLock(fd)) {
+        const int err = errno;
+        ::close(fd);
+        if (err == EWOULDBLOCK) RaiseIOError(32);
+        RaiseSystemError(err);
+    }
+    Fd = fd;
+    FilePath = path;
+}
+
+void TDataFile::CreateTemp(const std::string& folder) {
+    Close();
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+        const std::string name =
+            folder + "/" + (attempt == 1 ? std::string("TYS.tmp") : Format("TYS-%d.tmp", attempt));
+        int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST) {
+            // A file of that name is either held by a live store (try the next
+            // name) or left over from a run that did not end cleanly (replace).
+            const int old = ::open(name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
+            if (old >= 0) {
+                const bool stale = TryLock(old);
+                if (stale) ::unlink(name.c_str());
+                ::close(old);
+                if (!stale) continue;
+            } else if (errno != ENOENT) {
+                ::unlink(name.c_str());  // a link or something else that is not ours to open
+            }
+            fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        }
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            RaiseSystemError(errno);
+        }
+        if (!TryLock(fd)) {
+            ::close(fd);
+            continue;
+        }
+        Fd = fd;
+        FilePath = name;
+        return;
+    }
+    RaiseIOError(32);
+}
+
+void TDataFile::Close(bool remove) {
+    if (Fd < 0) return;
+    // Deleting while the lock is still held keeps another store from opening
+    // the name between the two steps.
+    if (remove) ::unlink(FilePath.c_str());
+    ::close(Fd);
+    Fd = -1;
+}
+
+int64_t TDataFile::Size() const {
+    struct stat info {};
+    if (::fstat(Fd, &info) != 0) RaiseSystemError(errno);
+    return info.st_size;
+}
+
+size_t TDataFile::ReadAt(int64_t offset, char* buffer, size_t n) const {
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t got = ::pread(Fd, buffer + done, n - done, offset + int64_t(done));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            RaiseSystemError(errno);
+        }
+        if (got == 0) break;
+        done += size_t(got);
+    }
+    return done;
+}
+
+void TDataFile::WriteAt(int64_t offset, const char* buffer, size_t n) {
+    size_t done = 0;
+    while (done < n) {
+        const ssize_t put = ::pwrite(Fd, buffer + done, n - done, offset + int64_t(done));
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            RaiseSystemError(errno);
+        }
+        done += size_t(put);
+    }
+    if (::fdatasync(Fd) != 0 && errno != EINVAL) RaiseSystemError(errno);
+}
+
+void TDataFile::Truncate(int64_t size) {
+    while (::ftruncate(Fd, size) != 0) {
+        if (errno != EINTR) RaiseSystemError(errno);
+    }
+}
+
+std::string PrivateTempFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string root = (base != nullptr && *base == '/') ? base : "/tmp";
+    while (root.size() > 1 && root.back() == '/')
+        root.pop_back();
+    const uid_t uid = ::getuid();
+    const std::string folder = root + "/tallyra-" + std::to_string(uid);
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) RaiseSystemError(errno);
+    struct stat info {};
+    if (::lstat(folder.c_str(), &info) != 0) RaiseSystemError(errno);
+    if (!S_ISDIR(info.st_mode) || info.st_uid != uid || (info.st_mode & 077) != 0)
+        throw EGeneric(FormatText(
+            LangText("<EN>The temporary folder %s is not a private folder of this user."
+                     "<PL>Folder tymczasowy %s nie jest prywatnym folderem tego użytkownika."),
+            folder.c_str()));
+    return folder;
+}
+
+TRecordScanner::TRecordScanner(const TDataFile& file, int32_t recordLength, int32_t first,
+                               int32_t last)
+    : File(file), L(size_t(recordLength)), NextRecord(first), Last(last) {
+    // About 256 KB per read, in whole records: small enough to stay in the
+    // processor cache while it is checked, large enough to read sequentially.
+    const size_t wanted = last >= first ? size_t(last - first) + 1 : 1;
+    const size_t records = std::min(wanted, std::max<size_t>(1, (size_t(256) << 10) / L));
+    Buffer.resize(records * L);
+}
+
+bool TRecordScanner::Next(const char*& data, size_t& size, int32_t& record) {
+    if (NextRecord > Last) return false;
+    if (Pos >= Filled) {
+        const int64_t offset = int64_t(NextRecord - 1) * int64_t(L);
+        const size_t want = std::min(Buffer.size(), size_t(Last - NextRecord + 1) * L);
+        Filled = File.ReadAt(offset, Buffer.data(), want);
+        Pos = 0;
+        if (Filled == 0) return false;
+    }
+    data = Buffer.data() + Pos;
+    size = std::min(L, Filled - Pos);
+    record = NextRecord++;
+    Pos += L;
+    return true;
+}
+
+}  // namespace tallyra::core

@@ -1,0 +1,245 @@
+// The record store of one data file under one checked script: fixed-length
+// records read and written in place, the entry position with its command
+// dispatcher DoCommand, value validation and the data check.
+//
+// Data file: complete records of L = characters + 2 bytes ending in CR LF,
+// then at most one incomplete record (a prefix without CR LF). "*" marks a
+// character not entered, "#" the undefined value.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "../script/tehlist.h"
+#include "../script/tpxdictionary.h"
+#include "../script/tpxmessage.h"
+#include "dataowner.h"
+#include "datafile.h"
+#include "tpxdatacontext.h"
+
+namespace tallyra::core {
+
+// DoCommand codes, the vocabulary between windows and the store.
+enum TPXCommand : int {
+    cmdFillConst = 0,
+    cmdNextEntered = 1,
+    cmdAcceptTyped = 2,
+    cmdFirstError = 3,
+    cmdLastError = 4,
+    cmdNextError = 5,
+    cmdPrevError = 6,
+    cmdConfirmNext = 7,
+    cmdToEnd = 8,
+    cmdFirstRecord = 9,
+    cmdFillFiltered = 10,
+    cmdFillAuto = 11,
+    cmdMarkUndefined = 12,
+    cmdFillIdentifier = 13,
+    cmdCopyPrevious = 14,
+    cmdNextPage = 15,
+    cmdLastFieldOnPage = 16,
+    cmdFirstFieldOnPage = 17,
+    cmdPrevPage = 18,
+    cmdNextRecord = 19,
+    cmdEndOfRecord = 20,
+    cmdFirstField = 21,
+    cmdPrevRecord = 22,
+    cmdPrevField = 23,
+};
+
+// Data check mask bits (one per kind of data error 0x2065..0x206c).
+constexpr uint8_t CheckMaskAll = 255;
+
+// Converts a whole field text to a 32-bit integer as the data engine reads
+// numbers: leading blanks, an optional sign, decimal digits, nothing after
+// them, within the 32-bit range. False for anything else (also "0x7").
+bool DataStrToInt(std::string_view text, int32_t& value);
+
+// A data error: a script message whose Position packs the record (low 16
+// bits) and the field index (high 16 bits), carrying both in full as well so
+// that files of more than 65535 records are navigated correctly.
+class TPXDataMessage : public TPXMessage {
+public:
+    TPXDataMessage(int32_t record, int32_t fieldIndex, int32_t code);
+    std::unique_ptr<TEHMessage> CreateCopy() const override;
+
+    int32_t Record;
+    int32_t FieldIndex;
+};
+
+// One entry of the frequency list: the value text (with " (label)" appended
+// for labelled numbers) and its count.
+struct TFreqEntry {
+    std::string Value;
+    int32_t Count = 0;
+};
+using TFreqList = std::vector<TFreqEntry>;
+
+class TPXDataHandler {
+public:
+    // Opens or creates the data file and stands on the record after the last
+    // full one. `dictionary` and `owner` are borrowed and must outlive the
+    // store; owner may be null. With `makeBackup`, a non-empty file is first
+    // copied to the same name with the extension ".bak". Raises EPXData (empty
+    // text) for a file that does not fit the script, EGeneric for I/O
+    // failures (the "in use" text when another store holds the file).
+    static std::unique_ptr<TPXDataHandler> CreateForFile(TPXDictionary& dictionary, bool makeBackup,
+                                                         IPXDataOwner* owner,
+                                                         const std::string& fileName);
+    // A store on a new empty temporary file "TYS.tmp" in the user's private
+    // temporary folder (or in `folder` when given); the file is deleted when
+    // the store is destroyed.
+    static std::unique_ptr<TPXDataHandler> CreateTemp(TPXDictionary& dictionary,
+                                                      int32_t autoBoundary, IPXDataOwner* owner,
+                                                      const std::string& folder = std::string());
+    virtual ~TPXDataHandler();
+    TPXDataHandler(const TPXDataHandler&) = delete;
+    TPXDataHandler& operator=(const TPXDataHandler&) = delete;
+
+    // --- virtual operations (the viewer's handler overrides 0, 1, 2 and 4)
+    // Whether the record after the last full record may be entered.
+    virtual bool CanAppend() const { return true; }
+    // cmdToEnd: the entry position of the incomplete record.
+    virtual void GoToEnd();
+    // cmdNextRecord.
+    virtual void NextRecord();
+    // The field advance; completes the incomplete record after its last field.
+    virtual void NextField();
+
+    // --- records
+    // Reads record Rec into CurRecord ("*" after the end of the file).
+    void LoadRecord();
+    // Writes CurRecord back (and flushes it) when Dirty. On an I/O error the
+    // record stays in memory and Dirty stays set.
+    void SaveRecord();
+    // The text of field i in the current record (empty when never entered).
+    std::string FieldText(int32_t i) const;
+    // The text of field i in the last completed record.
+    std::string PrevFieldText(int32_t i) const;
+    // Stores a text into the current field Cur, padded or cut to its width.
+    void StoreValue(std::string_view text);
+    // 11 characters for the status bar: the identifier or "-----------".
+    std::string RecordIdText() const;
+    // Raises EPXData "Invalid record index." for numbers outside the file.
+    void GoToRecord(int32_t n);
+    // Raises EPXData when there is no identifier field or no record holds it
+    // (the store then stands where it started).
+    void FindByIdentifier(std::string_view text);
+
+    // --- entry
+    // The command dispatcher: runs command a (0..23) after validating the
+    // current value when `validate` is set, then the automatic processing of
+    // new ground. Queues OwnerRefresh. Raises EGeneric on I/O failures.
+    void DoCommand(int a, bool validate);
+    // Whether the current field's value may be left (asks the owner whether
+    // to force an out-of-range number).
+    bool ValidateCurrent();
+    // Checks every full record (all) or the current one against the script;
+    // the data errors replace the script's messages. Bits of `mask` choose
+    // the eight kinds of error.
+    void CheckData(bool all, uint8_t mask);
+    // Moves to data error `index` of the message list; ignores bad indexes.
+    void GoToError(int32_t index);
+    // Frequencies of field `field`'s values over all full records, in
+    // case-insensitive order. The position is left unchanged.
+    TFreqList CountValues(int32_t field);
+
+    // --- helpers for windows and tools
+    // The store's message list (the script's, or the store's own when the
+    // script has none).
+    TEHList& MessageList();
+    // Whether the current record is the incomplete record.
+    bool InIncomplete() const { return FullCount < Context->Rec; }
+    // The field at instruction index i, or nullptr.
+    const TPXFieldInstruction* FieldAt(int32_t i) const {
+        return i >= 0 && i < int32_t(Fields.size()) ? Fields[size_t(i)] : nullptr;
+    }
+    int32_t InstructionCount() const { return Instructions->Count(); }
+    const TPXInstructionList& InstructionList() const { return *Instructions; }
+    // Characters present in the incomplete record at opening (the position
+    // of the EntryPos field - 1); 0 when there is none.
+    int32_t IncompleteLength() const;
+    // Characters per record without CR LF.
+    int32_t RecordChars() const { return L - 2; }
+    int32_t LineLength() const { return L; }
+    const std::string& FileName() const { return File.Path(); }
+    // The cached AutoValue of field i.
+    const std::string& AutoText(int32_t i) const { return AutoValues[size_t(i)]; }
+    // Number of records completed since the store was created.
+    int64_t CompletedRecords() const { return Completions; }
+
+    IPXDataOwner* Owner = nullptr;  // borrowed, may be null
+    std::string PrevRecord;
+    std::string CurRecord;
+    TPXDictionary* Dictionary;  // borrowed
+    int32_t FullCount = 0;
+    int32_t ErrorIndex = -1;
+    int32_t EntryPos = 0;
+    int32_t AutoBoundary = 0;
+    bool Dirty = false;
+    std::unique_ptr<TPXDataContext> Context;
+
+protected:
+    TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner);
+    // The opening algorithm of CreateForFile.
+    void OpenFile(const std::string& fileName, bool makeBackup);
+    void OpenTemp(int32_t autoBoundary, const std::string& folder);
+    // Allocation and reset.
+    virtual void InitStore();
+    void ResetNewRecord();
+    void SetEntryPosition(int32_t after);
+
+    // Navigation pieces (tpxnavigation.cpp).
+    void PreviousField();
+    void FirstFieldOnPage();
+    void LastFieldOnPage();
+    void FirstRecord();
+    void FirstField();
+    void PrevRecord_();
+    void EndOfRecord();
+    void NextEntered();
+    void EvaluateFilters(bool afterEntry);
+    void MarkRanges(const std::string& label, bool starting, bool newRecordOnly);
+    void RebuildFilters();
+    bool Visitable(int32_t i) const;
+    bool QualifiesInMode(const TPXFieldInstruction& f) const;
+    bool UpdateMode() const;
+    void Execute(int a);
+    void FillValue(const std::string& text);
+    void AcceptTail();
+    void AcceptTyped();
+    void FillIdentifier();
+    void CopyPrevious();
+    void MarkUndefined();
+    void Refresh();
+    void RefreshNow();
+    void Sound(int kind);
+    // The nearest page start at or before instruction i.
+    int32_t PageStartOf(int32_t i) const;
+    int32_t PageNumberOf(int32_t pageStart) const;
+
+    // Loads record `record` from bytes already read (bulk passes).
+    void LoadFromBytes(const char* data, size_t size);
+    void FieldTextInto(int32_t i, std::string& out) const;
+    // FieldText as a view into CurRecord, or into `scratch` when line breaks
+    // had to be restored; valid until CurRecord or scratch changes.
+    std::string_view FieldView(int32_t i, std::string& scratch) const;
+    void AddDataError(int32_t record, int32_t field, int32_t code);
+    void CheckRecord(int32_t record, uint8_t mask, std::vector<std::string_view>& texts,
+                     std::vector<std::string>& scratch);
+
+    const TPXInstructionList* Instructions;
+    int32_t L = 0;
+    TDataFile File;
+    bool DeleteOnClose = false;
+    std::vector<std::string> AutoValues;
+    std::vector<const TPXFieldInstruction*> Fields;
+    int64_t Completions = 0;
+    std::unique_ptr<TPXMessageList> OwnMessages;
+};
+
+}  // namespace tallyra::core

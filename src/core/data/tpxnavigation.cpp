@@ -1,0 +1,486 @@
+// The entry context of TPXDataHandler: field, page and record movement, the
+// value commands, filters and groups, and the command dispatcher DoCommand.
+#include <algorithm>
+
+#include "../shell/errors.h"
+#include "../shell/format.h"
+#include "../shell/langtext.h"
+#include "tpxdatahandler.h"
+
+namespace tallyra::core {
+
+bool TPXDataHandler::QualifiesInMode(const TPXFieldInstruction& f) const {
+    const bool update = (f.Flags & ffUpdate) != 0;
+    return UpdateMode() ? update : !update;
+}
+
+bool TPXDataHandler::Visitable(int32_t i) const {
+    const TPXFieldInstruction* f = FieldAt(i);
+    if (!f) return false;
+    const bool update = (f->Flags & ffUpdate) != 0;
+    if (UpdateMode()) return update;
+    return !update || (InIncomplete() && i >= EntryPos);
+}
+
+void TPXDataHandler::NextField() {
+    TPXDataContext& c = *Context;
+    const int32_t n = Instructions->Count();
+    bool crossed = false;
+    bool found = false;
+    for (int32_t b = c.Cur + 1; b < n; ++b) {
+        const uint8_t kind = Instructions->Get(b)->Kind;
+        if (kind == ikPage) {
+            ++c.Page;
+            c.PageStart = b + 1;
+            crossed = true;
+        } else if (kind == ikField) {
+            c.Cur = b;
+            if (Visitable(b)) {
+                found = true;
+                break;
+            }
+        }
+    }
+    if (crossed) Sound(1);
+    if (found && crossed) {
+        if (InIncomplete()) EntryPos = std::max(c.Cur, EntryPos);
+        SaveRecord();
+    }
+    if (!found) {
+        if (c.Rec == FullCount && UpdateMode()) {
+            int32_t last = -1;
+            for (int32_t i = n - 1; i >= 0 && last < 0; --i)
+                if (const TPXFieldInstruction* f = FieldAt(i); f && (f->Flags & ffUpdate)) last = i;
+            if (last >= 0) {
+                // The walk above ran to the end of the record; the page is
+                // the one of the field we stay on.
+                c.PageStart = PageStartOf(last);
+                c.Page = PageNumberOf(c.PageStart);
+                c.Cur = last - 1;
+                NextField();
+                return;
+            }
+        }
+        if (!crossed) Sound(1);
+        const bool completed = InIncomplete();
+        if (completed) {
+            ++FullCount;
+            c.ActiveFilters.Clear();
+            // The completed record is written whole, with its line end.
+            Dirty = true;
+            try {
+                SaveRecord();
+            } catch (...) {
+                --FullCount;
+                throw;
+            }
+            ++Completions;
+        } else {
+            SaveRecord();
+        }
+        ++c.Rec;
+        if (completed) SetEntryPosition(-1);
+        if (InIncomplete()) PrevRecord = CurRecord;
+        LoadRecord();
+        c.PageStart = 0;
+        c.Page = 1;
+        for (int32_t i = 0; i < n; ++i) {
+            const TPXGenericInstruction* instruction = Instructions->Get(i);
+            if (instruction->Kind == ikPage) {
+                ++c.Page;
+                c.PageStart = i + 1;
+            } else if (const TPXFieldInstruction* f = FieldAt(i); f && QualifiesInMode(*f)) {
+                c.Cur = i - 1;
+                NextField();
+                break;
+            }
+        }
+    }
+    if (InIncomplete()) EntryPos = std::max(c.Cur, EntryPos);
+}
+
+void TPXDataHandler::PreviousField() {
+    TPXDataContext& c = *Context;
+    const int32_t page = c.Page;
+    const int32_t pageStart = c.PageStart;
+    bool found = false;
+    for (int32_t k = c.Cur - 1; k >= 0; --k) {
+        const TPXGenericInstruction* instruction = Instructions->Get(k);
+        if (const TPXFieldInstruction* f = FieldAt(k)) {
+            if (QualifiesInMode(*f)) {
+                c.Cur = k;
+                found = true;
+                break;
+            }
+        } else if (instruction->Kind == ikPage) {
+            --c.Page;
+            SaveRecord();
+            c.PageStart = PageStartOf(k);
+        }
+    }
+    if (found) return;
+    if (c.Rec > 1) {
+        SaveRecord();
+        --c.Rec;
+        LoadRecord();
+        for (int32_t k = Instructions->Count() - 1; k >= 0; --k)
+            if (const TPXFieldInstruction* f = FieldAt(k); f && QualifiesInMode(*f)) {
+                c.Cur = k;
+                break;
+            }
+        c.PageStart = PageStartOf(c.Cur);
+        c.Page = PageNumberOf(c.PageStart);
+    } else {
+        // On record 1 with nothing before the field the position stays.
+        c.Page = page;
+        c.PageStart = pageStart;
+    }
+}
+
+void TPXDataHandler::FirstFieldOnPage() {
+    TPXDataContext& c = *Context;
+    for (int32_t k = c.Cur - 1; k >= 0; --k) {
+        if (Instructions->Get(k)->Kind == ikPage) break;
+        if (FieldAt(k)) c.Cur = k;
+    }
+}
+
+void TPXDataHandler::LastFieldOnPage() {
+    TPXDataContext& c = *Context;
+    for (int32_t i = c.Cur + 1; i < Instructions->Count(); ++i) {
+        if (Instructions->Get(i)->Kind == ikPage) break;
+        if (!FieldAt(i)) continue;
+        if (InIncomplete() && i > EntryPos) break;
+        c.Cur = i;
+    }
+}
+
+void TPXDataHandler::FirstRecord() {
+    if (Context->Rec > 1) {
+        SaveRecord();
+        Context->Rec = 1;
+        LoadRecord();
+    }
+    FirstField();
+}
+
+void TPXDataHandler::FirstField() {
+    TPXDataContext& c = *Context;
+    if (c.PageStart < 1) {
+        FirstFieldOnPage();
+        return;
+    }
+    SaveRecord();
+    c.PageStart = 0;
+    c.Page = 1;
+    c.Cur = -1;
+    NextField();
+}
+
+void TPXDataHandler::PrevRecord_() {
+    if (Context->Rec >= 2) {
+        SaveRecord();
+        --Context->Rec;
+        LoadRecord();
+    }
+}
+
+void TPXDataHandler::NextRecord() {
+    TPXDataContext& c = *Context;
+    if (c.Rec < FullCount || (c.Rec == FullCount && c.Cur <= EntryPos)) {
+        SaveRecord();
+        ++c.Rec;
+        LoadRecord();
+    }
+}
+
+void TPXDataHandler::GoToEnd() {
+    TPXDataContext& c = *Context;
+    if (!InIncomplete()) {
+        SaveRecord();
+        c.Rec = FullCount + 1;
+        LoadRecord();
+        c.PageStart = 0;
+        c.Cur = 0;
+    }
+    EndOfRecord();
+}
+
+void TPXDataHandler::EndOfRecord() {
+    TPXDataContext& c = *Context;
+    SaveRecord();
+    c.PageStart = InIncomplete() ? EntryPos : Instructions->Count() - 1;
+    c.PageStart = std::min(c.PageStart, Instructions->Count() - 1);
+    while (c.PageStart > 0 && Instructions->Get(c.PageStart - 1)->Kind != ikPage)
+        --c.PageStart;
+    c.Page = PageNumberOf(c.PageStart);
+    c.Cur = c.PageStart;
+    LastFieldOnPage();
+}
+
+void TPXDataHandler::NextEntered() {
+    if (!InIncomplete() || Context->Cur < EntryPos) NextField();
+}
+
+void TPXDataHandler::EvaluateFilters(bool afterEntry) {
+    const int32_t cur = Context->Cur;
+    const TPXFieldInstruction* f = FieldAt(cur);
+    if (!f || f->IsText()) return;
+    if (afterEntry && !InIncomplete()) return;
+    const auto* numeric = static_cast<const TPXNumericInstruction*>(f);
+    TActiveFilters& filters = Context->ActiveFilters;
+    if (numeric->Filters && !numeric->Filters->empty()) {
+        filters.DeleteOwnedBy(cur);
+        int32_t v;
+        if (DataStrToInt(FieldText(cur), v)) {
+            const TFilterList& list = *numeric->Filters;
+            for (size_t k = 0; k < list.size(); ++k) {
+                const bool active = list[k].Values.Contains(v);
+                for (int32_t j = 0; j < list[k].Targets.Count(); ++j) {
+                    if (list[k].Kind == fkSignal)
+                        filters.Add(cur, int32_t(k), j, active ? 1 : 0);
+                    else if (active)
+                        filters.Add(cur, int32_t(k), j, 1);
+                }
+            }
+        }
+    }
+    if (afterEntry) MarkRanges(f->Label, false, true);
+}
+
+void TPXDataHandler::MarkRanges(const std::string& label, bool starting, bool newRecordOnly) {
+    if (label.empty() || (newRecordOnly && !InIncomplete())) return;
+    TActiveFilters& filters = Context->ActiveFilters;
+    for (int32_t i = filters.Count() - 1; i >= 0; --i) {
+        TActiveFilterItem& item = filters.Items[size_t(i)];
+        const auto* owner = static_cast<const TPXNumericInstruction*>(FieldAt(item.FieldIndex));
+        const TIRange& range = (*owner->Filters)[size_t(item.FilterIndex)].Targets[item.RangeIndex];
+        if (starting && range.FromLabel == label) item.InEffect = 1;
+        if (!starting && range.ToLabel == label) filters.Delete(i);
+    }
+}
+
+void TPXDataHandler::RebuildFilters() {
+    if (!InIncomplete()) return;
+    TPXDataContext& c = *Context;
+    c.ActiveFilters.Clear();
+    const int32_t cur = c.Cur;
+    for (int32_t i = 0; i < cur; ++i) {
+        const TPXFieldInstruction* f = FieldAt(i);
+        if (!f) continue;
+        c.Cur = i;
+        EvaluateFilters(false);
+        MarkRanges(f->Label, true, true);
+        MarkRanges(f->Label, false, true);
+    }
+    c.Cur = cur;
+}
+
+void TPXDataHandler::AcceptTail() {
+    if (ValidateCurrent()) {
+        EvaluateFilters(true);
+        NextField();
+    }
+}
+
+void TPXDataHandler::FillValue(const std::string& text) {
+    if (!FieldAt(Context->Cur)) return;
+    StoreValue(text);
+    AcceptTail();
+}
+
+void TPXDataHandler::AcceptTyped() {
+    const TPXFieldInstruction* f = FieldAt(Context->Cur);
+    if (!f) return;
+    std::string t = FieldText(Context->Cur);
+    while (!t.empty() && t.back() == ' ')
+        t.pop_back();
+    if (!f->IsText()) {
+        if (t.empty()) t.assign(1, '0');
+        if (int32_t(t.size()) < f->Width) {
+            const size_t pad = size_t(f->Width) - t.size();
+            if (t[0] >= '0' && t[0] <= '9')
+                t.insert(0, pad, '0');
+            else if (t[0] == '+' || t[0] == '-')
+                t.insert(1, pad, '0');
+        }
+    }
+    FillValue(t);
+}
+
+void TPXDataHandler::FillIdentifier() {
+    const int32_t cur = Context->Cur;
+    const TPXFieldInstruction* f = FieldAt(cur);
+    if (!f) return;
+    std::string text;
+    if (Context->Rec == 1) {
+        text = AutoText(cur);
+    } else {
+        const std::string previous = PrevFieldText(cur);
+        int32_t v;
+        if (previous == std::string(size_t(f->Width), '9')) {
+            text = previous;
+        } else if (!DataStrToInt(previous, v)) {
+            text = AutoText(cur);
+        } else {
+            const int64_t next = int64_t(v) + 1;
+            text = std::to_string(next < 0 ? -next : next);
+            if (int32_t(text.size()) < f->Width - (next < 0 ? 1 : 0))
+                text.insert(0, size_t(f->Width - (next < 0 ? 1 : 0)) - text.size(), '0');
+            if (next < 0) text.insert(0, 1, '-');
+        }
+    }
+    FillValue(text);
+}
+
+void TPXDataHandler::CopyPrevious() {
+    if (Context->Rec > 1) FillValue(PrevFieldText(Context->Cur));
+}
+
+void TPXDataHandler::MarkUndefined() {
+    const TPXFieldInstruction* f = FieldAt(Context->Cur);
+    if (!f) return;
+    StoreValue(std::string(size_t(f->Width), '#'));
+    EvaluateFilters(true);
+    NextField();
+}
+
+void TPXDataHandler::Execute(int a) {
+    switch (a) {
+        case cmdFillConst:
+        case cmdFillFiltered:
+        case cmdFillAuto:
+            if (FieldAt(Context->Cur)) FillValue(AutoText(Context->Cur));
+            break;
+        case cmdNextEntered:
+            NextEntered();
+            break;
+        case cmdAcceptTyped:
+            AcceptTyped();
+            break;
+        case cmdFirstError:
+            GoToError(0);
+            break;
+        case cmdLastError:
+            GoToError(MessageList().Count() - 1);
+            break;
+        case cmdNextError:
+            GoToError(ErrorIndex + 1);
+            break;
+        case cmdPrevError:
+            GoToError(ErrorIndex - 1);
+            break;
+        case cmdConfirmNext:
+            EvaluateFilters(true);
+            NextField();
+            break;
+        case cmdToEnd:
+            GoToEnd();
+            break;
+        case cmdFirstRecord:
+            FirstRecord();
+            break;
+        case cmdMarkUndefined:
+            MarkUndefined();
+            break;
+        case cmdFillIdentifier:
+            FillIdentifier();
+            break;
+        case cmdCopyPrevious:
+            CopyPrevious();
+            break;
+        case cmdNextPage:
+            LastFieldOnPage();
+            NextEntered();
+            break;
+        case cmdLastFieldOnPage:
+            LastFieldOnPage();
+            break;
+        case cmdFirstFieldOnPage:
+            FirstFieldOnPage();
+            break;
+        case cmdPrevPage:
+            FirstFieldOnPage();
+            PreviousField();
+            break;
+        case cmdNextRecord:
+            NextRecord();
+            break;
+        case cmdEndOfRecord:
+            EndOfRecord();
+            break;
+        case cmdFirstField:
+            FirstField();
+            break;
+        case cmdPrevRecord:
+            PrevRecord_();
+            break;
+        case cmdPrevField:
+            PreviousField();
+            break;
+        default:
+            break;
+    }
+}
+
+void TPXDataHandler::DoCommand(int a, bool validate) {
+    TPXDataContext& c = *Context;
+    const int64_t completionsAtStart = Completions;
+    for (;;) {
+        // Leaving the current field of new ground: group bookkeeping.
+        if (InIncomplete() && c.Cur >= c.LastWritten) {
+            if (const TPXFieldInstruction* f = FieldAt(c.Cur)) {
+                if (!f->Group.empty()) c.GroupLabel = f->Group;
+                if (f->Label == c.GroupLabel) c.GroupLabel.clear();
+                MarkRanges(f->Label, false, true);
+            }
+        }
+        if (validate && !ValidateCurrent()) return;
+        const bool wasEntry = InIncomplete() && c.Cur == EntryPos;
+        if (a < 0 || a > cmdPrevField) {
+            RefreshNow();
+            if (Owner)
+                Owner->OwnerMessage(
+                    TOwnerBox::Error,
+                    FormatText(LangText("<EN>Invalid parameter of DoCommand = %d.\r\nREPORT TO THE "
+                                        "ADMINISTRATOR!!!\r\n\r\nYou can continue to enter data."
+                                        "<PL>Błędny parametr DoCommand = %d.\r\nKONIECZNIE ZGŁOŚ "
+                                        "ADMINISTRATOROWI!!!\r\n\r\nPo zgłoszeniu dane można "
+                                        "wprowadzać dalej."),
+                               a));
+            Refresh();
+            return;
+        }
+        Execute(a);
+        if (InIncomplete() && c.Cur == EntryPos && !wasEntry) RebuildFilters();
+        if (!InIncomplete() || c.Cur != EntryPos || c.Cur == c.LastWritten || !FieldAt(c.Cur))
+            break;
+        // A record filled from its first field to its end without the user
+        // (a script whose every field is automatic) ends the command, so
+        // automatic filling can never append records without end.
+        if (Completions - completionsAtStart >= 2) break;
+        const TPXFieldInstruction* f = FieldAt(c.Cur);
+        if (!UpdateMode() && (f->Flags & ffUpdate)) {
+            a = cmdMarkUndefined;
+            continue;
+        }
+        if ((f->Flags & ffBeep) && a != cmdFillFiltered && Owner) Owner->OwnerBeep();
+        MarkRanges(f->Label, true, true);
+        if (!c.GroupLabel.empty() && a == cmdFillAuto) continue;
+        if (c.ActiveFilters.IsFiltered()) {
+            a = cmdFillFiltered;
+        } else if (f->Flags & ffConst) {
+            a = cmdFillConst;
+        } else {
+            a = cmdFillIdentifier;
+            if (!(f->Flags & ffRecId)) {
+                if (c.Cur >= AutoBoundary) break;
+                if (AutoBoundary == c.Cur + 1) c.ActiveFilters.Clear();
+                a = cmdFillAuto;
+            }
+        }
+    }
+    Refresh();
+}
+
+}  // namespace tallyra::core

@@ -1,0 +1,204 @@
+// Value validation, the data check and error navigation of TPXDataHandler.
+#include <algorithm>
+
+#include "../shell/errors.h"
+#include "../shell/format.h"
+#include "../shell/langtext.h"
+#include "tpxdatahandler.h"
+
+namespace tallyra::core {
+
+namespace {
+
+bool AllOf(std::string_view text, char c, int32_t width) {
+    return int32_t(text.size()) == width &&
+           std::all_of(text.begin(), text.end(), [c](char x) { return x == c; });
+}
+
+}  // namespace
+
+bool TPXDataHandler::ValidateCurrent() {
+    const int32_t cur = Context->Cur;
+    const TPXFieldInstruction* f = FieldAt(cur);
+    if (!f || f->IsText()) return true;
+    const std::string t = FieldText(cur);
+    if (t.empty() || AllOf(t, '#', f->Width)) return true;
+    int32_t v;
+    if (!DataStrToInt(t, v)) {
+        if (t == AutoText(cur)) return true;
+        RefreshNow();
+        if (Owner) {
+            Owner->OwnerBeep();
+            Owner->OwnerMessage(TOwnerBox::Error,
+                                LangText("<EN>Invalid value.<PL>Liczba zapisana błędnie."));
+        }
+        return false;
+    }
+    const auto* numeric = static_cast<const TPXNumericInstruction*>(f);
+    if (numeric->Range.Contains(v)) return true;
+    RefreshNow();
+    Sound(2);
+    if (cur < AutoBoundary) return true;
+    if (!Owner) return false;
+    return Owner->OwnerAskForce(
+        FormatText(LangText("<EN>Value out of range\r\n%s.\r\n\r\nForce value?"
+                            "<PL>Liczba spoza zakresu\r\n%s.\r\n\r\nWymusić wartość?"),
+                   numeric->Range.ToText().c_str()));
+}
+
+void TPXDataHandler::AddDataError(int32_t record, int32_t field, int32_t code) {
+    MessageList().Add(std::make_unique<TPXDataMessage>(record, field, code));
+}
+
+void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::string_view>& texts,
+                                 std::vector<std::string>& scratch) {
+    TPXDataContext& c = *Context;
+    c.ActiveFilters.Clear();
+    c.Rec = record;
+    std::string group;
+    int32_t groupStart = -1;
+    const int32_t n = Instructions->Count();
+    for (int32_t i = 0; i < n; ++i) {
+        const TPXFieldInstruction* f = FieldAt(i);
+        if (!f) continue;
+        c.Cur = i;
+        const std::string_view t = FieldView(i, scratch[size_t(i)]);
+        texts[size_t(i)] = t;
+        const std::string& a = AutoText(i);
+        if (!f->Group.empty()) {
+            group = f->Group;
+            groupStart = i;
+        }
+        EvaluateFilters(false);
+        MarkRanges(f->Label, true, false);
+
+        if ((mask & 1) && AllOf(t, '#', f->Width)) {
+            AddDataError(record, i, 0x2065);
+        } else if ((f->Flags & ffConst) && t != a && (mask & 2)) {
+            AddDataError(record, i, 0x2066);
+        } else if (!f->IsText() && t != a) {
+            int32_t v;
+            if (!DataStrToInt(t, v)) {
+                if (mask & 4) AddDataError(record, i, 0x2067);
+            } else if (!static_cast<const TPXNumericInstruction*>(f)->Range.Contains(v) &&
+                       (mask & 8)) {
+                AddDataError(record, i, 0x2068);
+            }
+        }
+
+        if (!f->Label.empty() && f->Label == group && groupStart >= 0) {
+            bool reported = false;
+            for (int32_t j = groupStart; j < i && !reported; ++j) {
+                if (!FieldAt(j)) continue;
+                const std::string_view tj = texts[size_t(j)];
+                const std::string& aj = AutoText(j);
+                for (int32_t k = j + 1; k <= i && !reported; ++k) {
+                    if (!FieldAt(k)) continue;
+                    const std::string_view tk = texts[size_t(k)];
+                    const std::string& ak = AutoText(k);
+                    if (tj == aj && tk != ak && (mask & 32)) {
+                        AddDataError(record, k, 0x206A);
+                        reported = true;
+                    } else if (tj == tk && tj != aj && tk != ak && (mask & 64)) {
+                        AddDataError(record, k, 0x206B);
+                        reported = true;
+                    }
+                }
+            }
+        }
+
+        if (c.ActiveFilters.IsFiltered()) {
+            if (t != a) {
+                if (mask & 16) AddDataError(record, i, 0x2069);
+                auto& items = c.ActiveFilters.Items;
+                items.erase(
+                    std::remove_if(items.begin(), items.end(),
+                                   [](const TActiveFilterItem& x) { return x.InEffect == 1; }),
+                    items.end());
+            }
+        } else if (t == a && !f->IsText() && !(f->Flags & (ffRecId | ffConst)) &&
+                   (group.empty() || groupStart == i) && (mask & 128)) {
+            AddDataError(record, i, 0x206C);
+        }
+        MarkRanges(f->Label, false, false);
+        if (f->Label == group) group.clear();
+    }
+    c.ActiveFilters.Clear();
+}
+
+void TPXDataHandler::CheckData(bool all, uint8_t mask) {
+    const TPXDataContext kept = *Context;
+    TEHList& list = MessageList();
+    list.Clear();
+    list.Limit = 16000;
+    SaveRecord();
+    // The current record stays in memory as it is (the incomplete record's
+    // field being typed is not on disk yet).
+    const std::string keptRecord = CurRecord;
+    const bool keptDirty = Dirty;
+    int32_t first = 1;
+    int32_t last = FullCount;
+    if (!all) {
+        if (InIncomplete()) return;
+        first = last = Context->Rec;
+    }
+    std::vector<std::string_view> texts(size_t(Instructions->Count()));
+    std::vector<std::string> scratch(size_t(Instructions->Count()));
+    try {
+        TRecordScanner scanner(File, L, first, last);
+        const char* data;
+        size_t size;
+        int32_t record;
+        while (scanner.Next(data, size, record)) {
+            LoadFromBytes(data, size);
+            CheckRecord(record, mask, texts, scratch);
+        }
+    } catch (const EMessagesLimit&) {
+        // The list is full: the check ends with the errors kept so far.
+    } catch (...) {
+        *Context = kept;
+        CurRecord = keptRecord;
+        Dirty = keptDirty;
+        throw;
+    }
+    *Context = kept;
+    CurRecord = keptRecord;
+    Dirty = keptDirty;
+    ErrorIndex = -1;
+    if (list.Count() == 0)
+        RefreshNow();
+    else
+        DoCommand(cmdNextError, false);
+}
+
+void TPXDataHandler::GoToError(int32_t index) {
+    TEHList& list = MessageList();
+    if (list.Count() == 0 || index < 0 || index >= list.Count()) return;
+    const TEHMessage* m = list.Get(index);
+    int32_t record;
+    int32_t field;
+    if (const auto* data = dynamic_cast<const TPXDataMessage*>(m)) {
+        record = data->Record;
+        field = data->FieldIndex;
+    } else {
+        record = int32_t(uint32_t(m->Position) & 0xFFFFu);
+        field = int32_t(uint32_t(m->Position) >> 16);
+    }
+    ErrorIndex = index;
+    // Only positions inside this file and script can be shown.
+    if (record < 1 || record > FullCount + (CanAppend() ? 1 : 0) || !FieldAt(field)) return;
+    TPXDataContext& c = *Context;
+    if (record != c.Rec) {
+        SaveRecord();
+        c.Rec = record;
+        LoadRecord();
+    }
+    if (field == c.Cur) return;
+    const int32_t pageStart = PageStartOf(field);
+    if (pageStart != c.PageStart) SaveRecord();
+    c.PageStart = pageStart;
+    c.Page = PageNumberOf(pageStart);
+    c.Cur = field;
+}
+
+}  // namespace tallyra::core
