@@ -137,24 +137,6 @@ void TDataFile::Truncate(int64_t size) {
     }
 }
 
-std::string PrivateTempFolder() {
-    const char* base = std::getenv("TMPDIR");
-    std::string root = (base != nullptr && *base == '/') ? base : "/tmp";
-    while (root.size() > 1 && root.back() == '/')
-        root.pop_back();
-    const uid_t uid = ::getuid();
-    const std::string folder = root + "/tallyra-" + std::to_string(uid);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) RaiseSystemError(errno);
-    struct stat info {};
-    if (::lstat(folder.c_str(), &info) != 0) RaiseSystemError(errno);
-    if (!S_ISDIR(info.st_mode) || info.st_uid != uid || (info.st_mode & 077) != 0)
-        throw EGeneric(FormatText(
-            LangText("<EN>The temporary folder %s is not a private folder of this user."
-                     "<PL>Folder tymczasowy %s nie jest prywatnym folderem tego użytkownika."),
-            folder.c_str()));
-    return folder;
-}
-
 TRecordScanner::TRecordScanner(const TDataFile& file, int32_t recordLength, int32_t first,
                                int32_t last)
     : File(file), L(size_t(recordLength)), NextRecord(first), Last(last) {

@@ -1,13 +1,15 @@
 // Byte-addressed access to one data file for the record store: the file is
 // opened once and held under an exclusive advisory lock for the store's
 // lifetime; records are read and written in place with positioned I/O, and a
-// written record is flushed to disk before the call returns. Also the private
-// per-user temporary folder and a sequential reader for bulk passes.
+// written record is flushed to disk before the call returns. Also a
+// sequential reader for bulk passes.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "../shell/privatetemp.h"
 
 namespace tallyra::core {
 
@@ -48,12 +50,6 @@ private:
     int Fd = -1;
     std::string FilePath;
 };
-
-// The private temporary folder of the current user: "tallyra-UID" in TMPDIR
-// (or /tmp), created with mode 0700. Raises EGeneric when it cannot be made
-// or when the name is taken by something that is not a private folder of
-// this user (a link, another user's folder, a folder others may write).
-std::string PrivateTempFolder();
 
 // Reads a file front to back through one large buffer in whole records of
 // `recordLength` bytes; the last record handed out may be shorter.

@@ -8,7 +8,7 @@
 #include "../shell/errors.h"
 #include "../shell/format.h"
 #include "../shell/langtext.h"
-#include "privatetemp.h"
+#include "../shell/privatetemp.h"
 
 namespace tallyra::core {
 

@@ -12,7 +12,7 @@
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
-#include "privatetemp.h"
+#include "../shell/privatetemp.h"
 
 namespace tallyra::core {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/errors.h"
-#include "spss/privatetemp.h"
+#include "shell/privatetemp.h"
 #include "spss/tvarcoll.h"
 #include "testutil.h"
 

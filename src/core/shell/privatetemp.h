@@ -1,4 +1,4 @@
-// Temporary files of the SPSS interchange: a private per-user folder under
+// Temporary files: a private per-user folder under
 // the system's temporary folder, and files created there exclusively (never
 // through a link) that are removed when their owner goes.
 #pragma once
