@@ -80,13 +80,13 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
     auto store = OpenDataStore(*script, files[1], false, false, true, nullptr, err);
     if (!store) return ExitUsage;
     if (store->FullCount == 0) {
-        err << TerminalText(NoFullRecordsText()) << "\n";
+        err << ConsoleText(NoFullRecordsText()) << "\n";
         return ExitUsage;
     }
     try {
         if (record > 0) {
             if (record == store->FullCount + 1) {
-                err << TerminalText(LangText(
+                err << ConsoleText(LangText(
                            "<EN>You are currently in an incomplete record.\r\nMove to one of "
                            "the earlier ones.<PL>Znajdujesz się w niepełnym rekordzie.\r\nPrzejdź "
                            "do jednego z wcześniejszych."))
@@ -95,8 +95,8 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
             }
             if (record > store->FullCount) {
                 err << "tallyra check-data: "
-                    << TerminalText(LangText("<EN>Invalid record index.<PL>Nieprawidłowy indeks "
-                                             "rekordu."))
+                    << ConsoleText(LangText("<EN>Invalid record index.<PL>Nieprawidłowy indeks "
+                                            "rekordu."))
                     << "\n";
                 return ExitUsage;
             }
@@ -106,7 +106,7 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
             store->CheckData(true, uint8_t(mask));
         }
     } catch (const ETallyraError& e) {
-        err << "tallyra: " << TerminalText(e.Text()) << "\n";
+        err << "tallyra: " << ConsoleText(e.Text()) << "\n";
         return ExitUsage;
     }
 
@@ -153,11 +153,11 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
     if (json) {
         writer.EndArray();
         writer.Key("result");
-        writer.String(TerminalText(result));
+        writer.String(ConsoleText(result));
         writer.EndObject();
         out << writer.Text() << "\n";
     } else {
-        out << TerminalText(result) << "\n";
+        out << ConsoleText(result) << "\n";
     }
     return list.Count() > 0 ? ExitFound : ExitOk;
 }

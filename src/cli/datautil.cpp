@@ -13,26 +13,16 @@ namespace tallyra::cli {
 
 using namespace tallyra::core;
 
-std::string TerminalText(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        out += text[i];
-    }
-    return out;
-}
-
 std::unique_ptr<TDataScript> LoadDataScript(const std::string& path, std::ostream& err) {
     auto script = std::make_unique<TDataScript>();
     try {
         script->Dictionary = std::make_unique<TPXDictionary>(path, script->Messages);
     } catch (const ETallyraError& e) {
-        err << "tallyra: " << TerminalText(e.Text()) << "\n";
+        err << "tallyra: " << ConsoleText(e.Text()) << "\n";
         return nullptr;
     }
     if (script->Messages.CountKinds({mkError}) > 0) {
-        err << TerminalText(FormatText(
+        err << ConsoleText(FormatText(
                    LangText("<EN>The script has errors and cannot be used.\r\n%s\r\n\r\nContact "
                             "the manager or select another file.<PL>Skrypt zawiera błędy i nie "
                             "można go wykorzystać.\r\n%s\r\n\r\nSkontaktuj się z szefem "
@@ -58,7 +48,7 @@ std::unique_ptr<TPXDataHandler> OpenDataStore(TDataScript& script, const std::st
             return TPDDataHandler::CreateForFile(*script.Dictionary, makeBackup, owner, path);
         return TPXDataHandler::CreateForFile(*script.Dictionary, makeBackup, owner, path);
     } catch (const EPXData&) {
-        err << TerminalText(FormatText(
+        err << ConsoleText(FormatText(
                    LangText("<EN>The data structure does not correspond with the "
                             "script.\r\n%s\r\n\r\nCheck whether you loaded the script and the "
                             "data from the same survey.<PL>Struktura danych nie odpowiada "
@@ -67,7 +57,7 @@ std::unique_ptr<TPXDataHandler> OpenDataStore(TDataScript& script, const std::st
                    path.c_str()))
             << "\n";
     } catch (const ETallyraError& e) {
-        err << "tallyra: " << path << ": " << TerminalText(e.Text()) << "\n";
+        err << "tallyra: " << path << ": " << ConsoleText(e.Text()) << "\n";
     }
     return nullptr;
 }

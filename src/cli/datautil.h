@@ -10,6 +10,7 @@
 #include "data/tpxdatahandler.h"
 #include "script/tpxdictionary.h"
 #include "script/tpxmessage.h"
+#include "cliutil.h"
 
 namespace tallyra::cli {
 
@@ -29,9 +30,6 @@ std::unique_ptr<TDataScript> LoadDataScript(const std::string& path, std::ostrea
 std::unique_ptr<core::TPXDataHandler> OpenDataStore(TDataScript& script, const std::string& path,
                                                     bool makeBackup, bool viewer, bool mustExist,
                                                     core::IPXDataOwner* owner, std::ostream& err);
-
-// A user-interface text for a terminal: CR LF made LF.
-std::string TerminalText(const std::string& text);
 
 // The field named by its label, its variable name or its 0-based
 // instruction index; -1 when there is none.

@@ -97,13 +97,13 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
     auto script = LoadDataScript(files[0], err);
     if (!script) return ExitUsage;
     TScriptedOwner owner;
-    owner.Print = [&err](const std::string& text) { err << TerminalText(text) << "\n"; };
+    owner.Print = [&err](const std::string& text) { err << ConsoleText(text) << "\n"; };
     std::unique_ptr<TPXDataHandler> store;
     if (start >= 0) {
         try {
             store = TPXDataHandler::CreateTemp(*script->Dictionary, int32_t(start), &owner);
         } catch (const ETallyraError& e) {
-            err << "tallyra: " << TerminalText(e.Text()) << "\n";
+            err << "tallyra: " << ConsoleText(e.Text()) << "\n";
             return ExitUsage;
         }
     } else {
@@ -130,7 +130,7 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
     try {
         store->SaveRecord();
     } catch (const ETallyraError& e) {
-        err << "tallyra: " << TerminalText(e.Text()) << "\n";
+        err << "tallyra: " << ConsoleText(e.Text()) << "\n";
         return ExitUsage;
     }
     const TPXDataContext& c = *store->Context;

@@ -9,6 +9,7 @@
 #include "freqcommand.h"
 #include "cliutil.h"
 #include "spsscommands.h"
+#include "subsetcommand.h"
 #include "shell/langtext.h"
 
 namespace {
@@ -26,6 +27,8 @@ const char* const MainHelp =
     "  vars       print the variables of a script, SPSS syntax, listing, system\n"
     "             file or column list\n"
     "  merge      merge data files written under one script\n"
+    "  subset     save chosen fields and records as a new data file with its\n"
+    "             script and SPSS syntax\n"
     "  enter      play a key script through data entry on a data file\n"
     "  check-data check a data file against its script\n"
     "  freq       print the frequency table of one field of a data file\n"
@@ -58,6 +61,7 @@ int main(int argc, char** argv) {
     if (command == "spss") return cli::RunSpss(args, std::cout, std::cerr);
     if (command == "vars") return cli::RunVars(args, std::cout, std::cerr);
     if (command == "merge") return cli::RunMerge(args, std::cout, std::cerr);
+    if (command == "subset") return cli::RunSubset(args, std::cout, std::cerr);
     if (command == "enter") return cli::RunEnter(args, std::cout, std::cerr);
     if (command == "check-data") return cli::RunCheckData(args, std::cout, std::cerr);
     if (command == "freq") return cli::RunFreq(args, std::cout, std::cerr);

@@ -1,0 +1,148 @@
+#include "subsetcommand.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "cliutil.h"
+#include "data/tpddatahandler.h"
+#include "datautil.h"
+#include "script/tscriptoptions.h"
+#include "shell/cp1250.h"
+#include "shell/errors.h"
+#include "shell/ioerror.h"
+#include "spss/saveselection.h"
+
+namespace tallyra::cli {
+
+using namespace tallyra::core;
+
+const char* const SubsetHelp =
+    "Usage: tallyra subset [OPTIONS] SCRIPT DATA OUT --fields LIST --records RANGES\n"
+    "\n"
+    "Saves the chosen fields of the chosen records of DATA as the viewer's Save\n"
+    "selection does: OUT gets the data, OUT with .slo a script describing exactly\n"
+    "those fields, OUT with .sps the SPSS syntax for it.\n"
+    "\n"
+    "  --fields LIST     fields separated by commas, each named by its label, its\n"
+    "                    variable name or its 0-based instruction index\n"
+    "  --records RANGES  record numbers as in the viewer's range dialog, e.g.\n"
+    "                    \"1,3,5-12\" or \"4-\" (from 4 to the last record)\n"
+    "  --force           replace output files that exist already\n"
+    "  --var-size N      maximum length of variable names (default 8)\n"
+    "  --lang en|pl      language of the messages (default from LANG/LC_ALL)\n"
+    "  -h, --help        show this help\n"
+    "\n"
+    "Exit status: 0 saved, 1 refused or failed (the reason is printed), 2 usage error.\n";
+
+namespace {
+
+std::vector<std::string> SplitCommas(const std::string& text) {
+    std::vector<std::string> items;
+    size_t start = 0;
+    for (;;) {
+        const size_t comma = text.find(',', start);
+        std::string item =
+            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+        const size_t first = item.find_first_not_of(" \t");
+        const size_t last = item.find_last_not_of(" \t");
+        items.push_back(first == std::string::npos ? std::string()
+                                                   : item.substr(first, last - first + 1));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    return items;
+}
+
+}  // namespace
+
+int RunSubset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> files;
+    const std::string* fieldsText = nullptr;
+    const std::string* recordsText = nullptr;
+    bool force = false;
+    const auto usage = [&](const std::string& message) {
+        err << "tallyra subset: " << message << "\nTry 'tallyra subset --help'.\n";
+        return ExitUsage;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            out << SubsetHelp;
+            return ExitOk;
+        } else if (arg == "--fields" || arg == "--records") {
+            if (i + 1 >= args.size()) return usage(arg + " needs a value");
+            (arg == "--fields" ? fieldsText : recordsText) = &args[++i];
+        } else if (arg == "--force") {
+            force = true;
+        } else if (arg == "--var-size") {
+            const auto n = i + 1 < args.size() ? ParseInteger(args[++i]) : std::nullopt;
+            if (!n || *n < 1 || *n > 1000000) return usage("--var-size takes a positive number");
+            SetSPSSVarSize(static_cast<int>(*n));
+        } else if (arg == "--lang") {
+            if (i + 1 >= args.size() || !SetLanguageOption(args[++i]))
+                return usage("--lang takes en or pl");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage("unknown option '" + arg + "'");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 3) return usage("give a script, a data file and the output file");
+    if (fieldsText == nullptr) return usage("--fields is missing");
+    if (recordsText == nullptr) return usage("--records is missing");
+
+    const auto script = LoadDataScript(files[0], err);
+    if (!script) return ExitFound;
+    const TPXDictionary& dictionary = *script->Dictionary;
+
+    // Field names become field numbers: the save counts fields, not instructions.
+    std::vector<int32_t> fields;
+    for (const std::string& name : SplitCommas(*fieldsText)) {
+        const int32_t index = FindFieldArgument(dictionary, Utf8ToCp1250(name));
+        if (index < 0) return usage("no field '" + name + "' in the script");
+        int32_t ordinal = 0;
+        for (int32_t i = 0; i < index; ++i)
+            if (dictionary.Instructions.Field(i) != nullptr) ++ordinal;
+        fields.push_back(ordinal);
+    }
+
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(files[1], ec);
+    if (ec) {
+        err << "tallyra: " << files[1] << ": " << ConsoleText(SystemErrorText(ec.value())) << "\n";
+        return ExitFound;
+    }
+    const int64_t fullCount = dictionary.LineLength > 0 ? int64_t(size) / dictionary.LineLength : 0;
+    const auto ranges =
+        ParseRangeText(*recordsText, int32_t(std::min<int64_t>(fullCount, INT32_MAX)));
+    if (!ranges) {
+        err << "tallyra subset: " << ConsoleText(InvalidRangeText()) << "\n";
+        return ExitFound;
+    }
+    std::vector<int64_t> records;
+    for (const auto& [from, to] : *ranges)
+        for (int64_t r = std::max<int64_t>(from, 1); r <= std::min<int64_t>(to, fullCount); ++r)
+            records.push_back(r);
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+
+    try {
+        const TRecordSelection selection = RecordsFromSortedList(records);
+        CheckSaveSelection(dictionary, files[1], fields, selection, files[2]);
+        const std::string existing = ExistingSaveSelectionFiles(SaveSelectionNames(files[2]));
+        if (!existing.empty() && !force) {
+            err << "tallyra subset: these files exist already (--force replaces them):\n"
+                << ConsoleText(existing) << "\n";
+            return ExitFound;
+        }
+        const TSaveSelectionSummary summary =
+            SaveSelection(dictionary, files[1], fields, selection, files[2], SPSSVarSize());
+        out << ConsoleText(summary.Information()) << "\n";
+    } catch (const ETallyraError& e) {
+        err << "tallyra: " << ConsoleText(e.Text()) << "\n";
+        return ExitFound;
+    }
+    return ExitOk;
+}
+
+}  // namespace tallyra::cli
