@@ -282,13 +282,9 @@ int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostre
                 return usage("--error-count takes a number from 1 to 65535");
             errorCount = *n;
         } else if (arg == "--var-size") {
-            const std::string* v = value();
-            const auto n = v ? ParseInteger(*v) : std::nullopt;
-            if (!n || *n < 1 || *n > 1000000) return usage("--var-size takes a positive number");
-            SetSPSSVarSize(static_cast<int>(*n));
+            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
         } else if (arg == "--lang") {
-            const std::string* v = value();
-            if (v == nullptr || !SetLanguageOption(*v)) return usage("--lang takes en or pl");
+            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
         } else if (arg == "--format") {
             const std::string* v = value();
             if (v == nullptr || *v != "list") return usage("--format takes list");

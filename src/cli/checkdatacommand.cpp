@@ -66,8 +66,7 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
         } else if (arg == "--json") {
             json = true;
         } else if (arg == "--lang") {
-            const std::string* v = value();
-            if (v == nullptr || !SetLanguageOption(*v)) return usage("--lang takes en or pl");
+            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return usage("unknown option '" + arg + "'");
         } else {

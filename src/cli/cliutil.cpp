@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
+#include "script/tscriptoptions.h"
 #include "shell/ioerror.h"
 #include "shell/langtext.h"
 
@@ -65,6 +66,17 @@ bool SetLanguageOption(const std::string& value) {
         return true;
     }
     return false;
+}
+
+bool TakeLanguageOption(const std::vector<std::string>& args, size_t& i) {
+    return i + 1 < args.size() && SetLanguageOption(args[++i]);
+}
+
+bool TakeVarSizeOption(const std::vector<std::string>& args, size_t& i) {
+    const auto n = i + 1 < args.size() ? ParseInteger(args[++i]) : std::nullopt;
+    if (!n || *n < 1 || *n > 1000000) return false;
+    core::SetSPSSVarSize(static_cast<int>(*n));
+    return true;
 }
 
 }  // namespace tallyra::cli

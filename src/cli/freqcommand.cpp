@@ -44,8 +44,7 @@ int RunFreq(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         } else if (arg == "--json") {
             json = true;
         } else if (arg == "--lang") {
-            if (i + 1 >= args.size() || !SetLanguageOption(args[++i]))
-                return usage("--lang takes en or pl");
+            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
         } else if (arg.size() > 1 && arg[0] == '-' && !ParseInteger(arg)) {
             return usage("unknown option '" + arg + "'");
         } else {

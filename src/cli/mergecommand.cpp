@@ -36,8 +36,7 @@ int RunMerge(const std::vector<std::string>& args, std::ostream& out, std::ostre
             out << MergeHelp;
             return ExitOk;
         } else if (arg == "--lang") {
-            if (i + 1 >= args.size() || !SetLanguageOption(args[++i]))
-                return usage("--lang takes en or pl");
+            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return usage("unknown option '" + arg + "'");
         } else {

@@ -134,12 +134,9 @@ int RunVars(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         } else if (arg == "--json") {
             json = true;
         } else if (arg == "--var-size") {
-            const auto n = i + 1 < args.size() ? ParseInteger(args[++i]) : std::nullopt;
-            if (!n || *n < 1 || *n > 1000000) return usage("--var-size takes a positive number");
-            SetSPSSVarSize(static_cast<int>(*n));
+            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
         } else if (arg == "--lang") {
-            if (i + 1 >= args.size() || !SetLanguageOption(args[++i]))
-                return usage("--lang takes en or pl");
+            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return usage("unknown option '" + arg + "'");
         } else {
