@@ -1,0 +1,515 @@
+// Script windows: checking with the message list, positions that follow
+// edits, colouring, the keyword menu and help, the question templates, the
+// Script menu's enabling and the SPSS export.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <Qsci/qscilexer.h>
+#include <Qsci/qsciscintilla.h>
+#include <gtest/gtest.h>
+
+#include "guitestenv.h"
+#include "shell/cp1250.h"
+#include "studio/modalrun.h"
+#include "studio/ttydchild.h"
+
+using namespace tallyra;
+using namespace tallyra::gui;
+using namespace tallyra::gui::test;
+
+namespace {
+
+// One error (line 2), warnings and a hint around it.
+const char* const BrokenScript =
+    "left='a' width=1 range=[1:5]*\r\n"
+    "left='b' widht=2*\r\n"
+    "left='c' width=1 range=[1:3] auto=7*\r\n";
+const char* const WarningScript = "left='a' width=1 range=[1:5] auto=7*\r\n";
+const char* const CorrectScript =
+    "left='id' width=3 range=[1:999] auto=999 recid*\r\n"
+    "left='a' width=1 range=[1:5] auto=5*\r\n";
+
+class ScriptTest : public StudioTest {
+protected:
+    void TearDown() override {
+        SetModalHandler({});
+        StudioTest::TearDown();
+    }
+    TTYDChild_Form* OpenScript(const std::string& name, const std::string& bytes) {
+        auto* w = qobject_cast<TTYDChild_Form*>(OpenNew(name, bytes));
+        EXPECT_NE(w, nullptr);
+        return w;
+    }
+    void Check() { Main->ScriptAction("Check_ScriptMenu")->trigger(); }
+    bool Enabled(const char* name) {
+        Main->UpdateScriptMenu();
+        Main->UpdateToolbar();
+        return Main->ScriptAction(name)->isEnabled();
+    }
+    static QStringList Lines(QListWidget* box) {
+        QStringList l;
+        for (int i = 0; i < box->count(); ++i)
+            l << box->item(i)->text();
+        return l;
+    }
+    static void ClickLine(QListWidget* box, int row, bool twice = false) {
+        const QPoint at = box->visualItemRect(box->item(row)).center();
+        if (twice)
+            QTest::mouseDClick(box->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+        else
+            QTest::mouseClick(box->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    }
+};
+
+// Types into an edit of the dialog, replacing its text.
+void Type(QDialog* d, const char* name, const QString& text) {
+    auto* e = d->findChild<QLineEdit*>(name);
+    ASSERT_NE(e, nullptr) << name;
+    e->selectAll();
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, text);
+}
+
+void Tick(QDialog* d, const char* name, bool on) {
+    auto* b = d->findChild<QAbstractButton*>(name);
+    ASSERT_NE(b, nullptr) << name;
+    if (b->isChecked() != on) b->click();
+}
+
+void ClickOk(QDialog* d) {
+    QTest::mouseClick(d->findChild<QPushButton*>("Done_Button"), Qt::LeftButton);
+}
+
+}  // namespace
+
+TEST_F(ScriptTest, CheckWithAnErrorListsEveryMessageAndGoesToTheFirstError) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("bad.slo", BrokenScript);
+    EXPECT_EQ(Lines(w->InfoBox()), QStringList{"The file was not checked yet."});
+    Check();
+    const QStringList lines = Lines(w->InfoBox());
+    ASSERT_EQ(lines.size(), 5);
+    EXPECT_EQ(lines[0], "The file is not correct:");
+    EXPECT_TRUE(lines[2].startsWith("  (2) Error: ")) << lines[2].toStdString();
+    EXPECT_TRUE(lines[1].startsWith("  (1) Warning: ")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[4].startsWith("  (4) Hint: ")) << lines[4].toStdString();
+    // Line 2, column 15 (from 1) holds the error.
+    EXPECT_EQ(w->Caret(), (TCaret{14, 1}));
+    EXPECT_EQ(w->InfoBox()->currentRow(), 2);
+    EXPECT_EQ(w->CurrentMessage(), 0);
+    ASSERT_NE(w->CheckedScript(), nullptr);
+    EXPECT_FALSE(w->ScriptUsable());
+}
+
+TEST_F(ScriptTest, WarningsOnlyLeaveTheCaretWhereItWas) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("warn.slo", WarningScript);
+    w->SetCaret({3, 0});
+    Check();
+    const QStringList lines = Lines(w->InfoBox());
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[0], "The file is almost correct, but:");
+    EXPECT_EQ(w->Caret(), (TCaret{3, 0}));
+    EXPECT_TRUE(w->ScriptUsable());
+}
+
+TEST_F(ScriptTest, ACorrectScriptShowsOneLineInBothLanguages) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("ok.slo", CorrectScript);
+    Check();
+    EXPECT_EQ(Lines(w->InfoBox()), QStringList{"The file is correct."});
+    Main->ChangeLanguage(2);
+    QApplication::processEvents();
+    EXPECT_EQ(Lines(w->InfoBox()), QStringList{"Plik jest poprawny."});
+    EXPECT_TRUE(w->ScriptUsable());
+}
+
+TEST_F(ScriptTest, MessagePositionsFollowTypingBeforeThemButNotAfter) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("bad.slo", BrokenScript);
+    Check();
+    // Three characters typed at the start of the error's line.
+    w->SetCaret({0, 1});
+    QTest::keyClicks(w->Editor(), "abc");
+    w->SetCaret({0, 0});
+    ClickLine(w->InfoBox(), 2);
+    EXPECT_EQ(w->Caret(), (TCaret{17, 1}));
+    // Typing after it (end of line 3) moves nothing before.
+    w->SetCaret({10, 2});
+    QTest::keyClicks(w->Editor(), "xy");
+    ClickLine(w->InfoBox(), 2);
+    EXPECT_EQ(w->Caret(), (TCaret{17, 1}));
+    // A deletion in front moves it back.
+    w->SetCaret({0, 1});
+    QTest::keyClick(w->Editor(), Qt::Key_Delete);
+    ClickLine(w->InfoBox(), 2, true);
+    EXPECT_EQ(w->Caret(), (TCaret{16, 1}));
+    EXPECT_EQ(w->CurrentMessage(), 1);
+}
+
+TEST_F(ScriptTest, ClickingTheSummaryLineChoosesTheFirstMessage) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("bad.slo", BrokenScript);
+    ClickLine(w->InfoBox(), 0);  // nothing checked: nothing happens
+    EXPECT_EQ(w->Caret(), (TCaret{0, 0}));
+    Check();
+    ClickLine(w->InfoBox(), 0);
+    EXPECT_EQ(w->CurrentMessage(), 0);
+    EXPECT_EQ(w->Caret(), (TCaret{29, 0}));  // the first warning
+    EXPECT_EQ(w->InfoBox()->currentRow(), 1);
+}
+
+TEST_F(ScriptTest, ScriptMenuEnablingFollowsTheMessages) {
+    MakeMain();
+    for (const char* n : {"Check_ScriptMenu", "PrevError_ScriptMenu", "NextError_ScriptMenu",
+                          "MessageList_ScriptMenu", "Check_ToolButton"})
+        EXPECT_FALSE(Enabled(n)) << n;
+    TTYDChild_Form* w = OpenScript("bad.slo", BrokenScript);
+    EXPECT_TRUE(Enabled("Check_ScriptMenu"));
+    EXPECT_TRUE(Enabled("Check_ToolButton"));
+    EXPECT_TRUE(Enabled("MessageList_ScriptMenu"));
+    EXPECT_FALSE(Enabled("NextError_ScriptMenu"));  // never checked
+    Check();
+    EXPECT_FALSE(Enabled("PrevError_ScriptMenu"));
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_TRUE(Enabled("NextError_ScriptMenu")) << k;
+        EXPECT_TRUE(Enabled("NextError_ToolButton")) << k;
+        Main->ScriptAction("NextError_ScriptMenu")->trigger();
+        EXPECT_EQ(w->CurrentMessage(), k + 1);
+        EXPECT_EQ(w->InfoBox()->currentRow(), k + 2);
+    }
+    EXPECT_FALSE(Enabled("NextError_ScriptMenu"));
+    EXPECT_TRUE(Enabled("PrevError_ScriptMenu"));
+    Main->ScriptAction("PrevError_ScriptMenu")->trigger();
+    EXPECT_EQ(w->CurrentMessage(), 2);
+    // The message list can be hidden; the next check shows it again.
+    QAction* list = Main->ScriptAction("MessageList_ScriptMenu");
+    Main->UpdateScriptMenu();
+    EXPECT_TRUE(list->isChecked());
+    list->trigger();
+    EXPECT_FALSE(w->MessageListVisible());
+    Check();
+    EXPECT_TRUE(w->MessageListVisible());
+    // The popup copies the Script menu.
+    emit w->PopupMenu()->aboutToShow();
+    QAction* next = w->PopupMenu()->findChild<QAction*>("NextError_Popup");
+    ASSERT_NE(next, nullptr);
+    EXPECT_TRUE(next->isEnabled());
+    EXPECT_EQ(next->text(), Main->ScriptAction("NextError_ScriptMenu")->text());
+}
+
+TEST_F(ScriptTest, ReadingProgressReachesTheStatusBarAndEnds) {
+    MakeMain();
+    std::string big;
+    for (int i = 0; i < 300; ++i)
+        big += "left='a' width=1 range=[1:5] auto=5*\r\n";
+    OpenScript("big.slo", big);
+    std::vector<int> seen;
+    // The progress message is delivered synchronously; record it through
+    // the main window's handler by watching the messages sent to it.
+    struct Probe : QObject {
+        std::vector<int>* Seen;
+        bool eventFilter(QObject*, QEvent* e) override {
+            if (auto* m = dynamic_cast<TWindowMessage*>(e); m && m->Message == WM_ReadingProgress)
+                Seen->push_back(int(m->WParam));
+            return false;
+        }
+    } probe;
+    probe.Seen = &seen;
+    Main->installEventFilter(&probe);
+    Check();
+    Main->removeEventFilter(&probe);
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_EQ(seen.back(), -1);
+    EXPECT_GE(*std::max_element(seen.begin(), seen.end() - 1), 0);
+}
+
+TEST_F(ScriptTest, ColouringClassesOfTheEdgeCases) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("c.slo",
+                                   "LEFT='A'*\r\n{ one\r\ntwo } left\r\n12.5 12. -5 }\r\n"
+                                   "varlab labels left_1 'it''s' 'abc\r\n\xBF"
+                                   "a");
+    QsciScintilla* e = w->Editor();
+    e->SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0L, -1L);
+    auto classes = [e](int line) {
+        const long from = e->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, line);
+        const long to = e->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, line);
+        std::string s;
+        for (long p = from; p < to; p = e->SendScintilla(QsciScintillaBase::SCI_POSITIONAFTER, p))
+            s += char('0' + e->SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, p));
+        return s;
+    };
+    EXPECT_EQ(classes(0), "666671117");
+    EXPECT_EQ(classes(1), "22222");
+    EXPECT_EQ(classes(2), "2222206666");
+    EXPECT_EQ(classes(3), "5555044707407");
+    EXPECT_EQ(classes(4), "666666033333303333330111111101111");
+    EXPECT_EQ(classes(5), "73");  // a Polish letter is a delimiter
+    // Closing the comment recolours the following line.
+    w->SetCaret({5, 1});
+    QTest::keyClicks(e, "}");
+    e->SendScintilla(QsciScintillaBase::SCI_COLOURISE, 0L, -1L);
+    EXPECT_EQ(classes(1), "222222");
+    EXPECT_EQ(classes(2), "3330706666");
+}
+
+TEST_F(ScriptTest, ColourElementsComeFromTheSettings) {
+    MakeMain();
+    Main->Lang.Colors[6].Foreground = 0x0000FF;  // red
+    Main->Lang.Colors[6].Italic = 1;
+    Main->Lang.Colors[2].Background = 0x00FF00;
+    TTYDChild_Form* w = OpenScript("c.slo", "left*");
+    QsciLexer* lexer = w->Editor()->lexer();
+    ASSERT_NE(lexer, nullptr);
+    EXPECT_EQ(lexer->color(6), QColor(255, 0, 0));
+    EXPECT_TRUE(lexer->font(6).italic());
+    EXPECT_TRUE(lexer->font(6).bold());  // the default stays
+    EXPECT_EQ(lexer->paper(2), QColor(0, 255, 0));
+    // Colour syntax off (editor option bit 4) removes the colouring.
+    Main->EditorOptions &= ~(1u << 4);
+    Main->ApplyLangSettings();
+    EXPECT_EQ(w->Editor()->lexer(), nullptr);
+}
+
+TEST_F(ScriptTest, KeywordMenuInsertsAndPlacesTheCaret) {
+    MakeMain();
+    Main->Lang.DefTextWidth = 100;
+    TTYDChild_Form* w = OpenScript("k.slo", "");
+    w->RebuildShortcutMenu();
+    QStringList captions;
+    for (QAction* a : w->ShortcutMenu()->actions())
+        captions << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(captions,
+              (QStringList{"comment=''*", "comment='...'*", "page*", "-", "left='...'*",
+                           "right='...'", "-", "auto=", "label=", "when=[...][]", "signal=[...][]",
+                           "group=", "width=", "range=[...]", "left=' ' width= auto= range=[]",
+                           "left=' ' text width=100 auto='\\ '"}));
+    const struct {
+        const char* Item;
+        const char* Text;
+        TCaret Caret;
+    } cases[] = {
+        {"kome1", "comment=''*\r\n", {0, 1}},
+        {"kome2", "comment=''*", {9, 0}},
+        {"stro1", "page*\r\n\r\n", {0, 2}},
+        {"praw1", "right=''", {7, 0}},
+        {"gdy1", "when=[][]", {6, 0}},
+        {"zakr1", "range=[]", {7, 0}},
+        {"auto1", "auto=", {5, 0}},
+        {"text", "left='' text width=100 auto='\\ '*", {6, 0}},
+        {"full", "left='' width= auto= range=[]*", {6, 0}},
+    };
+    for (const auto& c : cases) {
+        w->Editor()->setText("XY");
+        w->Editor()->setSelection(0, 0, 0, 2);  // the selection is replaced
+        w->ShortcutMenu()->findChild<QAction*>(c.Item)->trigger();
+        EXPECT_EQ(w->TextUtf8(), c.Text) << c.Item;
+        EXPECT_EQ(w->Caret(), c.Caret) << c.Item;
+    }
+}
+
+TEST_F(ScriptTest, KeywordHelpFindsTheContextOfTheWordAtTheCaret) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("h.slo", "varlab='x'* labels=a xyz LEFT");
+    const struct {
+        int Col;
+        int Context;
+    } cases[] = {{2, 720}, {14, 703}, {22, 0}, {27, 701}, {7, 0}};
+    for (const auto& c : cases) {
+        w->SetCaret({c.Col, 0});
+        EXPECT_EQ(w->KeywordHelpContext(), c.Context) << c.Col;
+    }
+    w->SetCaret({2, 0});
+    w->HelpReservedWord();
+    ASSERT_NE(Main->HelpViewer(), nullptr);
+    EXPECT_TRUE(Main->HelpViewer()->isVisible());
+}
+
+TEST_F(ScriptTest, GroupTemplateWorkedExample) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("t.slo", "");
+    SetModalHandler([](QDialog* d) {
+        Type(d, "Prefix_Edit", "q5");
+        Type(d, "Number_Edit", "3");
+        Type(d, "Width_Edit", "2");
+        Type(d, "Label_Edit", "brand");
+        Tick(d, "Numbers_Button", true);
+        Tick(d, "Group_CheckBox", true);
+        Tick(d, "Filter_CheckBox", false);
+        ClickOk(d);
+    });
+    Main->ScriptAction("Group_InsertMenu")->trigger();
+    EXPECT_EQ(w->TextUtf8(),
+              "left='q5_1 brand' width=2 auto= range=[] group=q5_3*\r\n"
+              "left='q5_2 brand'*\r\n"
+              "left='q5_3 brand' label=q5_3*\r\n\r\n");
+    EXPECT_EQ(w->Caret(), (TCaret{31, 0}));
+    // One undo step takes the whole block away.
+    w->Editor()->undo();
+    EXPECT_EQ(w->TextUtf8(), "");
+    // The values are remembered for the next opening.
+    EXPECT_EQ(Main->GroupData.Prefix, "q5");
+    EXPECT_EQ(Main->GroupData.Count, 3);
+}
+
+TEST_F(ScriptTest, MultiChoiceTemplateWorkedExample) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("t.slo", "");
+    SetModalHandler([](QDialog* d) {
+        Type(d, "Prefix_Edit", "q4");
+        Type(d, "Number_Edit", "3");
+        Type(d, "Other_Edit", "1");
+        Type(d, "Label_Edit", "which");
+        Tick(d, "None_CheckBox", true);
+        Tick(d, "DontKnow_CheckBox", true);
+        Tick(d, "Value_Button", true);
+        Tick(d, "Numbers_Button", true);
+        ClickOk(d);
+    });
+    Main->ScriptAction("Multi_InsertMenu")->trigger();
+    EXPECT_EQ(w->TextUtf8(),
+              "left='q4_5 D/K' width=1 auto=0 range=[0,1] when=[1][q4_1:q4_4T,q4_6]*\r\n"
+              "left='q4_6 none' width=1 range=[0,1] when=[1][q4_1:q4_4T] label=q4_6*\r\n"
+              "comment=''*\r\n"
+              "left='q4_1 ' range=[0,1] width=1 auto=0 label=q4_1*\r\n"
+              "left='q4_2 ' range=[0,2]*\r\n"
+              "left='q4_3 ' range=[0,3]*\r\n"
+              "left='q4_4 other' range=[0,4] width=1 when=[0][q4_4T]*\r\n"
+              "left='q4_4T which' text width=40 label=q4_4T auto='\\ '*\r\n\r\n");
+    EXPECT_EQ(w->Caret(), (TCaret{11, 3}));
+}
+
+TEST_F(ScriptTest, SingleChoiceAndOpenTemplatesWorkedExamples) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("t.slo", "");
+    SetModalHandler([](QDialog* d) {
+        Type(d, "Prefix_Edit", "q3");
+        Type(d, "Label_Edit", "other");
+        Type(d, "Count_Edit", "5");
+        Type(d, "TextCount_Edit", "1");
+        Type(d, "TextPos_Edit", "3");
+        ClickOk(d);
+    });
+    Main->ScriptAction("Single_InsertMenu")->trigger();
+    EXPECT_EQ(w->TextUtf8(),
+              "left='q3 ' width=1 auto=8 range=[1:5,8,9] when=[1:2,4:5][q3T]*\r\n"
+              "left='q3T other' text width=40 auto='\\ ' label=q3T*\r\n\r\n");
+    EXPECT_EQ(w->Caret(), (TCaret{9, 0}));
+
+    w->Editor()->setText("");
+    Main->Lang.DefTextWidth = 30;
+    SetModalHandler([](QDialog* d) {
+        // The first opening proposes the default text width.
+        EXPECT_EQ(d->findChild<QLineEdit*>("Width_Edit")->text(), "30");
+        Type(d, "Prefix_Edit", "q7");
+        Type(d, "Label_Edit", "which");
+        Type(d, "Number_Edit", "3");
+        Type(d, "Width_Edit", "40");
+        ClickOk(d);
+    });
+    Main->ScriptAction("Open_InsertMenu")->trigger();
+    EXPECT_EQ(w->TextUtf8(),
+              "left='q7_1 which' text width=40 group=q7*\r\n"
+              "left='q7_2 which' text*\r\n"
+              "left='q7_3 which' text label=q7*\r\n\r\n");
+    EXPECT_EQ(w->Caret(), (TCaret{0, 4}));
+    SetModalHandler([](QDialog* d) {
+        EXPECT_EQ(d->findChild<QLineEdit*>("Width_Edit")->text(), "40");
+        d->reject();
+    });
+    Main->ScriptAction("Open_InsertMenu")->trigger();
+}
+
+TEST_F(ScriptTest, TemplateValidationAndTheWarningQuestion) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("t.slo", "");
+    // Invalid: an error box, the dialog stays open, nothing is stored.
+    bool stillOpen = false;
+    SetModalHandler([&](QDialog* d) {
+        Type(d, "Prefix_Edit", "   ");
+        ClickOk(d);
+        stillOpen = d->isVisible() && d->result() != QDialog::Accepted;
+        d->reject();
+    });
+    Main->ScriptAction("Open_InsertMenu")->trigger();
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(Boxes().Count(TMsgKind::Error), 1);
+    EXPECT_EQ(Boxes().Log.back().Text, "Variable prefix undefined.");
+    EXPECT_EQ(w->TextUtf8(), "");
+
+    // A warning (prefix starting with a digit): Yes keeps the dialog open
+    // with every value as typed, No inserts.
+    Boxes().Answers = {MsgResultYes, MsgResultNo};
+    QString afterYes;
+    SetModalHandler([&](QDialog* d) {
+        Type(d, "Prefix_Edit", "1q");
+        Type(d, "Label_Edit", "x");
+        Type(d, "Number_Edit", "2");
+        Type(d, "Width_Edit", "30");
+        ClickOk(d);
+        afterYes = d->isVisible() ? d->findChild<QLineEdit*>("Prefix_Edit")->text() : QString();
+        ClickOk(d);
+    });
+    Main->ScriptAction("Open_InsertMenu")->trigger();
+    EXPECT_EQ(afterYes, "1q");
+    ASSERT_EQ(Boxes().Count(TMsgKind::Confirm), 2);
+    EXPECT_NE(Boxes().Log.back().Text.find("Variable prefix does not start with a letter"),
+              std::string::npos);
+    EXPECT_EQ(w->TextUtf8(),
+              "left='1q_1 x' text width=30 group=1q*\r\n"
+              "left='1q_2 x' text label=1q*\r\n\r\n");
+
+    // Cancel keeps the values for the next time but inserts nothing.
+    w->Editor()->setText("");
+    Boxes().Answers = {MsgResultCancel};
+    SetModalHandler([&](QDialog* d) {
+        Type(d, "Prefix_Edit", "2z");
+        ClickOk(d);
+    });
+    Main->ScriptAction("Open_InsertMenu")->trigger();
+    EXPECT_EQ(w->TextUtf8(), "");
+    EXPECT_EQ(Main->OpenData.Prefix, "2z");
+}
+
+TEST_F(ScriptTest, ExportWritesTheSameBytesAsTheCommandLine) {
+    MakeMain();
+    const std::string script = ReadFile(TALLYRA_EXAMPLES_DIR "/household.slo");
+    TTYDChild_Form* w = OpenScript("household.slo", script);
+    Boxes().FileAnswers = {{PathOf("gui.sps")}};
+    SetModalHandler([](QDialog* d) {
+        Tick(d, "VarLab_CB", true);
+        Tick(d, "Mis9_CB", true);
+        ClickOk(d);
+    });
+    w->Export();
+    ASSERT_EQ(Boxes().Count(TMsgKind::Error), 0);
+    QProcess cli;
+    cli.start(TALLYRA_CLI_PATH,
+              {"spss", "--missing-9", QString::fromStdString(PathOf("household.slo")),
+               QString::fromStdString(PathOf("cli.sps"))});
+    ASSERT_TRUE(cli.waitForFinished(30000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const std::string gui = ReadFile(PathOf("gui.sps"));
+    // The data file named inside differs only by the target's name.
+    std::string cliBytes = ReadFile(PathOf("cli.sps"));
+    const std::string from = "cli.dat", to = "gui.dat";
+    for (size_t p = cliBytes.find(from); p != std::string::npos; p = cliBytes.find(from, p))
+        cliBytes.replace(p, from.size(), to);
+    EXPECT_FALSE(gui.empty());
+    EXPECT_EQ(gui, cliBytes);
+
+    // A broken script exports nothing.
+    w->Editor()->setText("left='a' widht=1*");
+    Boxes().FileAnswers = {{PathOf("bad.sps")}};
+    w->Export();
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("bad.sps"))));
+    ASSERT_EQ(Boxes().Count(TMsgKind::Error), 1);
+    EXPECT_NE(Boxes().Log.back().Text.find("Errors found in script."), std::string::npos);
+}
