@@ -1,16 +1,20 @@
 #include "tappmain.h"
 
 #include <QMenu>
+#include <filesystem>
 #include <QMenuBar>
 #include <QStyle>
 #include <QToolBar>
 #include <Qsci/qsciscintilla.h>
 
 #include "script/keywords.h"
+#include "merge/progresswindows.h"
 #include "shell/langtext.h"
+#include "shell/msgbox.h"
 #include "shell/langui.h"
 #include "shell/objectmessages.h"
 #include "shell/settingsstore.h"
+#include "modalrun.h"
 #include "ttydchild.h"
 
 namespace tallyra::gui {
@@ -42,6 +46,7 @@ TAppMain_Form::TAppMain_Form(QWidget* parent)
     CreateEditMenu();
     CreateInsertEntries();
     CreateScriptMenu();
+    CreateDataMenu();
     CreateWindowMenu();
     CreateHelpMenu();
     CreateLanguageHelpEntries();
@@ -56,6 +61,7 @@ TAppMain_Form::TAppMain_Form(QWidget* parent)
     UpdateFileMenu();
     UpdateEditMenu();
     UpdateScriptMenu();
+    UpdateDataMenu();
     UpdateToolbar();
 }
 
@@ -183,6 +189,59 @@ void TAppMain_Form::CreateScriptMenu() {
     connect(Script_Menu, &QMenu::aboutToShow, this, &TAppMain_Form::UpdateScriptMenu);
 }
 
+void TAppMain_Form::CreateDataMenu() {
+    Data_Menu = menuBar()->addMenu(QString());
+    Data_Menu->setObjectName("Data_Menu");
+    Tag(Data_Menu, "<EN>Data<PL>Dane", "<EN>Data handling functions<PL>Funkcje obsługi danych");
+    connect(
+        AddMenuAction(Data_Menu, "MergeData_DataMenu", "<EN>&Merge data...<PL>Łą&cz dane...", ""),
+        &QAction::triggered, this, [this] { MergeData(); });
+    connect(Data_Menu, &QMenu::aboutToShow, this, &TAppMain_Form::UpdateDataMenu);
+}
+
+void TAppMain_Form::UpdateDataMenu() {
+    if (QAction* a = ScriptAction("MergeData_DataMenu")) a->setEnabled(ActiveScript() != nullptr);
+}
+
+void TAppMain_Form::MergeData() {
+    TTYDChild_Form* w = ActiveScript();
+    if (!w) return;
+    w->CheckScript();
+    if (!w->ScriptUsable()) return;
+    const std::string filter = core::LangText(
+        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
+        "(*.*)|*.*");
+    TFileDialogRequest open;
+    open.DialogMode = TFileDialogRequest::Mode::OpenMulti;
+    open.Title = core::LangText("<EN>Merge data files<PL>Łącz pliki danych");
+    open.Folder = OpenDir;
+    open.Filter = filter;
+    open.DefaultExt = "dat";
+    const std::vector<std::string> chosen = RunFileDialog(this, open);
+    if (chosen.empty()) return;
+    namespace fs = std::filesystem;
+    std::vector<std::string> inputs;
+    for (const std::string& c : chosen) {
+        std::error_code ec;
+        const fs::path full = fs::absolute(fs::path(c), ec);
+        inputs.push_back(ec ? c : full.string());
+    }
+    OpenDir = fs::path(inputs.front()).parent_path().string();
+    TFileDialogRequest save;
+    save.DialogMode = TFileDialogRequest::Mode::Save;
+    save.Title = core::LangText("<EN>Output data file<PL>Wynikowy plik danych");
+    save.Folder = OpenDir;
+    save.Filter = filter;
+    save.DefaultExt = "dat";
+    const std::vector<std::string> output = RunFileDialog(this, save);
+    if (output.empty()) return;
+    SaveAsDir = fs::path(output.front()).parent_path().string();
+    std::vector<std::string> report;
+    TGUIFileMerger merger(*w->CheckedScript(), inputs, report, output.front());
+    TProgressChecker_Form progress(this, &merger);
+    RunModal(&progress);
+}
+
 void TAppMain_Form::CreateLanguageHelpEntries() {
     QMenu* h = HelpMenu();
     if (!h) return;
@@ -251,6 +310,7 @@ void TAppMain_Form::UpdateToolbar() {
 void TAppMain_Form::ActiveChildChanged() {
     TAppEdit_Form::ActiveChildChanged();
     UpdateScriptMenu();
+    UpdateDataMenu();
     UpdateToolbar();
 }
 

@@ -57,6 +57,8 @@ public:
 
     // Commands.
     void ToggleMessageList();
+    // Data > Merge data: check, both file dialogs, then the progress window.
+    void MergeData();
     // Applies the check limit, colours and options to every script window.
     void ApplyLangSettings();
 
@@ -70,6 +72,7 @@ protected:
 private:
     void CreateInsertEntries();
     void CreateScriptMenu();
+    void CreateDataMenu();
     void CreateLanguageHelpEntries();
     void CreateScriptToolButtons();
 
