@@ -3,6 +3,8 @@
 // Script menu's enabling and the SPSS export.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QSpinBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,6 +21,7 @@
 #include "shell/cp1250.h"
 #include "shell/langui.h"
 #include "merge/progresswindows.h"
+#include "studio/langprefs.h"
 #include "studio/modalrun.h"
 #include "studio/ttydchild.h"
 
@@ -573,4 +576,196 @@ TEST_F(ScriptTest, MergeOfThreeInputsThroughTheWindow) {
     qobject_cast<TTYDChild_Form*>(Main->ActiveChild())->Editor()->setText("left='a' widht=1*");
     Main->ScriptAction("MergeData_DataMenu")->trigger();
     EXPECT_TRUE(Boxes().FileRequests.empty());
+}
+
+TEST_F(ScriptTest, PreferencesValidateTheTextWidthAndTheSpssLength) {
+    MakeMain();
+    const struct {
+        const char* Width;
+        bool LongText;
+        const char* Size;
+        bool Accepted;
+    } cases[] = {
+        {"100", false, "8", false}, {"100", true, "8", true}, {"0", true, "8", false},
+        {"256", true, "8", false},  {"48", false, "8", true}, {"", false, "8", false},
+        {"40", false, "0", false},  {"40", false, "", false}, {"40", false, "12", true},
+    };
+    for (const auto& c : cases) {
+        Boxes().Log.clear();
+        Main->Lang.Options = core::DefaultScriptOptions();
+        Main->Lang.DefTextWidth = 40;
+        Main->Lang.SPSSVarSize = 8;
+        bool accepted = false;
+        SetModalHandler([&](QDialog* d) {
+            auto* p = static_cast<TLangPrefsDialog_Form*>(d);
+            p->SelExtensions_ListBox->item(0)->setCheckState(c.LongText ? Qt::Checked
+                                                                        : Qt::Unchecked);
+            Type(d, "DefTextWidth_Edit", c.Width);
+            Type(d, "SPSSVarSizeEdit", c.Size);
+            ClickOk(d);
+            accepted = d->result() == QDialog::Accepted;
+            if (!accepted) {
+                EXPECT_TRUE(d->isVisible());
+                d->reject();
+            }
+        });
+        Main->ShowPreferences();
+        EXPECT_EQ(accepted, c.Accepted) << c.Width << " " << c.Size;
+        if (c.Accepted) {
+            EXPECT_EQ(Main->Lang.DefTextWidth, atoi(c.Width));
+            EXPECT_EQ(Main->Lang.SPSSVarSize, atoi(c.Size));
+            EXPECT_EQ(Boxes().Log.size(), 0u);
+        } else {
+            // Refused: one information box, nothing stored.
+            ASSERT_EQ(Boxes().Count(TMsgKind::Information), 1) << c.Width << " " << c.Size;
+            EXPECT_EQ(Boxes().Log[0].Text,
+                      c.Size[0] == '8' ? "Invalid text field width" : "Invalid SPSS var length");
+            EXPECT_EQ(Main->Lang.DefTextWidth, 40);
+            EXPECT_EQ(Main->Lang.SPSSVarSize, 8);
+            EXPECT_EQ(Main->Lang.Options.ExtLongText, 1);
+        }
+    }
+}
+
+TEST_F(ScriptTest, PreferencesCancelChangesNothing) {
+    MakeMain();
+    const core::TLangSettings before = Main->Lang;
+    const uint32_t memo = Main->EditorOptions, strings = Main->TextOptions;
+    SetModalHandler([](QDialog* d) {
+        auto* p = static_cast<TLangPrefsDialog_Form*>(d);
+        QTest::mouseClick(p->NoWarnings_Button, Qt::LeftButton);
+        QTest::mouseClick(p->AllMessages_Button, Qt::LeftButton);
+        Type(d, "DefTextWidth_Edit", "30");
+        p->Element_ListBox->setCurrentRow(6);
+        p->Italic_CheckBox->click();
+        p->EditorBoxes[0]->click();
+        // A refused OK first, then Cancel.
+        Type(d, "SPSSVarSizeEdit", "0");
+        ClickOk(d);
+        d->reject();
+    });
+    Main->ShowPreferences();
+    EXPECT_EQ(Main->Lang.Options, before.Options);
+    EXPECT_EQ(Main->Lang.Colors, before.Colors);
+    EXPECT_EQ(Main->Lang.DefTextWidth, before.DefTextWidth);
+    EXPECT_EQ(Main->EditorOptions, memo);
+    EXPECT_EQ(Main->TextOptions, strings);
+}
+
+TEST_F(ScriptTest, PreferencesPageGroupsErrorsColoursAndEditorSwitches) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("p.slo", "left*");
+    SetModalHandler([](QDialog* d) {
+        auto* p = static_cast<TLangPrefsDialog_Form*>(d);
+        auto checked = [](QListWidget* l) {
+            QString s;
+            for (int i = 0; i < l->count(); ++i)
+                s += l->item(i)->checkState() == Qt::Checked ? '1' : '0';
+            return s;
+        };
+        EXPECT_EQ(checked(p->SelWarnings_ListBox), "11101111111");
+        EXPECT_EQ(checked(p->SelHints_ListBox), "1110");
+        EXPECT_TRUE(p->SelWarnings_Button->isChecked());
+        // None unchecks all; an item checked by hand switches to "selected".
+        QTest::mouseClick(p->NoExtensions_Button, Qt::LeftButton);
+        EXPECT_EQ(checked(p->SelExtensions_ListBox), "0000");
+        QTest::mouseClick(p->AllHints_Button, Qt::LeftButton);
+        EXPECT_EQ(checked(p->SelHints_ListBox), "1111");
+        p->SelHints_ListBox->item(0)->setCheckState(Qt::Unchecked);
+        EXPECT_TRUE(p->SelHints_Button->isChecked());
+        EXPECT_EQ(checked(p->SelHints_ListBox), "0111");
+        // The "selected" button brings back the stored states.
+        QTest::mouseClick(p->AllWarnings_Button, Qt::LeftButton);
+        QTest::mouseClick(p->SelWarnings_Button, Qt::LeftButton);
+        EXPECT_EQ(checked(p->SelWarnings_ListBox), "11101111111");
+        // Errors: the count's spinner steps by five and selects its button.
+        QTest::mouseClick(p->NoMessages_Button, Qt::LeftButton);
+        p->SomeMessages_Edit->stepUp();
+        EXPECT_EQ(p->SomeMessages_Edit->value(), 105);
+        EXPECT_TRUE(p->SomeMessages_Button->isChecked());
+        // Colours: the element's values show in the grid; changes reach the
+        // preview at once.
+        p->Element_ListBox->setCurrentRow(6);
+        EXPECT_TRUE(p->Bold_CheckBox->isChecked());
+        p->Foreground_Grid->setCurrentIndex(p->Foreground_Grid->findData(0x0000FFu));
+        p->Underline_CheckBox->click();
+        EXPECT_EQ(p->Example_DCMemo->lexer()->color(6), QColor(255, 0, 0));
+        EXPECT_TRUE(p->Example_DCMemo->lexer()->font(6).underline());
+        EXPECT_EQ(p->Example_DCMemo->lexer()->color(1), QColor(0, 128, 0));
+        // Editor switch: line numbers (off by default) on.
+        for (QCheckBox* c : p->EditorBoxes)
+            if (c->objectName() == "LineNumbers_CB") c->click();
+        QTest::mouseClick(p->MultiNumber_Button, Qt::LeftButton);
+        ClickOk(d);
+    });
+    Main->ShowPreferences();
+    EXPECT_EQ(Main->Lang.Options.ExtLongText, 0);
+    EXPECT_EQ(Main->Lang.Options.ExtHeight, 0);
+    EXPECT_EQ(Main->Lang.Options.HintItem1, 0);
+    EXPECT_EQ(Main->Lang.Options.HintInherited, 1);
+    EXPECT_EQ(Main->Lang.Options.ErrorMode, 1);
+    EXPECT_EQ(Main->Lang.Options.ErrorCount, 105);
+    EXPECT_FALSE(Main->Lang.Multi1);
+    EXPECT_EQ(Main->Lang.Colors[6].Foreground, 0x0000FFu);
+    EXPECT_EQ(Main->Lang.Colors[6].Underline, 1);
+    EXPECT_NE(Main->EditorOptions & (1u << 5), 0u);
+    EXPECT_GT(w->Editor()->marginWidth(0), 0);
+    // The open window follows: colours and the message limit.
+    EXPECT_EQ(w->Editor()->lexer()->color(6), QColor(255, 0, 0));
+    EXPECT_EQ(w->MessageList().Limit, 105);
+}
+
+namespace {
+
+// Forwards to the test store and records the value names used under
+// "Preferences", in order.
+std::vector<std::string> PrefReads, PrefWrites;
+class TLoggingStore : public core::TSettingsStore {
+public:
+    bool ReadValue(const std::string& k, const std::string& n, core::TSettingsValue& o) override {
+        if (k.ends_with("Preferences")) PrefReads.push_back(n);
+        return Store().ReadValue(k, n, o);
+    }
+    void WriteValue(const std::string& k, const std::string& n,
+                    const core::TSettingsValue& v) override {
+        if (k.ends_with("Preferences")) PrefWrites.push_back(n);
+        Store().WriteValue(k, n, v);
+    }
+    void DeleteKeyTree(const std::string& k) override { Store().DeleteKeyTree(k); }
+};
+
+std::vector<std::string> Tail(const std::vector<std::string>& v, size_t n) {
+    return n > v.size() ? v : std::vector<std::string>(v.end() - long(n), v.end());
+}
+
+}  // namespace
+
+TEST_F(ScriptTest, PreferencesKeyIsReadAndWrittenInItsOrder) {
+    SetSettingsStoreFactory([] { return std::make_unique<TLoggingStore>(); });
+    PrefReads.clear();
+    PrefWrites.clear();
+    MakeMain();
+    const std::vector<std::string> readOrder = {"Script",       "Hints",       "Warnings", "Errors",
+                                                "DefTextWidth", "SPSSVarSize", "Multi1",   "Memo",
+                                                "Strings",      "Colors"};
+    EXPECT_EQ(Tail(PrefReads, readOrder.size()), readOrder);
+    // A fresh store gives the defaults.
+    EXPECT_EQ(Main->Lang.Options, core::DefaultScriptOptions());
+    EXPECT_EQ(Main->Lang.Colors, core::DefaultColors());
+    EXPECT_EQ(Main->Lang.DefTextWidth, 40);
+    EXPECT_TRUE(Main->Lang.Multi1);
+    Main->Lang.Options.WarnOverlap = 0;
+    Main->Lang.Colors[3].Italic = 1;
+    Main->Lang.DefTextWidth = 33;
+    Main->Lang.Multi1 = false;
+    DestroyMain();
+    const std::vector<std::string> writeOrder = {"Script", "Hints",        "Warnings",    "Errors",
+                                                 "Colors", "DefTextWidth", "SPSSVarSize", "Multi1",
+                                                 "Memo",   "Strings"};
+    EXPECT_EQ(Tail(PrefWrites, writeOrder.size()), writeOrder);
+    MakeMain();
+    EXPECT_EQ(Main->Lang.Options.WarnOverlap, 0);
+    EXPECT_EQ(Main->Lang.Colors[3].Italic, 1);
+    EXPECT_EQ(Main->Lang.DefTextWidth, 33);
+    EXPECT_FALSE(Main->Lang.Multi1);
 }

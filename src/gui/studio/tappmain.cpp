@@ -14,6 +14,7 @@
 #include "shell/langui.h"
 #include "shell/objectmessages.h"
 #include "shell/settingsstore.h"
+#include "langprefs.h"
 #include "modalrun.h"
 #include "ttydchild.h"
 
@@ -240,6 +241,11 @@ void TAppMain_Form::MergeData() {
     TGUIFileMerger merger(*w->CheckedScript(), inputs, report, output.front());
     TProgressChecker_Form progress(this, &merger);
     RunModal(&progress);
+}
+
+void TAppMain_Form::ShowPreferences() {
+    TLangPrefsDialog_Form dialog(this);
+    RunModal(&dialog);
 }
 
 void TAppMain_Form::CreateLanguageHelpEntries() {

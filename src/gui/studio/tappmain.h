@@ -59,6 +59,8 @@ public:
     void ToggleMessageList();
     // Data > Merge data: check, both file dialogs, then the progress window.
     void MergeData();
+    // Edit > Preferences: the language preferences dialog.
+    void ShowPreferences() override;
     // Applies the check limit, colours and options to every script window.
     void ApplyLangSettings();
 
