@@ -769,3 +769,32 @@ TEST_F(ScriptTest, PreferencesKeyIsReadAndWrittenInItsOrder) {
     EXPECT_EQ(Main->Lang.DefTextWidth, 33);
     EXPECT_FALSE(Main->Lang.Multi1);
 }
+
+TEST_F(ScriptTest, CancelledExportLeavesAnExistingTargetInPlace) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("ok.slo", CorrectScript);
+    WriteFile(PathOf("old.sps"), "keep me");
+    Boxes().FileAnswers = {{PathOf("old.sps")}};
+    SetModalHandler([](QDialog* d) { d->reject(); });
+    w->Export();
+    EXPECT_EQ(ReadFile(PathOf("old.sps")), "keep me");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("old.bak"))));
+}
+
+TEST_F(ScriptTest, WithoutTheUnderscoreExtensionLabelsTakeAnX) {
+    MakeMain();
+    Main->Lang.Options.ExtUnderscore = 0;
+    TTYDChild_Form* w = OpenScript("u.slo", "");
+    SetModalHandler([](QDialog* d) {
+        Type(d, "Prefix_Edit", "q_7");
+        Type(d, "Label_Edit", "which");
+        Type(d, "Number_Edit", "2");
+        Type(d, "Width_Edit", "30");
+        ClickOk(d);
+    });
+    Main->ScriptAction("Open_InsertMenu")->trigger();
+    // Left texts keep the underscore; labels and groups do not.
+    EXPECT_EQ(w->TextUtf8(),
+              "left='q_7_1 which' text width=30 group=qx7*\r\n"
+              "left='q_7_2 which' text label=qx7*\r\n\r\n");
+}

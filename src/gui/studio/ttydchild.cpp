@@ -334,17 +334,26 @@ void TTYDChild_Form::InsertOpen() {
 
 // ---- export ----
 
-void TTYDChild_Form::ExportFile(const std::string& name) {
+bool TTYDChild_Form::PrepareExport() {
+    ExportChoices.reset();
     CheckScript();
     if (!Checked || MessageList().CountKinds({core::mkError}) > 0) {
         MsgError(
             core::LangText("<EN>Cannot export script to an .sps file.\r\nErrors found in "
                            "script.<PL>Nie można wyeksportować skryptu do pliku .sps.\r\n"
                            "Znaleziono błędy w skrypcie."));
-        return;
+        return false;
     }
     core::TSPSExportOptions choices;
-    if (!TExportSPS_Form::Ask(this, choices)) return;
+    if (!TExportSPS_Form::Ask(this, choices)) return false;
+    ExportChoices = choices;
+    return true;
+}
+
+void TTYDChild_Form::ExportFile(const std::string& name) {
+    if (!ExportChoices && !PrepareExport()) return;
+    const core::TSPSExportOptions choices = *ExportChoices;
+    ExportChoices.reset();
     const std::string text = TextBytes();
     // A failure raises EGeneric, which the framework's Export shows.
     core::ExportScriptToSPS(GetFileName(), text,

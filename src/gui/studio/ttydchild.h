@@ -6,9 +6,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "script/templates.h"
+#include "spss/spssexport.h"
 #include "script/tpxdictionary.h"
 #include "tchldcomp.h"
 
@@ -65,7 +67,11 @@ public:
     void InsertSingleChoice();
     void InsertOpen();
 
-    // SPSS export after a check (nothing is written when the check failed).
+    // SPSS export: PrepareExport checks the script and asks for the
+    // options (before the target is backed up, so a refused export moves
+    // nothing); ExportFile writes with those options, preparing first when
+    // called on its own. Nothing is written when the check failed.
+    bool PrepareExport() override;
     void ExportFile(const std::string& name) override;
     bool CanExport() const override { return true; }
 
@@ -82,6 +88,7 @@ private:
     std::unique_ptr<core::TPXDictionary> Checked;
     TPXLexer* Colouring = nullptr;
     QMenu* Shortcut_Menu = nullptr;
+    std::optional<core::TSPSExportOptions> ExportChoices;
 };
 
 }  // namespace tallyra::gui
