@@ -281,7 +281,7 @@ void TAppMain_Form::CreateScriptToolButtons() {
     };
     bar->addSeparator();
     button("Check_ToolButton", "Check_ScriptMenu", "<EN>Check<PL>Sprawdź",
-           QStyle::SP_DialogApplyButton);
+           QStyle::SP_DialogYesButton);
     button("PrevError_ToolButton", "PrevError_ScriptMenu",
            "<EN>Previous message<PL>Poprzedni komunikat", QStyle::SP_ArrowUp);
     button("NextError_ToolButton", "NextError_ScriptMenu", "<EN>Next message<PL>Następny komunikat",
