@@ -798,3 +798,15 @@ TEST_F(ScriptTest, WithoutTheUnderscoreExtensionLabelsTakeAnX) {
               "left='q_7_1 which' text width=30 group=qx7*\r\n"
               "left='q_7_2 which' text label=qx7*\r\n\r\n");
 }
+
+TEST_F(ScriptTest, CtrlWInTheEditorOpensTheKeywordMenu) {
+    MakeMain();
+    TTYDChild_Form* w = OpenScript("k.slo", "");
+    Main->activateWindow();
+    w->Editor()->setFocus();
+    QApplication::processEvents();
+    QTest::keyClick(w->Editor(), Qt::Key_W, Qt::ControlModifier);
+    QApplication::processEvents();
+    EXPECT_TRUE(w->ShortcutMenu()->isVisible());
+    w->ShortcutMenu()->hide();
+}

@@ -1,5 +1,7 @@
 #include "tappmain.h"
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenu>
 #include <filesystem>
 #include <QMenuBar>
@@ -315,6 +317,14 @@ void TAppMain_Form::UpdateToolbar() {
 
 void TAppMain_Form::ActiveChildChanged() {
     TAppEdit_Form::ActiveChildChanged();
+    // The sub-windows' own Close entry also answers Ctrl+W on this platform,
+    // which would make the keyword menu's key ambiguous; it keeps Ctrl+F4.
+    for (QMdiSubWindow* sub : MdiArea()->subWindowList())
+        if (QMenu* system = sub->systemMenu())
+            for (QAction* a : system->actions()) {
+                QList<QKeySequence> keys = a->shortcuts();
+                if (keys.removeAll(QKeySequence(Qt::CTRL | Qt::Key_W)) > 0) a->setShortcuts(keys);
+            }
     UpdateScriptMenu();
     UpdateDataMenu();
     UpdateToolbar();

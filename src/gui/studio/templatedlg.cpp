@@ -38,6 +38,8 @@ QLineEdit* TTemplate_Form::AddEdit(const char* name, const char* caption, int ma
     label->setBuddy(e);
     Form->addRow(label, e);
     if (box != TTemplateBox::None) Boxes.insert(int(box), e);
+    // Typing starts in the first box, not on the buttons created before it.
+    if (Form->rowCount() == 1) e->setFocus();
     return e;
 }
 
