@@ -21,6 +21,7 @@
 #include "shell/cp1250.h"
 #include "shell/langui.h"
 #include "merge/progresswindows.h"
+#include "shell/helpviewer.h"
 #include "studio/langprefs.h"
 #include "studio/modalrun.h"
 #include "studio/ttydchild.h"
@@ -336,6 +337,12 @@ TEST_F(ScriptTest, KeywordHelpFindsTheContextOfTheWordAtTheCaret) {
     w->HelpReservedWord();
     ASSERT_NE(Main->HelpViewer(), nullptr);
     EXPECT_TRUE(Main->HelpViewer()->isVisible());
+    EXPECT_EQ(Main->HelpViewer()->CurrentPage(), "720.html");
+    // The Help menu's language entries.
+    Main->ScriptAction("LanguageDef_HelpMenu")->trigger();
+    EXPECT_EQ(Main->HelpViewer()->CurrentPage(), "699.html");
+    Main->ScriptAction("ReservedWords_HelpMenu")->trigger();
+    EXPECT_EQ(Main->HelpViewer()->CurrentPage(), "700.html");
 }
 
 TEST_F(ScriptTest, GroupTemplateWorkedExample) {
