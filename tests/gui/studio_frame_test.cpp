@@ -76,8 +76,8 @@ TEST_F(StudioTest, FileMenuEnablingFollowsOpenChildren) {
     Main->UpdateFileMenu();
     for (const char* n : childOnly)
         EXPECT_TRUE(Enabled(Main.get(), n)) << n;
-    // Script windows have no export in this layer.
-    EXPECT_FALSE(Enabled(Main.get(), "Export_FileMenu"));
+    // Script windows export SPSS syntax.
+    EXPECT_TRUE(Enabled(Main.get(), "Export_FileMenu"));
 
     Main->CloseAll();
     QApplication::processEvents();

@@ -247,6 +247,7 @@ void TChldGen_Form::Export() {
     const auto chosen = RunFileDialog(this, r);
     if (chosen.empty()) return;
     const std::string target = chosen.front();
+    if (!PrepareExport()) return;
     try {
         core::MakeBackup(target);
         ExportFile(target);

@@ -68,6 +68,9 @@ public:
     void Export();
     // Writes WriteExport() to `name`; raises EGeneric on failure.
     virtual void ExportFile(const std::string& name);
+    // Runs after the target was chosen and before it is backed up; false
+    // ends the export with nothing written or moved.
+    virtual bool PrepareExport() { return true; }
     virtual std::string WriteExport() const { return {}; }
     // Whether this kind of document has an export.
     virtual bool CanExport() const { return false; }

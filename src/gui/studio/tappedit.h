@@ -48,6 +48,7 @@ public:
     // Edit menu entry by component name ("Undo_EditMenu").
     QAction* EditAction(const char* name) const;
     QMenu* EditMenu() const { return Edit_Menu; }
+    QMenu* InsertMenu() const { return Insert_Menu; }
     // Recomputes the Edit menu's enabling (also done when it opens).
     void UpdateEditMenu();
     void UpdateToolbar() override;

@@ -1,0 +1,20 @@
+// Running the script editor's own modal dialogs. Tests install a handler
+// that drives the real dialog's widgets instead of waiting in exec().
+#pragma once
+
+#include <functional>
+
+class QDialog;
+
+namespace tallyra::gui {
+
+// Shows `dialog` modally and returns its result (QDialog::Accepted or
+// Rejected). With a handler installed the handler runs instead of exec()
+// and the dialog's result after it is returned.
+int RunModal(QDialog* dialog);
+
+using TModalHandler = std::function<void(QDialog*)>;
+// Installs (or with an empty function removes) the handler.
+void SetModalHandler(TModalHandler handler);
+
+}  // namespace tallyra::gui
