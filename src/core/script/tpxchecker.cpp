@@ -217,7 +217,7 @@ void TPXDictionary::CreateInstructions() {
             if (ref != nullptr && S->OpenGroup == ref) S->OpenGroup = nullptr;
             throw;
         }
-        if (ref != nullptr && !ref->Label.empty()) S->Labelled[ref->Label] = ref;
+        if (ref != nullptr && !ref->Label.empty()) S->Labelled[LabelKey(ref->Label)] = ref;
         if (col.State == 3) {
             auto* field = static_cast<TPXFieldInstruction*>(ref);
             if (field->IsText())

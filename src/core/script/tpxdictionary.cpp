@@ -143,6 +143,10 @@ void TPXDictionary::Read(std::string_view text, TEHList& messages) {
     if (messages.Items.capacity() < 256) messages.Reserve(256);
     Instructions.Items.reserve(8192);
     S = std::make_unique<TPXReadState>(text);
+    // Room for the labels a text of this size may hold, so the indexes rarely grow.
+    const size_t expected = std::min<size_t>(text.size() / 64, size_t(1) << 20);
+    S->Labelled.reserve(expected);
+    S->VarNames.reserve(expected);
     TPXCompiler& c = S->Compiler;
     c.Owner = this;
     try {
@@ -206,15 +210,15 @@ void TPXDictionary::Finish() {
 TPXRefInstruction* TPXDictionary::FindLabel(std::string_view reference) {
     if (!reference.empty() && reference[0] == '^') reference.remove_prefix(1);
     const std::string name = UpperAscii(reference.substr(0, 8));
-    const auto it = S->Labelled.find(name);
-    if (it == S->Labelled.end()) throw ECompilerError(0x2013);
+    TPXRefInstruction* const target = S->FindLabelled(name);
+    if (target == nullptr) throw ECompilerError(0x2013);
     if (const auto* candidates = S->UnreferencedLabels.Candidates(name)) {
         for (const int32_t i : *candidates)
             if (S->UnreferencedLabels.Items[size_t(i)].FromLabel == name)
                 S->UnreferencedLabels.Remove(i);
         S->UnreferencedLabels.Forget(name);
     }
-    return it->second;
+    return target;
 }
 
 void TPXDictionary::AddHint(int32_t code) {
@@ -398,7 +402,7 @@ void TPXDictionary::ReadKeyword(int keyword) {
             const char first = col.Label[0];
             const bool letter = first >= 'A' && first <= 'Z';
             if (!letter && !(Options.ExtUnderscore && first == '_')) throw ECompilerError(0x2022);
-            if (S->Labelled.count(col.Label)) throw ECompilerError(0x2012);
+            if (S->IsLabelled(col.Label)) throw ECompilerError(0x2012);
             break;
         }
         case kwWidth:
@@ -438,7 +442,7 @@ void TPXDictionary::ReadKeyword(int keyword) {
             c.ExpectEquals();
             c.ExpectIdent();
             const std::string group = LabelOf(c.UpperText);
-            if (S->Labelled.count(group)) throw ECompilerError(0x2012);
+            if (S->IsLabelled(group)) throw ECompilerError(0x2012);
             col.Group = group;
             S->PendingRefs.Add({group, group, c.Position, c.Position});
             break;
@@ -544,7 +548,7 @@ void TPXDictionary::ReadFilter(uint8_t kind) {
     if (filter.Targets.Count() == 0) throw ECompilerError(0x2030);
     // A filter may only govern fields that come after it.
     for (const TIRange& target : filter.Targets.Items)
-        if (S->Labelled.count(target.FromLabel) || S->Labelled.count(target.ToLabel))
+        if (S->IsLabelled(target.FromLabel) || S->IsLabelled(target.ToLabel))
             throw ECompilerError(0x2012);
     if (!col.Filters) col.Filters = std::make_unique<TFilterList>();
     for (const TIRange& target : filter.Targets.Items)

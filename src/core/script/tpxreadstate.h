@@ -29,6 +29,16 @@ struct TPXInstruction {
     uint8_t Flags = 0;
 };
 
+// Labels are at most 8 characters, so one 64-bit number holds each exactly;
+// the indexes below hash those numbers instead of strings.
+using TLabelKey = uint64_t;
+inline TLabelKey LabelKey(std::string_view label) {
+    TLabelKey key = 0;
+    for (size_t i = 0; i < label.size() && i < 8; ++i)
+        key |= TLabelKey(static_cast<unsigned char>(label[i])) << (8 * i);
+    return key;
+}
+
 // A label-range list in insertion order whose entries can be found by label
 // without scanning the list. Removed entries are tombstoned, so indexes stay
 // stable and list order is kept.
@@ -38,9 +48,9 @@ public:
         const auto index = static_cast<int32_t>(Items.size());
         Items.push_back(range);
         Alive.push_back(true);
-        ByLabel[range.FromLabel].push_back(index);
+        ByLabel[LabelKey(range.FromLabel)].push_back(index);
         if (range.ToLabel != range.FromLabel && !range.ToLabel.empty())
-            ByLabel[range.ToLabel].push_back(index);
+            ByLabel[LabelKey(range.ToLabel)].push_back(index);
         return index;
     }
     bool Matches(int32_t i, const std::string& label) const {
@@ -49,17 +59,17 @@ public:
     }
     // Indexes that were added under `label` (check Matches before use).
     const std::vector<int32_t>* Candidates(const std::string& label) const {
-        const auto it = ByLabel.find(label);
+        const auto it = ByLabel.find(LabelKey(label));
         return it == ByLabel.end() ? nullptr : &it->second;
     }
     void Remove(int32_t i) { Alive[size_t(i)] = false; }
-    void Forget(const std::string& label) { ByLabel.erase(label); }
+    void Forget(const std::string& label) { ByLabel.erase(LabelKey(label)); }
 
     std::vector<TIRange> Items;
     std::vector<bool> Alive;
 
 private:
-    std::unordered_map<std::string, std::vector<int32_t>> ByLabel;
+    std::unordered_map<TLabelKey, std::vector<int32_t>> ByLabel;
 };
 
 struct TPXReadState {
@@ -88,7 +98,12 @@ struct TPXReadState {
     int32_t LabelPos = 0;
 
     // Every labelled comment and field so far; labels are unique among them.
-    std::unordered_map<std::string, TPXRefInstruction*> Labelled;
+    std::unordered_map<TLabelKey, TPXRefInstruction*> Labelled;
+    TPXRefInstruction* FindLabelled(const std::string& label) const {
+        const auto it = Labelled.find(LabelKey(label));
+        return it == Labelled.end() ? nullptr : it->second;
+    }
+    bool IsLabelled(const std::string& label) const { return Labelled.count(LabelKey(label)) > 0; }
     // Filter targets and group ends whose labels are not yet defined.
     TIndexedRanges PendingRefs;
     // Alive pending entries whose first label is resolved and last is not:
