@@ -12,6 +12,7 @@
 #include "../shell/errors.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
+#include "../shell/fdio.h"
 #include "../shell/langtext.h"
 
 namespace tallyra::core {
@@ -21,41 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t CopyBlock = size_t{1} << 20;
-
-// Closes a descriptor when it goes out of scope.
-struct TFd {
-    int Fd = -1;
-    ~TFd() {
-        if (Fd >= 0) ::close(Fd);
-    }
-};
-
-// Reads up to size bytes, retrying short reads; returns the count (0 at the end).
-size_t ReadFull(int fd, char* buffer, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, buffer + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            RaiseSystemError(errno);
-        }
-        if (n == 0) break;
-        done += static_cast<size_t>(n);
-    }
-    return done;
-}
-
-void WriteFull(int fd, const char* buffer, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, buffer, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            RaiseSystemError(errno);
-        }
-        buffer += n;
-        size -= static_cast<size_t>(n);
-    }
-}
 
 bool SameFile(const std::string& a, const std::string& b) {
     if (TFilesHandled::FullPath(a) == TFilesHandled::FullPath(b)) return true;

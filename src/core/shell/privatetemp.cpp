@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "../shell/errors.h"
+#include "fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -63,14 +64,7 @@ TPrivateTempFile::~TPrivateTempFile() {
 }
 
 void TPrivateTempFile::Write(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(Fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            RaiseSystemError(errno);
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
+    WriteFull(Fd, bytes.data(), bytes.size());
 }
 
 void TPrivateTempFile::Close() {

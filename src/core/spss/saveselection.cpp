@@ -11,6 +11,7 @@
 #include "../merge/tfilemerger.h"
 #include "../script/tpxdictionary.h"
 #include "../shell/errors.h"
+#include "../shell/fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -23,39 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t BufferSize = size_t{1} << 20;
-
-struct TFd {
-    int Fd = -1;
-    ~TFd() {
-        if (Fd >= 0) ::close(Fd);
-    }
-};
-
-void WriteFull(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            RaiseSystemError(errno);
-        }
-        data += n;
-        size -= static_cast<size_t>(n);
-    }
-}
-
-size_t ReadFull(int fd, char* data, size_t size) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::read(fd, data + done, size - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            RaiseSystemError(errno);
-        }
-        if (n == 0) break;
-        done += static_cast<size_t>(n);
-    }
-    return done;
-}
 
 std::vector<const TPXFieldInstruction*> AllFields(const TPXDictionary& script) {
     std::vector<const TPXFieldInstruction*> fields;
