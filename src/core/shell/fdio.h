@@ -10,9 +10,17 @@ namespace tallyra::core {
 struct TFd {
     int Fd = -1;
     TFd() = default;
+    explicit TFd(int fd) : Fd(fd) {}
     TFd(const TFd&) = delete;
     TFd& operator=(const TFd&) = delete;
     ~TFd();
+    int Get() const { return Fd; }
+    // Gives the descriptor up without closing it.
+    int Release() {
+        const int f = Fd;
+        Fd = -1;
+        return f;
+    }
 };
 
 // Reads up to `size` bytes, retrying short reads; returns the count (less only

@@ -6,34 +6,12 @@
 #include <unistd.h>
 
 #include "errors.h"
+#include "fdio.h"
 #include "format.h"
 #include "ioerror.h"
 #include "langtext.h"
 
 namespace tallyra::core {
-
-namespace {
-
-class TFd {
-public:
-    explicit TFd(int fd) : Fd(fd) {}
-    ~TFd() {
-        if (Fd >= 0) ::close(Fd);
-    }
-    TFd(const TFd&) = delete;
-    TFd& operator=(const TFd&) = delete;
-    int Get() const { return Fd; }
-    int Release() {
-        const int f = Fd;
-        Fd = -1;
-        return f;
-    }
-
-private:
-    int Fd;
-};
-
-}  // namespace
 
 std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
     TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -66,15 +44,7 @@ std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
     TFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
     if (fd.Get() < 0) RaiseSystemError(errno);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd.Get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            RaiseSystemError(errno);
-        }
-        done += static_cast<size_t>(n);
-    }
+    WriteFull(fd.Get(), bytes.data(), bytes.size());
     if (::fdatasync(fd.Get()) != 0 && errno != EINVAL) RaiseSystemError(errno);
     if (::close(fd.Release()) != 0) RaiseSystemError(errno);
 }

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "../shell/fdio.h"
 #include "../shell/ioerror.h"
 #include "tvarcoll.h"
 
@@ -22,24 +23,14 @@ std::string Quoted(const std::string& text) {
 }
 
 // Writes the text to the target, creating (truncating) it or appending to an
-// existing file, in blocks of at most 32 KB.
+// existing file.
 void WriteTarget(const std::string& target, TWriteMode mode, std::string_view text) {
     const int flags =
         mode == TWriteMode::Create ? (O_WRONLY | O_CREAT | O_TRUNC) : (O_WRONLY | O_APPEND);
-    const int fd = ::open(target.c_str(), flags | O_CLOEXEC, 0666);
-    if (fd < 0) RaiseSystemError(errno);
-    while (!text.empty()) {
-        const size_t chunk = text.size() < 32768 ? text.size() : 32768;
-        const ssize_t n = ::write(fd, text.data(), chunk);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int err = errno;
-            ::close(fd);
-            RaiseSystemError(err);
-        }
-        text.remove_prefix(static_cast<size_t>(n));
-    }
-    if (::close(fd) != 0) RaiseSystemError(errno);
+    TFd fd(::open(target.c_str(), flags | O_CLOEXEC, 0666));
+    if (fd.Get() < 0) RaiseSystemError(errno);
+    WriteFull(fd.Get(), text.data(), text.size());
+    if (::close(fd.Release()) != 0) RaiseSystemError(errno);
 }
 
 }  // namespace
