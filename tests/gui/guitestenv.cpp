@@ -54,7 +54,7 @@ void ResetEnvironment() {
     core::SetCurrentLanguage(core::LangEnglish);
     SetMsgHandler([](TMsgKind kind, const std::string& text) {
         Boxes().Log.push_back({kind, text});
-        if (kind != TMsgKind::Confirm) return MsgResultOk;
+        if (kind != TMsgKind::Confirm && kind != TMsgKind::YesNo) return MsgResultOk;
         if (Boxes().Answers.empty()) return MsgResultNo;
         const int a = Boxes().Answers.front();
         Boxes().Answers.pop_front();

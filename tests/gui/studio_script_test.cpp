@@ -23,7 +23,7 @@
 #include "merge/progresswindows.h"
 #include "shell/helpviewer.h"
 #include "studio/langprefs.h"
-#include "studio/modalrun.h"
+#include "shell/modalrun.h"
 #include "studio/ttydchild.h"
 
 using namespace tallyra;

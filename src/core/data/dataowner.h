@@ -4,6 +4,7 @@
 // the command-line player and the tests each implement it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tallyra::core {
@@ -35,6 +36,15 @@ public:
     // The force-value question: a Yes/No box titled "Confirm" with the
     // question icon and No as the default. True for Yes.
     virtual bool OwnerAskForce(const std::string& text) = 0;
+    // The check options dialog before a data check: `question` ("Check ALL
+    // the data?") is already selected; `mask` comes in as the current check
+    // mask and goes out as the chosen one. False cancels the check. Owners
+    // without such a dialog keep the mask and go on.
+    virtual bool OwnerAskCheckOptions(const std::string& question, uint8_t& mask) {
+        (void)question;
+        (void)mask;
+        return true;
+    }
 };
 
 }  // namespace tallyra::core

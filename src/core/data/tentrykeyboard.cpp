@@ -378,6 +378,12 @@ void TEntryKeyboard::RunCheck(bool all) {
                                     "rekordzie.\r\nPrzejdź do jednego z wcześniejszych."));
         return;
     }
+    const std::string question =
+        all ? LangText("<EN>Check ALL the data?<PL>Sprawdzić WSZYSTKIE dane?")
+            : LangText("<EN>Check only THIS record?<PL>Sprawdzić tylko TEN rekord?");
+    uint8_t mask = CheckMask;
+    if (!Owner.OwnerAskCheckOptions(question, mask)) return;
+    CheckMask = mask;
     Store.CheckData(all, CheckMask);
     Checked = true;
     Owner.OwnerMessage(TOwnerBox::Information, CheckResultText(Store.MessageList().Count()));

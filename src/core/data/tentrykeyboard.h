@@ -44,6 +44,11 @@ public:
     // (nullptr when none).
     const std::vector<std::unique_ptr<TPXFieldEditor>>& Editors() const { return PageEditors; }
     TPXFieldEditor* Focused() const;
+    // Grows whenever the page's editors are rebuilt; a window compares it to
+    // know when to rebuild its controls.
+    uint64_t PageGeneration() const { return Generation; }
+    // Whether a data check has run since the model was created.
+    bool DataChecked() const { return Checked; }
 
     // F8, F7, F9, F10, F11, F12 (also reachable from menus).
     void ToggleUpdateMode();

@@ -120,10 +120,11 @@ std::string FieldInfoText(const TPXDataHandler& store, int32_t field) {
     text += FormatText(LangText("<EN> %s\r\nPosition in the record: %d\r\nWidth: %d\r\nAutomatic "
                                 "value: %s\r\n<PL> %s\r\nPozycja w rekordzie: %d\r\nSzerokość: "
                                 "%d\r\nWartość automatyczna: %s\r\n"),
-                       f->Left.c_str(), f->Column, f->Width, f->Auto.c_str());
+                       Cp1250ToUtf8(f->Left).c_str(), f->Column, f->Width,
+                       Cp1250ToUtf8(f->Auto).c_str());
     if (!f->IsText()) {
         text += LangText("<EN>Range of valid values: <PL>Zakres dopuszczalnych wartości: ");
-        text += static_cast<const TPXNumericInstruction*>(f)->Range.ToText() + "\r\n";
+        text += Cp1250ToUtf8(static_cast<const TPXNumericInstruction*>(f)->Range.ToText()) + "\r\n";
         if (f->Flags & ffRecId)
             text += LangText(
                         "<EN>This field is the record identifier.<PL>To pole jest "
@@ -158,7 +159,7 @@ std::string FieldInfoText(const TPXDataHandler& store, int32_t field) {
 std::string ContextInfoText(const TPXDataHandler& store) {
     const TPXDataContext& c = *store.Context;
     std::string text = LangText("<EN>Active group: <PL>Aktywna grupa: ");
-    text += c.GroupLabel.empty() ? LangText("<EN>[none]<PL>[brak]") : c.GroupLabel;
+    text += c.GroupLabel.empty() ? LangText("<EN>[none]<PL>[brak]") : Cp1250ToUtf8(c.GroupLabel);
     text += "\r\n\r\n";
     text += LangText("<EN>Active filters: <PL>Aktywne filtry: ");
     if (c.ActiveFilters.Count() == 0) text += LangText("<EN>[none]<PL>[brak]");
@@ -166,7 +167,7 @@ std::string ContextInfoText(const TPXDataHandler& store) {
         const auto* owner =
             static_cast<const TPXNumericInstruction*>(store.FieldAt(item.FieldIndex));
         const TIRange& range = (*owner->Filters)[size_t(item.FilterIndex)].Targets[item.RangeIndex];
-        text += "\r\n  " + range.FromLabel + ".." + range.ToLabel;
+        text += "\r\n  " + Cp1250ToUtf8(range.FromLabel) + ".." + Cp1250ToUtf8(range.ToLabel);
     }
     return text;
 }

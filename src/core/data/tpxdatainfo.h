@@ -11,9 +11,8 @@
 namespace tallyra::core {
 
 // The field information text of field `field` (an instruction index of a
-// field); selected for the current language. Script texts are 1250 bytes;
-// the result mixes them with UTF-8 interface texts, so callers convert the
-// script parts with FieldInfoText's companion below when they need pure UTF-8.
+// field); selected for the current language, UTF-8 throughout (the script's
+// 1250 texts are converted).
 std::string FieldInfoText(const TPXDataHandler& store, int32_t field);
 
 // The context information text (active group and filters).

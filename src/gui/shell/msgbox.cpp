@@ -41,6 +41,16 @@ int ShowBox(TMsgKind kind, const std::string& text) {
         if (box.clickedButton() == no) return MsgResultNo;
         return MsgResultCancel;
     }
+    if (kind == TMsgKind::YesNo) {
+        box.setIcon(QMessageBox::Question);
+        QPushButton* yes =
+            box.addButton(Q(core::LangText("<EN>&Yes<PL>&Tak")), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(Q(core::LangText("<EN>&No<PL>&Nie")), QMessageBox::NoRole);
+        box.setDefaultButton(no);
+        box.setEscapeButton(no);
+        box.exec();
+        return box.clickedButton() == yes ? MsgResultYes : MsgResultNo;
+    }
     box.setIcon(kind == TMsgKind::Information ? QMessageBox::Information
                 : kind == TMsgKind::Warning   ? QMessageBox::Critical
                                               : QMessageBox::Warning);
@@ -56,6 +66,7 @@ std::string MsgTitle(TMsgKind kind) {
         case TMsgKind::Information:
             return core::LangText("<EN>Information<PL>Informacja");
         case TMsgKind::Confirm:
+        case TMsgKind::YesNo:
             return core::LangText("<EN>Confirm<PL>Potwierdź");
         case TMsgKind::Warning:
             return core::LangText("<EN>Warning<PL>Ostrzeżenie");
@@ -76,6 +87,9 @@ int MsgWarning(const std::string& text) {
 }
 int MsgError(const std::string& text) {
     return ShowBox(TMsgKind::Error, text);
+}
+int MsgAskYesNo(const std::string& text) {
+    return ShowBox(TMsgKind::YesNo, text);
 }
 
 void SetMsgHandler(TMsgHandler handler) {

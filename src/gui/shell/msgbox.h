@@ -17,13 +17,16 @@ constexpr int MsgResultYes = 6;
 constexpr int MsgResultNo = 7;
 constexpr int MsgResultCancel = 2;
 
-enum class TMsgKind { Information, Confirm, Warning, Error };
+// YesNo is the question with Yes and No only, No the default (the
+// force-value question of data entry); it is titled like Confirm.
+enum class TMsgKind { Information, Confirm, Warning, Error, YesNo };
 
 // Each takes an already-selected text (UTF-8) and returns the button pressed.
 int MsgInformation(const std::string& text);
 int MsgConfirm(const std::string& text);  // 6 Yes, 7 No, 2 Cancel
 int MsgWarning(const std::string& text);
 int MsgError(const std::string& text);
+int MsgAskYesNo(const std::string& text);  // 6 Yes, 7 No (Esc answers No)
 
 // The selected title of a kind ("Information", "Confirm", "Warning", "Error").
 std::string MsgTitle(TMsgKind kind);

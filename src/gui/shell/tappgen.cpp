@@ -100,6 +100,7 @@ void TAppGen_Form::Shutdown() {
 }
 
 void TAppGen_Form::ReadSettings() {
+    if (!UsesSettings()) return;
     try {
         auto store = OpenSettingsStore();
         Registry_DoRead(*store);
@@ -109,6 +110,7 @@ void TAppGen_Form::ReadSettings() {
 }
 
 void TAppGen_Form::WriteSettings() {
+    if (!UsesSettings()) return;
     try {
         auto store = OpenSettingsStore();
         Registry_DoWrite(*store);
@@ -249,7 +251,7 @@ void TAppGen_Form::ShowChangesPrompt() {
 }
 
 void TAppGen_Form::ShowLogo() {
-    if (!ShowLogoFlag()) return;
+    if (!ShowLogoFlag() || !ShowsLogo()) return;
     auto* logo = new QWidget(this, Qt::SplashScreen | Qt::FramelessWindowHint);
     logo->setObjectName("Logo_Form");
     logo->setAttribute(Qt::WA_DeleteOnClose);

@@ -103,6 +103,10 @@ protected:
     void ShowChangesPrompt();
 
     virtual bool Sizeable() const { return true; }
+    // Windows that keep no settings and show no start-up logo (the script
+    // test window) answer false.
+    virtual bool UsesSettings() const { return true; }
+    virtual bool ShowsLogo() const { return true; }
     virtual QSize DesignedSize() const { return QSize(900, 640); }
 
     bool event(QEvent* e) override;

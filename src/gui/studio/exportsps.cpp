@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "modalrun.h"
+#include "shell/modalrun.h"
 #include "shell/langui.h"
 
 namespace tallyra::gui {

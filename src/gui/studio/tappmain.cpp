@@ -17,7 +17,7 @@
 #include "shell/objectmessages.h"
 #include "shell/settingsstore.h"
 #include "langprefs.h"
-#include "modalrun.h"
+#include "shell/modalrun.h"
 #include "ttydchild.h"
 
 namespace tallyra::gui {
@@ -185,6 +185,19 @@ void TAppMain_Form::CreateScriptMenu() {
                                   "komunikatów");
     list->setCheckable(true);
     connect(list, &QAction::triggered, this, [this] { ToggleMessageList(); });
+    connect(AddMenuAction(m, "TestScript_ScriptMenu", "<EN>&Test script<PL>&Testuj skrypt",
+                          "<EN>Run the data entry module based on the currently edited "
+                          "script<PL>Uruchamia moduł wprowadzania danych na podstawie "
+                          "edytowanego skryptu",
+                          QKeySequence(Qt::Key_F10)),
+            &QAction::triggered, this, [this] { TestScript(false); });
+    connect(AddMenuAction(m, "TestCursor_ScriptMenu",
+                          "<EN>Test script at &cursor<PL>Testuj skrypt od &kursora",
+                          "<EN>Run the data entry module starting at the field pointed by the "
+                          "cursor<PL>Uruchamia moduł wprowadzania danych od pola wskazanego "
+                          "kursorem",
+                          QKeySequence(Qt::Key_F11)),
+            &QAction::triggered, this, [this] { TestScript(true); });
     QAction* summary = AddMenuAction(m, "Summary_ScriptMenu", "<EN>&Summary<PL>Po&dsumowanie",
                                      "<EN>Show the summary of the script and its check<PL>Pokazuje "
                                      "podsumowanie skryptu i jego sprawdzenia");
@@ -288,6 +301,18 @@ void TAppMain_Form::CreateScriptToolButtons() {
            "<EN>Previous message<PL>Poprzedni komunikat", QStyle::SP_ArrowUp);
     button("NextError_ToolButton", "NextError_ScriptMenu", "<EN>Next message<PL>Następny komunikat",
            QStyle::SP_ArrowDown);
+    bar->addSeparator();
+    button("TestScript_ToolButton", "TestScript_ScriptMenu", "<EN>Test script<PL>Testuj skrypt",
+           QStyle::SP_MediaPlay);
+    button("TestCursor_ToolButton", "TestCursor_ScriptMenu",
+           "<EN>Test script at cursor<PL>Testuj skrypt od kursora", QStyle::SP_MediaSeekForward);
+}
+
+void TAppMain_Form::TestScript(bool atCursor) {
+    TTYDChild_Form* w = ActiveScript();
+    if (!w) return;
+    w->CheckScript();
+    w->RunTest(atCursor);
 }
 
 void TAppMain_Form::UpdateScriptMenu() {
@@ -300,6 +325,8 @@ void TAppMain_Form::UpdateScriptMenu() {
     set("Summary_ScriptMenu", w != nullptr);
     set("PrevError_ScriptMenu", w && w->CanGoPrevious());
     set("NextError_ScriptMenu", w && w->CanGoNext());
+    set("TestScript_ScriptMenu", w != nullptr);
+    set("TestCursor_ScriptMenu", w != nullptr);
     if (QAction* a = ScriptAction("MessageList_ScriptMenu"))
         a->setChecked(w && w->MessageListVisible());
 }
@@ -313,6 +340,8 @@ void TAppMain_Form::UpdateToolbar() {
     set("Check_ToolButton", !ChildWindows().isEmpty());
     set("PrevError_ToolButton", w && w->CanGoPrevious());
     set("NextError_ToolButton", w && w->CanGoNext());
+    set("TestScript_ToolButton", w != nullptr);
+    set("TestCursor_ToolButton", w != nullptr);
 }
 
 void TAppMain_Form::ActiveChildChanged() {

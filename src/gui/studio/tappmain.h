@@ -59,6 +59,9 @@ public:
     void ToggleMessageList();
     // Data > Merge data: check, both file dialogs, then the progress window.
     void MergeData();
+    // Test script (F10) and Test script at cursor (F11): check, then the test
+    // window of the active script window.
+    void TestScript(bool atCursor);
     // Edit > Preferences: the language preferences dialog.
     void ShowPreferences() override;
     // Applies the check limit, colours and options to every script window.

@@ -18,7 +18,8 @@
 #include "shell/objectmessages.h"
 #include "spss/spssexport.h"
 #include "exportsps.h"
-#include "modalrun.h"
+#include "shell/modalrun.h"
+#include "entry/tapptytest.h"
 #include "templatedlg.h"
 #include "tappmain.h"
 #include "tpxlexer.h"
@@ -163,6 +164,49 @@ TTYDChild_Form::~TTYDChild_Form() = default;
 bool TTYDChild_Form::ScriptUsable() const {
     return Checked && MessageList().CountKinds({core::mkError}) == 0 &&
            Checked->Instructions.Count() > 0;
+}
+
+std::string& TTYDChild_Form::TestFolder() {
+    static std::string folder;
+    return folder;
+}
+
+int32_t TTYDChild_Form::StartIndexAtCursor() const {
+    const std::string text = TextBytes();
+    const int32_t p = CaretOffset(Caret());
+    // 1-based positions: step back to just after the last "*" before the
+    // caret; a "*" standing there belongs to what is read.
+    int32_t i = std::clamp(p, int32_t(1), std::max(int32_t(text.size()), int32_t(1)));
+    while (i > 1 && text[size_t(i - 2)] != '*')
+        --i;
+    if (i <= int32_t(text.size()) && text[size_t(i - 1)] == '*') ++i;
+    i = std::min(i, int32_t(text.size()));
+    core::TPXMessageList scratch;
+    const core::TScriptOptions options =
+        AppMain ? AppMain->Lang.Options : core::DefaultScriptOptions();
+    try {
+        core::TPXDictionary part(text.substr(0, size_t(i)), options, scratch, nullptr);
+        return part.Instructions.Count();
+    } catch (const core::ETallyraError&) {
+        return 0;
+    }
+}
+
+void TTYDChild_Form::RunTest(bool atCursor) {
+    if (!ScriptUsable()) return;
+    int32_t start = 0;
+    try {
+        if (atCursor) start = StartIndexAtCursor();
+    } catch (const core::ETallyraError& e) {
+        MsgError(e.Text());
+        return;
+    }
+    // The test window reports its data errors into the script's list.
+    MessageList().Clear();
+    auto window = std::make_unique<TAppTYTest_Form>(this, *Checked, start, TestFolder());
+    RunModalWindow(window.get());
+    window.reset();
+    UpdateMain();
 }
 
 void TTYDChild_Form::CreateMessageList() {

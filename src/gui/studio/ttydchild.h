@@ -34,6 +34,17 @@ public:
     core::TPXDictionary* CheckedScript() const { return Checked.get(); }
     // A check ran, found no error and the script has an instruction.
     bool ScriptUsable() const;
+    // Test script / Test script at cursor (after a check): opens the test
+    // window modally on CheckedScript when it is usable; at the cursor, the
+    // fields of every instruction before the one holding the caret are filled
+    // automatically. Does nothing for an unusable script.
+    void RunTest(bool atCursor);
+    // The number of instructions that end before the instruction holding the
+    // caret (read from the text up to the last "*" before it).
+    int32_t StartIndexAtCursor() const;
+    // Where the test window keeps its temporary file; empty = the private
+    // temporary folder (tests set their own).
+    static std::string& TestFolder();
 
     // Colour elements of the main window on the eight text styles (colouring
     // switched off by the editor options removes the lexer).

@@ -5,6 +5,7 @@
 #include <functional>
 
 class QDialog;
+class QWidget;
 
 namespace tallyra::gui {
 
@@ -16,5 +17,13 @@ int RunModal(QDialog* dialog);
 using TModalHandler = std::function<void(QDialog*)>;
 // Installs (or with an empty function removes) the handler.
 void SetModalHandler(TModalHandler handler);
+
+// Shows a top-level window (a main window used as a dialog) application-
+// modally and returns once it has closed. With a window handler installed
+// the handler runs instead of waiting; the window is closed after it if the
+// handler left it open.
+void RunModalWindow(QWidget* window);
+using TModalWindowHandler = std::function<void(QWidget*)>;
+void SetModalWindowHandler(TModalWindowHandler handler);
 
 }  // namespace tallyra::gui

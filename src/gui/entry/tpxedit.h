@@ -1,0 +1,54 @@
+// The on-screen editing control of one field on the data entry page: a
+// single-line edit (numeric fields show "*" in empty positions) or a
+// multi-line edit for text fields higher than one line. The control only
+// shows the keyboard model's field editor; every key and click on it is
+// turned into model calls by the data entry window.
+#pragma once
+
+#include <QPoint>
+#include <memory>
+
+#include "data/tpxfieldeditor.h"
+
+class QLineEdit;
+class QPlainTextEdit;
+class QWidget;
+
+namespace tallyra::gui {
+
+class TPXEdit {
+public:
+    // Creates the control on `parent` (the page). `model` is borrowed from the
+    // keyboard model and lives as long as the page. The control carries a back
+    // reference to this object in its "TPXEdit" property.
+    TPXEdit(QWidget* parent, core::TPXFieldEditor& model);
+    ~TPXEdit();
+    TPXEdit(const TPXEdit&) = delete;
+    TPXEdit& operator=(const TPXEdit&) = delete;
+
+    // The editing control (for focus, bounds and key handlers).
+    QWidget* Control() const;
+    QLineEdit* SingleLine() const { return Single; }
+    QPlainTextEdit* MultiLine() const { return Multi; }
+    core::TPXFieldEditor& Model() const { return *Editor; }
+    const core::TPXFieldInstruction& Field() const { return Editor->Field(); }
+
+    // Puts the model's text, caret, selection and enabled state on screen.
+    void Show();
+    // The selection mark of the field, then Recolour.
+    void SetMarked(bool marked);
+    // Aqua (0, 255, 255) while the field's selection mark is set, else white.
+    void Recolour();
+    // The caret position a mouse click at `pos` (control coordinates) means.
+    int32_t CaretAt(const QPoint& pos) const;
+
+    // The edit that owns `control`, or nullptr.
+    static TPXEdit* Of(const QWidget* control);
+
+private:
+    core::TPXFieldEditor* Editor;
+    QLineEdit* Single = nullptr;
+    QPlainTextEdit* Multi = nullptr;
+};
+
+}  // namespace tallyra::gui
