@@ -11,6 +11,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QTableWidget>
+#include <QTextBrowser>
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
@@ -407,6 +408,26 @@ TEST_F(EntryWindowTest, FindRecordByIndexAndByIdentifier) {
         dlg->reject();
     });
     w.FindRecord();
+}
+
+}  // namespace
+}  // namespace tallyra::gui::test
+
+namespace tallyra::gui::test {
+namespace {
+
+TEST_F(EntryWindowTest, F1OpensTheKeyboardPageInTheCurrentLanguage) {
+    for (int language : {1, 2}) {
+        TEntryTestWindow& w = Open(CheckScript, "");
+        core::SetCurrentLanguage(language);
+        QTest::keyClick(Focus(), Qt::Key_F1);
+        ASSERT_NE(w.HelpViewer(), nullptr);
+        EXPECT_EQ(w.HelpViewer()->CurrentPage(), "600.html");
+        const QString shown = w.HelpViewer()->Browser()->toPlainText();
+        EXPECT_TRUE(shown.contains(language == 1 ? "Keyboard in data entry"
+                                                 : "Klawiatura przy wprowadzaniu danych"))
+            << S(shown.left(200));
+    }
 }
 
 }  // namespace

@@ -166,6 +166,7 @@ void TAppTYGen_Form::CreateLayout() {
     Page = new QWidget;
     Page->setObjectName("Page");
     Page->setFont(EntryFont);
+    Page->setPalette(EntryPagePalette(Page->palette()));
     Scroll->setWidget(Page);
     layout->addWidget(Scroll, 1);
     ErrorInfo_Panel = new QLabel(central);
@@ -265,24 +266,30 @@ void TAppTYGen_Form::CreateMenus() {
                                QKeySequence(Qt::Key_F9));
     all->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     connect(all, &QAction::triggered, this, [this] { CheckAll(); });
+    CheckAll_Action = all;
     QAction* cur = EntryAction(m, "CheckCur_Action", "<EN>Check c&urrent...<PL>Sprawdź &bieżący...",
                                "<EN>Check the data in the current record against the script<PL>"
                                "Sprawdza dane w bieżącym rekordzie ze skryptem",
                                QKeySequence(Qt::Key_F10));
     cur->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     connect(cur, &QAction::triggered, this, [this] { CheckCurrent(); });
+    CheckCur_Action = cur;
     QAction* prev = EntryAction(m, "PrevError_Action", "<EN>Pre&vious error<PL>&Poprzedni błąd",
                                 "<EN>Go to the previous error in the data<PL>Przechodzi do "
                                 "poprzedniego błędu w danych",
                                 QKeySequence(Qt::Key_F11));
     prev->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
     connect(prev, &QAction::triggered, this, [this] { PrevError(); });
+    PrevError_Action = prev;
     QAction* next = EntryAction(m, "NextError_Action", "<EN>Ne&xt error<PL>&Następny błąd",
                                 "<EN>Go to the next error in the data<PL>Przechodzi do "
                                 "następnego błędu w danych",
                                 QKeySequence(Qt::Key_F12));
     next->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
     connect(next, &QAction::triggered, this, [this] { NextError(); });
+    NextError_Action = next;
+    InfoActions = {Action("FieldInfo_EditMenu"), Action("ContextInfo_EditMenu"),
+                   Action("FreqInfo_EditMenu")};
     connect(Edit_Menu, &QMenu::aboutToShow, this, [this] { UpdateCommands(); });
 
     Options_Menu = menuBar()->addMenu(QString());
@@ -398,15 +405,18 @@ void TAppTYGen_Form::GoToStartPosition() {
 }
 
 void TAppTYGen_Form::FreePageControls() {
-    // Last first; a control may still be receiving the key that replaced
-    // the page, so it goes once control returns to the event loop.
-    for (auto it = Controls.rbegin(); it != Controls.rend(); ++it) {
-        (*it)->hide();
-        (*it)->removeEventFilter(this);
-        (*it)->deleteLater();
+    // The controls live on one host widget that goes as a whole: a control
+    // may still be receiving the key that replaced the page, so the host is
+    // deleted once control returns to the event loop.
+    for (auto& edit : PageEdits)
+        edit->ReleaseControl();
+    PageEdits.clear();
+    if (PageHost) {
+        PageHost->hide();
+        PageHost->deleteLater();
+        PageHost = nullptr;
     }
     Controls.clear();
-    PageEdits.clear();
     Controls.reserve(200);
     LeftTexts.clear();
     RightTexts.clear();
@@ -421,6 +431,9 @@ void TAppTYGen_Form::BuildPage() {
     const int editorLeft = MarkerLeft() + RulerHalfW;
     const int boxWidth = Scroll->width();
     const auto& models = Keys->Editors();
+    PageHost = new QWidget(Page);
+    PageHost->setObjectName("PageHost");
+    PageHost->setGeometry(0, 0, Page->width(), Page->height());
     size_t nextModel = 0;
     int y = -1;
     for (int32_t i = pageStart; i < list.Count(); ++i) {
@@ -429,8 +442,8 @@ void TAppTYGen_Form::BuildPage() {
             if (y < 0) y = (i - pageStart) * LineH + PageTop;
         }
         if (ins->Kind == core::ikComment) {
-            auto* label = new QLabel(Page);
-            QFont bold = EntryFont;
+            auto* label = new QLabel(PageHost);
+            QFont bold = Page->font();
             bold.setBold(true);
             label->setFont(bold);
             label->setGeometry(LabelLeft, y, CommentWidth, LineH);
@@ -440,23 +453,22 @@ void TAppTYGen_Form::BuildPage() {
             y += LineH;
         } else if (ins->Kind == core::ikField && nextModel < models.size()) {
             const auto* f = static_cast<const core::TPXFieldInstruction*>(ins);
-            auto* left = new QLabel(Page);
+            auto* left = new QLabel(PageHost);
             left->setGeometry(LabelLeft, y, LeftLabelWidth, LineH);
             left->setText(Unquoted(f->Left));
             LeftTexts.push_back(left);
             Controls.push_back(left);
-            auto edit = std::make_unique<TPXEdit>(Page, *models[nextModel++]);
+            auto edit = std::make_unique<TPXEdit>(PageHost, *models[nextModel++]);
             const int fit = CharW * ((boxWidth - editorLeft - 100) / CharW) + 8;
             const int w = std::max(std::min(f->Width * CharW + 8, fit), CharW + 8);
             QWidget* control = edit->Control();
-            control->setFont(EntryFont);
             control->setGeometry(editorLeft, y - 3, w, std::max(f->Height, 1) * LineH);
             control->installEventFilter(this);
             if (edit->MultiLine()) edit->MultiLine()->viewport()->installEventFilter(this);
             Controls.push_back(control);
             QLabel* right = nullptr;
             if (!f->Right.empty()) {
-                right = new QLabel(Page);
+                right = new QLabel(PageHost);
                 right->setGeometry(MarkerLeft() + w + 10, y, RightLabelSpan - w, LineH);
                 right->setText(Unquoted(f->Right));
                 Controls.push_back(right);
@@ -467,9 +479,8 @@ void TAppTYGen_Form::BuildPage() {
         }
         if (i + 1 < list.Count() && list.Get(i + 1)->Kind == core::ikPage) break;
     }
-    for (QWidget* c : Controls)
-        c->show();
     ResizePage();
+    PageHost->show();
     Scroll->verticalScrollBar()->setValue(0);
     Scroll->show();
 }
@@ -479,6 +490,7 @@ void TAppTYGen_Form::ResizePage() {
     for (QWidget* c : Controls)
         bottom = std::max(bottom, c->geometry().bottom());
     Page->resize(std::max(Scroll->viewport()->width(), 1), bottom + PageTop + 1);
+    if (PageHost) PageHost->resize(Page->size());
 }
 
 void TAppTYGen_Form::resizeEvent(QResizeEvent* e) {
@@ -609,14 +621,15 @@ void TAppTYGen_Form::RefreshStatus() {
 void TAppTYGen_Form::UpdateCommands() {
     const bool open = Keys != nullptr;
     const bool onField = open && Keys->Focused() != nullptr;
-    for (const char* name : {"FieldInfo_EditMenu", "ContextInfo_EditMenu", "FreqInfo_EditMenu"})
-        if (QAction* a = Action(name)) a->setEnabled(onField);
-    if (UpdateMode_Action) UpdateMode_Action->setEnabled(open && ScriptRef);
-    for (const char* name : {"CheckAll_Action", "CheckCur_Action"})
-        if (QAction* a = Action(name)) a->setEnabled(open);
-    if (Find_Action) Find_Action->setEnabled(FindShown && open);
-    if (QAction* a = Action("PrevError_Action")) a->setEnabled(open && Keys->PrevErrorEnabled());
-    if (QAction* a = Action("NextError_Action")) a->setEnabled(open && Keys->NextErrorEnabled());
+    if (!NextError_Action) return;  // still being built
+    for (QAction* a : InfoActions)
+        a->setEnabled(onField);
+    UpdateMode_Action->setEnabled(open && ScriptRef);
+    CheckAll_Action->setEnabled(open);
+    CheckCur_Action->setEnabled(open);
+    Find_Action->setEnabled(FindShown && open);
+    PrevError_Action->setEnabled(open && Keys->PrevErrorEnabled());
+    NextError_Action->setEnabled(open && Keys->NextErrorEnabled());
 }
 
 void TAppTYGen_Form::ShowErrorInfo() {

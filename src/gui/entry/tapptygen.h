@@ -197,6 +197,7 @@ private:
     TRulerMarker* Marker = nullptr;
     QScrollArea* Scroll = nullptr;
     QWidget* Page = nullptr;
+    QWidget* PageHost = nullptr;  // holds the controls of the page shown
     QLabel* ErrorInfo_Panel = nullptr;
     std::array<QLabel*, 4> Panels{};
     QMenu* Edit_Menu = nullptr;
@@ -204,6 +205,11 @@ private:
     QAction* SoundAuto_Action = nullptr;
     QAction* UpdateMode_Action = nullptr;
     QAction* Find_Action = nullptr;
+    QAction* CheckAll_Action = nullptr;
+    QAction* CheckCur_Action = nullptr;
+    QAction* PrevError_Action = nullptr;
+    QAction* NextError_Action = nullptr;
+    std::array<QAction*, 3> InfoActions{};
     bool FindShown = false;
     bool Closing = false;
 };

@@ -54,10 +54,17 @@ TPXEdit::TPXEdit(QWidget* parent, core::TPXFieldEditor& model) : Editor(&model) 
 TPXEdit::~TPXEdit() {
     // The control may be handling the very key that replaced the page; it
     // goes once control returns to the event loop.
-    QWidget* control = Control();
-    control->hide();
-    control->setProperty(BackReference, QVariant());
-    control->deleteLater();
+    if (QWidget* control = Control()) {
+        ReleaseControl();
+        control->hide();
+        control->deleteLater();
+    }
+}
+
+void TPXEdit::ReleaseControl() {
+    if (QWidget* control = Control()) control->setProperty(BackReference, QVariant());
+    Single = nullptr;
+    Multi = nullptr;
 }
 
 QWidget* TPXEdit::Control() const {
@@ -105,14 +112,29 @@ void TPXEdit::SetMarked(bool marked) {
 }
 
 void TPXEdit::Recolour() {
+    // White comes from the page (EntryPagePalette); only a marked editor
+    // carries a palette of its own, which keeps building a large page cheap.
     QWidget* control = Control();
+    const bool marked = Editor->Marked();
+    if (!marked && !control->testAttribute(Qt::WA_SetPalette)) return;
+    if (!marked) {
+        control->setPalette(QPalette());
+        control->setAttribute(Qt::WA_SetPalette, false);
+        return;
+    }
     QPalette palette = control->palette();
-    const QColor colour = Editor->Marked() ? QColor(0, 255, 255) : QColor(Qt::white);
     for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-        palette.setColor(g, QPalette::Base, colour);
-    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(Qt::black));
+        palette.setColor(g, QPalette::Base, QColor(0, 255, 255));
     control->setPalette(palette);
-    control->setAutoFillBackground(true);
+}
+
+QPalette EntryPagePalette(const QPalette& base) {
+    QPalette palette = base;
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setColor(g, QPalette::Base, QColor(Qt::white));
+    // Fields other than the current one are disabled but must stay legible.
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(Qt::black));
+    return palette;
 }
 
 int32_t TPXEdit::CaretAt(const QPoint& pos) const {

@@ -5,6 +5,7 @@
 // turned into model calls by the data entry window.
 #pragma once
 
+#include <QPalette>
 #include <QPoint>
 #include <memory>
 
@@ -15,6 +16,10 @@ class QPlainTextEdit;
 class QWidget;
 
 namespace tallyra::gui {
+
+// The palette of the page that holds the editors: white editors whose
+// disabled text stays black.
+QPalette EntryPagePalette(const QPalette& base);
 
 class TPXEdit {
 public:
@@ -39,6 +44,9 @@ public:
     void SetMarked(bool marked);
     // Aqua (0, 255, 255) while the field's selection mark is set, else white.
     void Recolour();
+    // Gives up the control, which then belongs to its Qt parent alone (the
+    // page disposes of all its controls at once).
+    void ReleaseControl();
     // The caret position a mouse click at `pos` (control coordinates) means.
     int32_t CaretAt(const QPoint& pos) const;
 
