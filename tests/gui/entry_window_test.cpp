@@ -109,20 +109,21 @@ TEST_F(EntryWindowTest, PageLayoutFollowsThePixelRules) {
 }
 
 TEST_F(EntryWindowTest, NarrowWindowShrinksEditorsToWholeCharacters) {
-    const struct {
-        int Width;
-        const char* Why;
-    } cases[] = {{520, "shrunk"}, {260, "at least one character"}};
-    for (const auto& c : cases) {
-        TEntryTestWindow& w = Open("left='Long' text width=60*", "", QSize(c.Width, 400));
-        const int cw = w.CharWidth();
-        const int box = w.ScrollBox()->width();
-        const int fit = cw * ((box - 200 - 100) / cw) + 8;
-        const int expected = std::max(std::min(60 * cw + 8, fit), cw + 8);
-        EXPECT_EQ(w.Editors()[0]->Control()->width(), expected) << c.Why;
-        EXPECT_EQ((expected - 8) % cw, 0) << c.Why;
-        EXPECT_LT(expected, 60 * cw + 8) << c.Why;
-    }
+    TEntryTestWindow& w = Open("left='Long' text width=250*", "", QSize(600, 400));
+    const int cw = w.CharWidth();
+    const auto expected = [&] {
+        const int fit =
+            cw * ((w.ScrollBox()->width() - w.MarkerLeft() - w.RulerHalf() - 100) / cw) + 8;
+        return std::max(std::min(250 * cw + 8, fit), cw + 8);
+    };
+    const int shrunk = w.Editors()[0]->Control()->width();
+    EXPECT_EQ(shrunk, expected());
+    EXPECT_LT(shrunk, 250 * cw + 8);
+    EXPECT_EQ((shrunk - 8) % cw, 0);
+    // With the editors' column beyond the window's edge, one character stays.
+    w.MoveMarker(w.ScrollBox()->width());
+    w.BuildPage();
+    EXPECT_EQ(w.Editors()[0]->Control()->width(), cw + 8);
 }
 
 TEST_F(EntryWindowTest, DraggingTheRulerMovesEditorsAndShortensLabels) {

@@ -216,7 +216,7 @@ TEST_F(StudioTest, PopupMenuMirrorsTheFileMenu) {
     QAction* exportEntry = e->PopupMenu()->findChild<QAction*>("Export_FileMenu");
     ASSERT_TRUE(save && dup && exportEntry);
     EXPECT_TRUE(save->isEnabled());
-    EXPECT_FALSE(dup->isVisible());  // hidden in this main window
+    EXPECT_FALSE(dup->isVisible());         // hidden in this main window
     EXPECT_TRUE(exportEntry->isEnabled());  // SPSS export of the script
     e->Editor()->setText("changed");
     save->trigger();

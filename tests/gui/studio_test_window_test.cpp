@@ -2,10 +2,14 @@
 // first, the modal test window on the checked script, the start index from
 // the text before the cursor, and the temporary file gone after closing.
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include "entry/checkoptdlg.h"
 #include "entry/tapptytest.h"
 #include "guitestenv.h"
 #include "shell/langui.h"
@@ -125,6 +129,34 @@ TEST_F(TestWindowTest, StartIndexCountsTheInstructionsBeforeTheCursor) {
         w->SetCaret(c.Caret);
         EXPECT_EQ(w->StartIndexAtCursor(), c.Start) << c.Caret.Line << ":" << c.Caret.Col;
     }
+}
+
+}  // namespace
+}  // namespace tallyra::gui::test
+
+namespace tallyra::gui::test {
+namespace {
+
+TEST_F(TestWindowTest, CheckAllInTheTestWindowShowsTheFirstError) {
+    Script("left='id' width=3 recid auto=1 range=[1:999]*left='a' width=1 range=[0:1] auto=0*\r\n");
+    std::string panel;
+    SetModalWindowHandler([&](QWidget* window) {
+        auto* t = dynamic_cast<TAppTYTest_Form*>(window);
+        ASSERT_NE(t, nullptr);
+        for (const char* k = "10"; *k; ++k)
+            QTest::keyClick(t->CurrentEdit()->Control(), *k);
+        SetModalHandler([](QDialog* d) {
+            for (QCheckBox* box : dynamic_cast<TDlgCheckOpt_Form*>(d)->Boxes())
+                box->click();
+            dynamic_cast<TDlgCheckOpt_Form*>(d)->OkButton()->click();
+        });
+        t->Action("CheckAll_Action")->trigger();
+        SetModalHandler({});
+        panel = S(t->ErrorInfoPanel()->text());
+        EXPECT_TRUE(t->close());
+    });
+    Main->ScriptAction("TestScript_ScriptMenu")->trigger();
+    EXPECT_EQ(panel, "Error 1/1: automatic value outside of a filter/group");
 }
 
 }  // namespace

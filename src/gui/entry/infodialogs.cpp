@@ -15,6 +15,7 @@
 #include "shell/langui.h"
 #include "shell/modalrun.h"
 #include "shell/msgbox.h"
+#include "shell/tappgen.h"
 
 namespace tallyra::gui {
 
@@ -28,6 +29,18 @@ struct TFindMemory {
 TFindMemory& FindMemory() {
     static TFindMemory memory;
     return memory;
+}
+
+// The Help button of the information dialogs shows the data entry keyboard
+// page of the window that opened them.
+void ConnectHelp(TDlgGen_Form* dialog) {
+    auto* window = dynamic_cast<TAppGen_Form*>(dialog->parentWidget());
+    if (!window) {
+        dialog->HelpButton()->hide();
+        return;
+    }
+    QObject::connect(dialog->HelpButton(), &QPushButton::clicked, dialog,
+                     [window] { window->ShowHelpContext(600); });
 }
 
 QString MemoText(const std::string& text) {
@@ -49,6 +62,7 @@ TMemoInfo_Form::TMemoInfo_Form(QWidget* parent, const char* title, const std::st
     MemoBox->setPlainText(MemoText(text));
     ContentLayout()->addWidget(MemoBox);
     CancelButton()->hide();
+    ConnectHelp(this);
     resize(460, 340);
 }
 
@@ -98,7 +112,9 @@ TFreqInfo_Form::TFreqInfo_Form(QWidget* parent, const core::TFreqList& list)
         Freq_StringGrid->setColumnWidth(c, 90);
     ContentLayout()->addWidget(Freq_Label);
     ContentLayout()->addWidget(Freq_StringGrid);
+    Freq_StringGrid->installEventFilter(this);
     CancelButton()->hide();
+    ConnectHelp(this);
     resize(520, 360);
 }
 
@@ -109,9 +125,11 @@ void TFreqInfo_Form::FitFirstColumn() {
     Freq_StringGrid->setColumnWidth(0, std::max(Freq_StringGrid->viewport()->width() - others, 40));
 }
 
-void TFreqInfo_Form::resizeEvent(QResizeEvent* e) {
-    TDlgGen_Form::resizeEvent(e);
-    FitFirstColumn();
+bool TFreqInfo_Form::eventFilter(QObject* watched, QEvent* e) {
+    // The value column takes what the other three leave of the grid.
+    if (watched == Freq_StringGrid && (e->type() == QEvent::Resize || e->type() == QEvent::Show))
+        FitFirstColumn();
+    return TDlgGen_Form::eventFilter(watched, e);
 }
 
 TTYSSearchData_Form::TTYSSearchData_Form(QWidget* parent, core::TPXDataHandler& store)

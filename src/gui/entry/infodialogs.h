@@ -44,7 +44,7 @@ public:
     QTableWidget* Grid() const { return Freq_StringGrid; }
 
 protected:
-    void resizeEvent(QResizeEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     void FitFirstColumn();

@@ -140,8 +140,10 @@ void TAppTYGen_Form::MeasureFont() {
     for (int c = 0; c < 256; ++c) {
         const char32_t code = core::Cp1250ToUnicode(static_cast<unsigned char>(c));
         const QString one = QString::fromUcs4(&code, 1);
-        widest = std::max(widest, fm.horizontalAdvance(one));
         all += one;
+        // Control characters have no glyph of their own; the font's stand-in
+        // boxes would make every field several times too wide.
+        if (one.at(0).isPrint()) widest = std::max(widest, fm.horizontalAdvance(one));
     }
     CharW = widest;
     LineH = fm.boundingRect(all).height() + 6;
@@ -542,15 +544,35 @@ int TAppTYGen_Form::MarkerLeft() const {
 
 void TAppTYGen_Form::PressKey(const core::TKeyStroke& key) {
     if (!Keys) return;
+    // The command keys normally arrive as shortcuts of the menu entries; when
+    // the window is not the active one they reach the editor instead and go
+    // to the same commands, so that the menu states stay right.
+    if (!key.Ctrl && !key.Alt) switch (key.Key) {
+            case core::TKey::F1:
+                KeyboardHelp();
+                return;
+            case core::TKey::F7:
+                SoundAuto_Action->toggle();
+                return;
+            case core::TKey::F8:
+                ToggleUpdateMode();
+                return;
+            default:
+                break;
+        }
     Keys->Press(key);
     ShowPage();
     UpdateCommands();
+    ShowErrorInfo();
 }
 
 void TAppTYGen_Form::RunKeyCommand(core::TKey key) {
+    if (!Keys) return;
     core::TKeyStroke stroke;
     stroke.Key = key;
-    PressKey(stroke);
+    Keys->Press(stroke);
+    ShowPage();
+    UpdateCommands();
     ShowErrorInfo();
 }
 
@@ -639,12 +661,21 @@ void TAppTYGen_Form::ShowErrorInfo() {
     ErrorInfo_Panel->setText(Q(text));
 }
 
+void TAppTYGen_Form::RestoreFocus() {
+    // Typing goes on in the current field once a dialog or box has closed.
+    if (TPXEdit* edit = CurrentEdit()) {
+        activateWindow();
+        edit->Control()->setFocus(Qt::OtherFocusReason);
+    }
+}
+
 void TAppTYGen_Form::FieldInfo() {
     if (TPXEdit* edit = CurrentEdit()) ShowFieldInfo(this, *DataStore, edit->Model().FieldIndex());
 }
 
 void TAppTYGen_Form::ContextInfo() {
     if (DataStore) ShowContextInfo(this, *DataStore);
+    RestoreFocus();
 }
 
 void TAppTYGen_Form::FreqInfo() {
@@ -669,6 +700,7 @@ void TAppTYGen_Form::FreqInfo() {
         return;
     }
     ShowFreqInfo(this, list);
+    RestoreFocus();
 }
 
 void TAppTYGen_Form::FindRecord() {
@@ -678,6 +710,7 @@ void TAppTYGen_Form::FindRecord() {
         ShowPage();
         UpdateCommands();
     }
+    RestoreFocus();
 }
 
 void TAppTYGen_Form::CheckAll() {
@@ -761,14 +794,19 @@ void TAppTYGen_Form::OwnerMessage(core::TOwnerBox kind, const std::string& text)
             MsgError(text);
             break;
     }
+    RestoreFocus();
 }
 
 bool TAppTYGen_Form::OwnerAskForce(const std::string& text) {
-    return MsgAskYesNo(text) == MsgResultYes;
+    const bool yes = MsgAskYesNo(text) == MsgResultYes;
+    RestoreFocus();
+    return yes;
 }
 
 bool TAppTYGen_Form::OwnerAskCheckOptions(const std::string& question, uint8_t& mask) {
-    if (!AskCheckOptions(this, question, mask)) return false;
+    const bool ok = AskCheckOptions(this, question, mask);
+    RestoreFocus();
+    if (!ok) return false;
     CheckMask = mask;
     return true;
 }

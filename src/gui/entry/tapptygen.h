@@ -177,6 +177,7 @@ private:
                          const QKeySequence& key = {});
     void RunKeyCommand(core::TKey key);
     void ResizePage();
+    void RestoreFocus();
 
     core::TPXDictionary* ScriptRef = nullptr;
     std::unique_ptr<core::TPXDataHandler> DataStore;

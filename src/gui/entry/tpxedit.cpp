@@ -83,7 +83,8 @@ void TPXEdit::Show() {
     const core::TPXFieldEditor& m = *Editor;
     const QString text = Shown(m.DisplayText());
     const int start = m.Caret();
-    const int length = m.SelectionLength();
+    // Only the current field shows its selection; the others just show text.
+    const int length = m.Enabled ? m.SelectionLength() : 0;
     if (Single) {
         if (Single->text() != text) Single->setText(text);
         if (length > 0)

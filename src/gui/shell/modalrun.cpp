@@ -38,6 +38,8 @@ private:
 void RunModalWindow(QWidget* window) {
     window->setWindowModality(Qt::ApplicationModal);
     window->show();
+    window->raise();
+    window->activateWindow();
     QPointer<QWidget> guard(window);
     if (WindowHandler()) {
         WindowHandler()(window);
