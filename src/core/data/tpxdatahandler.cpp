@@ -117,7 +117,8 @@ private:
     int Fd = -1;
 };
 
-// The structure test of one block read at opening.
+}  // namespace
+
 void CheckBlock(const char* data, size_t n, size_t L) {
     if (n == L && (data[L - 2] != '\r' || data[L - 1] != '\n')) throw EPXData(std::string());
     const size_t body = std::min(n, L - 2);
@@ -125,10 +126,9 @@ void CheckBlock(const char* data, size_t n, size_t L) {
         throw EPXData(std::string());
 }
 
-// CheckBlock for `count` complete records in a row. A valid file holds
-// exactly two line-end bytes per record, both at its end: counting them over
-// the whole run is one pass the compiler vectorises; only a run that fails
-// the count is checked record by record for the error.
+// A valid file holds exactly two line-end bytes per record, both at its end:
+// counting them over the whole run is one pass the compiler vectorises; only
+// a run that fails the count is checked record by record for the error.
 void CheckRecords(const char* data, size_t count, size_t L) {
     const size_t n = count * L;
     // Eight bytes at a time: the high bit of each byte of ZeroBytes(x) is set
@@ -156,7 +156,14 @@ void CheckRecords(const char* data, size_t count, size_t L) {
         CheckBlock(data + r * L, L, L);
 }
 
-}  // namespace
+std::string DataMismatchText(const std::string& fileName) {
+    return FormatText(LangText("<EN>The data structure does not correspond with the "
+                               "script.\r\n%s\r\n\r\nCheck whether you loaded the script and the "
+                               "data from the same survey.<PL>Struktura danych nie odpowiada "
+                               "skryptowi.\r\n%s\r\n\r\nSprawdź, czy skrypt i dane pochodzą z tego "
+                               "samego badania."),
+                      fileName.c_str());
+}
 
 bool DataStrToInt(std::string_view text, int32_t& value) {
     size_t i = 0;
