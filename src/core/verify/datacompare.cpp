@@ -68,27 +68,194 @@ private:
     std::vector<uint8_t> Flags;
 };
 
+// The field layout of the script and the comparison of one pair of records.
 struct TComparer {
     explicit TComparer(const TPXDictionary& script) : L(size_t(script.LineLength)) {
         for (int32_t i = 0; i < script.Instructions.Count(); ++i)
             if (const TPXFieldInstruction* f = script.Instructions.Field(i))
                 Fields.push_back({i, f});
+        if (const TPXFieldInstruction* id = script.Instructions.FindRecId()) {
+            IdAt = size_t(id->Column - 1);
+            IdWidth = size_t(id->Width);
+        }
     }
-    // Appends the differing fields of one pair of records.
-    void Compare(const char* a, const char* b, int32_t recordA, int32_t recordB,
-                 std::string_view key, std::vector<TFieldDifference>& out) const {
+    // Appends the differing fields of one pair of records, keyed by `key`
+    // (called only when a field differs).
+    template <class Key>
+    void Compare(const char* a, const char* b, int32_t recordA, int32_t recordB, const Key& key,
+                 std::vector<TFieldDifference>& out) const {
         // Most pairs agree: one comparison of the whole record settles them.
         if (std::memcmp(a, b, L - 2) == 0) return;
+        const std::string text = key();
         for (const auto& [index, f] : Fields) {
             const size_t at = size_t(f->Column - 1), width = size_t(f->Width);
             if (std::memcmp(a + at, b + at, width) == 0) continue;
-            out.push_back({std::string(key), recordA, recordB, index, std::string(a + at, width),
+            out.push_back({text, recordA, recordB, index, std::string(a + at, width),
                            std::string(b + at, width)});
         }
     }
+    std::string_view Id(const char* record) const {
+        return std::string_view(record + IdAt, IdWidth);
+    }
     size_t L;
     std::vector<std::pair<int32_t, const TPXFieldInstruction*>> Fields;
+    size_t IdAt = 0;
+    size_t IdWidth = 0;
 };
+
+// Calls the progress now and then: once every 65536 steps.
+struct TProgressTicker {
+    void Tick(const TDataInput& a, const TDataInput& b) {
+        if (Progress && (++Steps & 0xFFFF) == 0)
+            Progress(int64_t(a.Position()) + b.Position(), Total);
+    }
+    const TCompareProgress& Progress;
+    int64_t Total;
+    uint32_t Steps = 0;
+};
+
+void PairByNumber(const TComparer& comparer, TDataInput& a, TDataInput& b, TProgressTicker& ticker,
+                  TComparisonResult& result) {
+    const char* ra = nullptr;
+    const char* rb = nullptr;
+    for (;;) {
+        const bool haveA = a.Next(ra);
+        const bool haveB = b.Next(rb);
+        if (!haveA && !haveB) break;
+        if (haveA && haveB) {
+            const int32_t n = a.Position();
+            comparer.Compare(
+                ra, rb, n, n, [n] { return std::to_string(n); }, result.Differences);
+            ++result.Paired;
+        } else if (haveA) {
+            result.OnlyInFirst.push_back({std::to_string(a.Position()), a.Position()});
+        } else {
+            result.OnlyInSecond.push_back({std::to_string(b.Position()), b.Position()});
+        }
+        ticker.Tick(a, b);
+    }
+}
+
+// The next record of a file whose identifiers are expected in strictly
+// ascending byte order; false in `sorted` (and the end) when one is not.
+struct TSortedScan {
+    TSortedScan(TDataInput& input, const TComparer& comparer)
+        : Input(input), C(comparer), Last(comparer.IdWidth, '\0') {}
+    bool Next() {
+        if (!Input.Next(Record)) return false;
+        const std::string_view id = C.Id(Record);
+        if (Input.Position() > 1 && id.compare(Last) <= 0) {
+            Sorted = false;
+            return false;
+        }
+        std::memcpy(Last.data(), id.data(), id.size());
+        return true;
+    }
+    TDataInput& Input;
+    const TComparer& C;
+    std::string Last;
+    const char* Record = nullptr;
+    bool Sorted = true;
+};
+
+// Pairing by identifier when both files hold their identifiers in ascending
+// order (as the station numbers new records): one merging pass over both
+// files, with no index. False, with `result` to be discarded, as soon as a
+// file turns out not to be in order.
+bool MergeSorted(const TComparer& comparer, TDataInput& a, TDataInput& b, TProgressTicker& ticker,
+                 TComparisonResult& result) {
+    TSortedScan sa(a, comparer), sb(b, comparer);
+    bool haveA = sa.Next(), haveB = sb.Next();
+    while ((haveA || haveB) && sa.Sorted && sb.Sorted) {
+        const int order = !haveA   ? 1
+                          : !haveB ? -1
+                                   : comparer.Id(sa.Record).compare(comparer.Id(sb.Record));
+        if (order == 0) {
+            const std::string_view id = comparer.Id(sa.Record);
+            comparer.Compare(
+                sa.Record, sb.Record, a.Position(), b.Position(), [id] { return std::string(id); },
+                result.Differences);
+            ++result.Paired;
+        } else if (order < 0) {
+            result.OnlyInFirst.push_back({std::string(comparer.Id(sa.Record)), a.Position()});
+        } else {
+            result.OnlyInSecond.push_back({std::string(comparer.Id(sb.Record)), b.Position()});
+        }
+        if (order <= 0) haveA = sa.Next();
+        if (order >= 0) haveB = sb.Next();
+        ticker.Tick(a, b);
+    }
+    return sa.Sorted && sb.Sorted;
+}
+
+// Pairing by identifier in any order: one pass over both files collects
+// the identifiers and compares the records that stand at the same position
+// with the same identifier; the identifiers' index then finds every other
+// pair, whose records are read again by number.
+void PairThroughIndex(const TComparer& comparer, TDataInput& a, TDataInput& b,
+                      TProgressTicker& ticker, TComparisonResult& result) {
+    const size_t width = comparer.IdWidth;
+    std::string keysA, keysB;
+    keysA.reserve(size_t(a.FullCount()) * width);
+    keysB.reserve(size_t(b.FullCount()) * width);
+    std::vector<bool> comparedInPlace(size_t(std::min(a.FullCount(), b.FullCount())), false);
+    const char* ra = nullptr;
+    const char* rb = nullptr;
+    for (;;) {
+        const bool haveA = a.Next(ra);
+        const bool haveB = b.Next(rb);
+        if (!haveA && !haveB) break;
+        if (haveA) keysA.append(comparer.Id(ra));
+        if (haveB) keysB.append(comparer.Id(rb));
+        if (haveA && haveB && comparer.Id(ra) == comparer.Id(rb)) {
+            const std::string_view id = comparer.Id(ra);
+            comparer.Compare(
+                ra, rb, a.Position(), b.Position(), [id] { return std::string(id); },
+                result.Differences);
+            comparedInPlace[size_t(a.Position() - 1)] = true;
+        }
+        ticker.Tick(a, b);
+    }
+
+    const TKeyIndex indexA(std::move(keysA), width), indexB(std::move(keysB), width);
+    for (int32_t r = 0; r < indexA.Count(); ++r)
+        if (indexA.FirstOfRepeated(r)) result.DuplicatesFirst.emplace_back(indexA.Key(r));
+    for (int32_t r = 0; r < indexB.Count(); ++r)
+        if (indexB.FirstOfRepeated(r)) result.DuplicatesSecond.emplace_back(indexB.Key(r));
+    // A pair compared in place whose identifier turned out to repeat in
+    // either file is not a pair after all.
+    std::erase_if(result.Differences, [&](const TFieldDifference& d) {
+        return indexA.Repeated(d.RecordFirst - 1) || indexB.Repeated(d.RecordSecond - 1);
+    });
+    std::vector<std::pair<int32_t, int32_t>> later;  // pairs still to compare
+    for (int32_t r = 0; r < indexA.Count(); ++r) {
+        if (indexA.Repeated(r)) continue;
+        const int32_t s = indexB.Find(indexA.Key(r));
+        if (s < 0) {
+            result.OnlyInFirst.push_back({std::string(indexA.Key(r)), r + 1});
+        } else if (!indexB.Repeated(s)) {
+            ++result.Paired;
+            if (!(s == r && comparedInPlace[size_t(r)])) later.emplace_back(r, s);
+        }
+    }
+    for (int32_t s = 0; s < indexB.Count(); ++s)
+        if (!indexB.Repeated(s) && indexA.Find(indexB.Key(s)) < 0)
+            result.OnlyInSecond.push_back({std::string(indexB.Key(s)), s + 1});
+    if (later.empty()) return;
+    std::string da(comparer.L, '\0'), db(comparer.L, '\0');
+    for (const auto& [r, s] : later) {
+        a.ReadRecord(r + 1, da.data());
+        b.ReadRecord(s + 1, db.data());
+        const std::string_view id = indexA.Key(r);
+        comparer.Compare(
+            da.data(), db.data(), r + 1, s + 1, [id] { return std::string(id); },
+            result.Differences);
+    }
+    std::stable_sort(result.Differences.begin(), result.Differences.end(),
+                     [](const TFieldDifference& x, const TFieldDifference& y) {
+                         return x.RecordFirst < y.RecordFirst;
+                     });
+}
 
 }  // namespace
 
@@ -116,94 +283,22 @@ TComparisonResult CompareDataFiles(const TPXDictionary& script, const std::strin
         throw EGeneric(LangText(
             "<EN>No record identifier in the script.<PL>Brak identyfikatora rekordu w skrypcie."));
     const TComparer comparer(script);
+    TDataInput a(first, int32_t(comparer.L)), b(second, int32_t(comparer.L));
+    const int64_t total = int64_t(a.FullCount()) + b.FullCount();
+    TProgressTicker ticker{progress, total};
     TComparisonResult result;
+    if (by == TPairBy::Number) {
+        PairByNumber(comparer, a, b, ticker, result);
+    } else if (!MergeSorted(comparer, a, b, ticker, result)) {
+        result = TComparisonResult();
+        a.Rewind();
+        b.Rewind();
+        PairThroughIndex(comparer, a, b, ticker, result);
+    }
     result.By = by;
     result.FieldCount = int32_t(comparer.Fields.size());
-
-    TDataInput a(first, int32_t(comparer.L)), b(second, int32_t(comparer.L));
-    const bool byId = by == TPairBy::Identifier;
-    const size_t idAt = byId ? size_t(id->Column - 1) : 0;
-    const size_t idWidth = byId ? size_t(id->Width) : 0;
-    std::string keysA, keysB;
-    // Pairs already compared in the one pass over both files: records at the
-    // same position with the same identifier (the usual case of two keyings
-    // of one pile of questionnaires).
-    std::vector<bool> comparedInPlace;
-    if (byId) {
-        keysA.reserve(size_t(a.FullCount()) * idWidth);
-        keysB.reserve(size_t(b.FullCount()) * idWidth);
-        comparedInPlace.assign(size_t(std::min(a.FullCount(), b.FullCount())), false);
-    }
-    const int64_t total = int64_t(a.FullCount()) + b.FullCount();
-    for (uint32_t step = 1;; ++step) {
-        const char* ra = nullptr;
-        const char* rb = nullptr;
-        const bool haveA = a.Next(ra);
-        const bool haveB = b.Next(rb);
-        if (!haveA && !haveB) break;
-        if (!byId) {
-            if (haveA && haveB) {
-                comparer.Compare(ra, rb, a.Position(), b.Position(), std::to_string(a.Position()),
-                                 result.Differences);
-                ++result.Paired;
-            } else if (haveA) {
-                result.OnlyInFirst.push_back({std::to_string(a.Position()), a.Position()});
-            } else {
-                result.OnlyInSecond.push_back({std::to_string(b.Position()), b.Position()});
-            }
-        } else {
-            if (haveA) keysA.append(ra + idAt, idWidth);
-            if (haveB) keysB.append(rb + idAt, idWidth);
-            if (haveA && haveB && std::memcmp(ra + idAt, rb + idAt, idWidth) == 0) {
-                comparer.Compare(ra, rb, a.Position(), b.Position(),
-                                 std::string_view(ra + idAt, idWidth), result.Differences);
-                comparedInPlace[size_t(a.Position() - 1)] = true;
-            }
-        }
-        if (progress && (step & 0xFFFF) == 0) progress(int64_t(a.Position()) + b.Position(), total);
-    }
     result.RecordsFirst = a.Position();
     result.RecordsSecond = b.Position();
-
-    if (byId) {
-        const TKeyIndex indexA(std::move(keysA), idWidth), indexB(std::move(keysB), idWidth);
-        for (int32_t r = 0; r < indexA.Count(); ++r)
-            if (indexA.FirstOfRepeated(r)) result.DuplicatesFirst.emplace_back(indexA.Key(r));
-        for (int32_t r = 0; r < indexB.Count(); ++r)
-            if (indexB.FirstOfRepeated(r)) result.DuplicatesSecond.emplace_back(indexB.Key(r));
-        // A pair compared in place whose identifier turned out to repeat in
-        // either file is not a pair after all.
-        std::erase_if(result.Differences, [&](const TFieldDifference& d) {
-            return indexA.Repeated(d.RecordFirst - 1) || indexB.Repeated(d.RecordSecond - 1);
-        });
-        std::vector<std::pair<int32_t, int32_t>> later;  // pairs still to compare
-        for (int32_t r = 0; r < indexA.Count(); ++r) {
-            if (indexA.Repeated(r)) continue;
-            const int32_t s = indexB.Find(indexA.Key(r));
-            if (s < 0) {
-                result.OnlyInFirst.push_back({std::string(indexA.Key(r)), r + 1});
-            } else if (!indexB.Repeated(s)) {
-                ++result.Paired;
-                if (!(s == r && comparedInPlace[size_t(r)])) later.emplace_back(r, s);
-            }
-        }
-        for (int32_t s = 0; s < indexB.Count(); ++s)
-            if (!indexB.Repeated(s) && indexA.Find(indexB.Key(s)) < 0)
-                result.OnlyInSecond.push_back({std::string(indexB.Key(s)), s + 1});
-        if (!later.empty()) {
-            std::string ra(comparer.L, '\0'), rb(comparer.L, '\0');
-            for (const auto& [r, s] : later) {
-                a.ReadRecord(r + 1, ra.data());
-                b.ReadRecord(s + 1, rb.data());
-                comparer.Compare(ra.data(), rb.data(), r + 1, s + 1, indexA.Key(r),
-                                 result.Differences);
-            }
-            std::stable_sort(result.Differences.begin(), result.Differences.end(),
-                             [](const TFieldDifference& x, const TFieldDifference& y) {
-                                 return x.RecordFirst < y.RecordFirst;
-                             });
-        }
-    }
     result.FieldsCompared = int64_t(result.Paired) * result.FieldCount;
     if (progress) progress(total, total);
     return result;

@@ -50,6 +50,14 @@ TDataInput::TDataInput(const std::string& fileName, int32_t lineLength)
     Buffer.resize(records * L);
 }
 
+void TDataInput::Rewind() {
+    Count = int32_t(Size / int64_t(L));
+    Delivered = 0;
+    Filled = Pos = 0;
+    Offset = 0;
+    TailChecked = false;
+}
+
 void TDataInput::Mismatch() const {
     throw EPXData(DataMismatchText(Name));
 }

@@ -31,6 +31,9 @@ public:
     // opening), EGeneric on read errors.
     bool Next(const char*& record);
 
+    // Starts the scan again from the first record.
+    void Rewind();
+
     // Complete records in the file when it was opened.
     int32_t FullCount() const { return Count; }
     // Number (from 1) of the record Next returned last; 0 before the first.

@@ -150,6 +150,21 @@ const std::vector<TCompareCase> Cases = {
      {},
      {},
      {}},
+    // The merging pass has passed 001 and 002 when the second file turns
+    // out not to be in order; what it found is dropped.
+    {"OrderBrokenLateFallsBackToTheIndex",
+     WithId,
+     "0011Anna\r\n0022Olek\r\n0031Ewa \r\n",
+     "0011Anna\r\n0031Ewa \r\n0022Olka\r\n",
+     TPairBy::Identifier,
+     3,
+     3,
+     3,
+     {"002/2/3/2: Olek|Olka"},
+     {},
+     {},
+     {},
+     {}},
     {"PairingByNumberWithoutIdentifier",
      WithoutId,
      "0011Anna\r\n0022Olek\r\n0031Ewa \r\n",
@@ -291,8 +306,9 @@ TEST(TDataComparison, ReportsMissingFilesAndAMissingIdentifier) {
     EXPECT_EQ(DefaultPairing(*withoutId.Dictionary), TPairBy::Number);
 }
 
-// More records than one read block holds, with the second file reversed:
-// every pair is found through the index and read again by number.
+// More records than one read block holds, in the same order (one merging
+// pass) and with the second file reversed (every pair found through the
+// identifiers' index and read again by number): the same findings.
 TEST(TDataComparison, PairsManyRecordsInAnyOrder) {
     TScript script(
         "left='id' width=6 recid*\r\nleft='Sex' width=1 range=[1:2]*\r\n"
@@ -308,23 +324,38 @@ TEST(TDataComparison, PairsManyRecordsInAnyOrder) {
         a += records.back();
     }
     records[1499][6] = '2';
+    std::string sameOrder;
+    for (const std::string& r : records)
+        sameOrder += r;
     for (int i = n - 1; i >= 0; --i)
         b += records[size_t(i)];
     WriteAll(dir.File("a.dat"), a);
-    WriteAll(dir.File("b.dat"), b);
-    int64_t lastDone = 0, lastTotal = 0;
-    const TComparisonResult r =
-        CompareDataFiles(*script.Dictionary, dir.File("a.dat"), dir.File("b.dat"),
-                         TPairBy::Identifier, [&](int64_t done, int64_t total) {
-                             lastDone = done;
-                             lastTotal = total;
-                         });
-    EXPECT_EQ(r.Paired, n);
-    ASSERT_EQ(r.Differences.size(), 1u);
-    EXPECT_EQ(Describe(r.Differences[0]), "001500/1500/1501/1: 1|2");
-    EXPECT_TRUE(r.OnlyInFirst.empty());
-    EXPECT_EQ(lastDone, 2 * n);
-    EXPECT_EQ(lastTotal, 2 * n);
+    WriteAll(dir.File("same.dat"), sameOrder);
+    WriteAll(dir.File("reversed.dat"), b);
+    for (const auto& [second, recordSecond] :
+         {std::pair<const char*, int>{"same.dat", 1500}, {"reversed.dat", 1501}}) {
+        int64_t lastDone = 0, lastTotal = 0;
+        const TComparisonResult r =
+            CompareDataFiles(*script.Dictionary, dir.File("a.dat"), dir.File(second),
+                             TPairBy::Identifier, [&](int64_t done, int64_t total) {
+                                 lastDone = done;
+                                 lastTotal = total;
+                             });
+        EXPECT_EQ(r.Paired, n) << second;
+        ASSERT_EQ(r.Differences.size(), 1u) << second;
+        EXPECT_EQ(Describe(r.Differences[0]),
+                  "001500/1500/" + std::to_string(recordSecond) + "/1: 1|2");
+        EXPECT_TRUE(r.OnlyInFirst.empty());
+        EXPECT_TRUE(r.OnlyInSecond.empty());
+        EXPECT_EQ(lastDone, 2 * n);
+        EXPECT_EQ(lastTotal, 2 * n);
+    }
+    // One stray line break deep inside the second block is still found.
+    b[size_t(2500) * 209 + 100] = '\n';
+    WriteAll(dir.File("reversed.dat"), b);
+    EXPECT_THROW(CompareDataFiles(*script.Dictionary, dir.File("a.dat"), dir.File("reversed.dat"),
+                                  TPairBy::Identifier),
+                 EPXData);
 }
 
 TEST(TDataComparison, SummaryInBothLanguages) {
