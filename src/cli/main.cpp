@@ -10,6 +10,7 @@
 #include "freqcommand.h"
 #include "cliutil.h"
 #include "spsscommands.h"
+#include "statscommand.h"
 #include "subsetcommand.h"
 #include "shell/langtext.h"
 
@@ -34,6 +35,7 @@ const char* const MainHelp =
     "  check-data check a data file against its script\n"
     "  freq       print the frequency table of one field of a data file\n"
     "  compare    compare two keyings of the same questionnaires (double entry)\n"
+    "  stats      sum the operators' figures of a station's operator log\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
@@ -68,6 +70,7 @@ int main(int argc, char** argv) {
     if (command == "check-data") return cli::RunCheckData(args, std::cout, std::cerr);
     if (command == "freq") return cli::RunFreq(args, std::cout, std::cerr);
     if (command == "compare") return cli::RunCompare(args, std::cout, std::cerr);
+    if (command == "stats") return cli::RunStats(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
     return cli::ExitUsage;
 }
