@@ -1,5 +1,6 @@
 #include "comparecommand.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -115,14 +116,25 @@ void PrintJson(const TComparisonResult& r, const TPXDictionary& script,
     json.Double(r.RatePer10000());
     json.Key("by_field");
     json.BeginObject();
+    // In field order; fields sharing a name (which the variable set would
+    // refuse) share one entry.
     std::vector<int64_t> counts(names.size(), 0);
     for (const TFieldDifference& d : r.Differences)
         ++counts[size_t(d.FieldIndex)];
-    for (size_t i = 0; i < counts.size(); ++i)
-        if (counts[i] > 0) {
-            json.Key(Cp1250ToUtf8(names[i]));
-            json.Number(counts[i]);
-        }
+    std::vector<std::pair<std::string, int64_t>> byName;
+    for (size_t i = 0; i < counts.size(); ++i) {
+        if (counts[i] == 0) continue;
+        auto same = std::find_if(byName.begin(), byName.end(),
+                                 [&](const auto& entry) { return entry.first == names[i]; });
+        if (same == byName.end())
+            byName.emplace_back(names[i], counts[i]);
+        else
+            same->second += counts[i];
+    }
+    for (const auto& [name, count] : byName) {
+        json.Key(Cp1250ToUtf8(name));
+        json.Number(count);
+    }
     json.EndObject();
     json.EndObject();
     out << json.Text() << "\n";

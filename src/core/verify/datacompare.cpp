@@ -17,6 +17,8 @@ namespace {
 
 // The identifiers of one file, `Width` bytes per record in record order,
 // with an open-addressing hash table from identifier to its first record.
+// Each slot keeps the upper half of the identifier's hash beside the record,
+// so that probing touches the identifiers themselves only on a likely match.
 class TKeyIndex {
 public:
     TKeyIndex(std::string keys, size_t width) : Keys(std::move(keys)), Width(width) {
@@ -24,17 +26,23 @@ public:
         size_t capacity = 16;
         while (capacity < 2 * count)
             capacity *= 2;
-        Table.assign(capacity, -1);
+        Table.assign(capacity, 0);
         Mask = capacity - 1;
         Flags.assign(count, 0);
         for (size_t r = 0; r < count; ++r) {
-            size_t slot = Hash(Key(int32_t(r))) & Mask;
-            while (Table[slot] >= 0 && Key(Table[slot]) != Key(int32_t(r)))
-                slot = (slot + 1) & Mask;
-            if (Table[slot] < 0) {
-                Table[slot] = int32_t(r);
+            const std::string_view key = Key(int32_t(r));
+            const uint64_t hash = Hash(key);
+            size_t slot = hash & Mask;
+            int32_t found = -1;
+            for (; Table[slot] != 0; slot = (slot + 1) & Mask)
+                if (Matches(Table[slot], hash, key)) {
+                    found = Record(Table[slot]);
+                    break;
+                }
+            if (found < 0) {
+                Table[slot] = (hash & ~uint64_t(0xFFFFFFFF)) | uint64_t(r + 1);
             } else {
-                Flags[size_t(Table[slot])] |= HasRepeats;
+                Flags[size_t(found)] |= HasRepeats;
                 Flags[r] |= Repeat;
             }
         }
@@ -45,11 +53,9 @@ public:
     int32_t Count() const { return int32_t(Flags.size()); }
     // The first record (from 0) holding `key`, or -1.
     int32_t Find(std::string_view key) const {
-        size_t slot = Hash(key) & Mask;
-        while (Table[slot] >= 0) {
-            if (Key(Table[slot]) == key) return Table[slot];
-            slot = (slot + 1) & Mask;
-        }
+        const uint64_t hash = Hash(key);
+        for (size_t slot = hash & Mask; Table[slot] != 0; slot = (slot + 1) & Mask)
+            if (Matches(Table[slot], hash, key)) return Record(Table[slot]);
         return -1;
     }
     // Whether another record of the file holds the same identifier.
@@ -59,11 +65,15 @@ public:
 private:
     static constexpr uint8_t Repeat = 1;      // a later record with a key seen before
     static constexpr uint8_t HasRepeats = 2;  // the first record of a repeated key
-    static size_t Hash(std::string_view key) { return std::hash<std::string_view>()(key); }
+    static uint64_t Hash(std::string_view key) { return std::hash<std::string_view>()(key); }
+    static int32_t Record(uint64_t slot) { return int32_t(slot & 0xFFFFFFFF) - 1; }
+    bool Matches(uint64_t slot, uint64_t hash, std::string_view key) const {
+        return (slot >> 32) == (hash >> 32) && Key(Record(slot)) == key;
+    }
 
     std::string Keys;
     size_t Width;
-    std::vector<int32_t> Table;
+    std::vector<uint64_t> Table;  // 0 = empty
     size_t Mask = 0;
     std::vector<uint8_t> Flags;
 };
@@ -103,15 +113,55 @@ struct TComparer {
     size_t IdWidth = 0;
 };
 
-// Calls the progress now and then: once every 65536 steps.
+// Reads records by number for the pairs found through the index, through
+// one cached block: a record near the one asked for last (either side) brings
+// in the block around it, so files in the same or the reverse order, or
+// shifted, are read in large blocks; a record far away is read alone, so a
+// shuffled file costs one small read per record instead of one block.
+class TRecordReader {
+public:
+    TRecordReader(const TDataInput& input, size_t lineLength)
+        : Input(input),
+          L(lineLength),
+          PerBlock(int32_t(std::max<size_t>(1, (size_t(256) << 10) / lineLength))),
+          Block(size_t(PerBlock) * lineLength) {}
+    const char* Get(int32_t n) {
+        if (n < First || n >= First + Count) {
+            const bool near = Last > 0 && n >= Last - PerBlock && n <= Last + PerBlock;
+            First = near && n < Last ? std::max(1, n - PerBlock + 1) : n;
+            Count = near ? std::min(PerBlock, Input.FullCount() - First + 1) : 1;
+            Input.ReadRecords(First, Count, Block.data());
+        }
+        Last = n;
+        return Block.data() + size_t(n - First) * L;
+    }
+
+private:
+    const TDataInput& Input;
+    size_t L;
+    int32_t PerBlock;
+    std::vector<char> Block;
+    int32_t First = 0;
+    int32_t Count = 0;
+    int32_t Last = 0;
+};
+
+// Calls the progress now and then: once every 65536 steps. After a second
+// pass begins the figures go on from where the first left off, so that a
+// gauge never moves back.
 struct TProgressTicker {
     void Tick(const TDataInput& a, const TDataInput& b) {
-        if (Progress && (++Steps & 0xFFFF) == 0)
-            Progress(int64_t(a.Position()) + b.Position(), Total);
+        if (!Progress || (++Steps & 0xFFFF) != 0) return;
+        const int64_t done = int64_t(a.Position()) + b.Position();
+        Reported = Base + (Total > 0 ? done * (Total - Base) / Total : 0);
+        Progress(Reported, Total);
     }
+    void Restart() { Base = Reported; }
     const TCompareProgress& Progress;
     int64_t Total;
     uint32_t Steps = 0;
+    int64_t Base = 0;
+    int64_t Reported = 0;
 };
 
 void PairByNumber(const TComparer& comparer, TDataInput& a, TDataInput& b, TProgressTicker& ticker,
@@ -230,25 +280,27 @@ void PairThroughIndex(const TComparer& comparer, TDataInput& a, TDataInput& b,
     std::vector<std::pair<int32_t, int32_t>> later;  // pairs still to compare
     for (int32_t r = 0; r < indexA.Count(); ++r) {
         if (indexA.Repeated(r)) continue;
-        const int32_t s = indexB.Find(indexA.Key(r));
+        // A record compared in place has its partner at the same position.
+        const bool inPlace = size_t(r) < comparedInPlace.size() && comparedInPlace[size_t(r)];
+        const int32_t s = inPlace ? r : indexB.Find(indexA.Key(r));
         if (s < 0) {
             result.OnlyInFirst.push_back({std::string(indexA.Key(r)), r + 1});
         } else if (!indexB.Repeated(s)) {
             ++result.Paired;
-            if (!(s == r && comparedInPlace[size_t(r)])) later.emplace_back(r, s);
+            if (!inPlace) later.emplace_back(r, s);
         }
     }
     for (int32_t s = 0; s < indexB.Count(); ++s)
-        if (!indexB.Repeated(s) && indexA.Find(indexB.Key(s)) < 0)
+        if (!indexB.Repeated(s) &&
+            !(size_t(s) < comparedInPlace.size() && comparedInPlace[size_t(s)]) &&
+            indexA.Find(indexB.Key(s)) < 0)
             result.OnlyInSecond.push_back({std::string(indexB.Key(s)), s + 1});
     if (later.empty()) return;
-    std::string da(comparer.L, '\0'), db(comparer.L, '\0');
+    TRecordReader readA(a, comparer.L), readB(b, comparer.L);
     for (const auto& [r, s] : later) {
-        a.ReadRecord(r + 1, da.data());
-        b.ReadRecord(s + 1, db.data());
         const std::string_view id = indexA.Key(r);
         comparer.Compare(
-            da.data(), db.data(), r + 1, s + 1, [id] { return std::string(id); },
+            readA.Get(r + 1), readB.Get(s + 1), r + 1, s + 1, [id] { return std::string(id); },
             result.Differences);
     }
     std::stable_sort(result.Differences.begin(), result.Differences.end(),
@@ -293,6 +345,7 @@ TComparisonResult CompareDataFiles(const TPXDictionary& script, const std::strin
         result = TComparisonResult();
         a.Rewind();
         b.Rewind();
+        ticker.Restart();
         PairThroughIndex(comparer, a, b, ticker, result);
     }
     result.By = by;

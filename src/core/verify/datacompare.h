@@ -73,8 +73,11 @@ TPairBy DefaultPairing(const TPXDictionary& script);
 
 // Compares the full records of `first` and `second` under `script` (checked,
 // borrowed for the call). Both files are only read: sequentially through a
-// large buffer each, memory staying flat apart from the identifiers' index
-// (about the identifier's width + 9 bytes per record) and the findings.
+// large buffer each, memory staying flat apart from the findings. Pairing by
+// identifier takes one merging pass while both files hold their identifiers
+// in ascending order; otherwise an index of the identifiers (about the
+// identifier's width + 17 bytes per record of each file) finds the pairs, and
+// pairs not at the same position in both files are read again by number.
 // Incomplete last records are ignored. Raises EPXData carrying the station's
 // mismatch text (DataMismatchText) for a file that does not fit the script,
 // EGeneric with the system's text on I/O errors, EGeneric "No record

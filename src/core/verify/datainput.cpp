@@ -108,8 +108,10 @@ bool TDataInput::Next(const char*& record) {
     return true;
 }
 
-void TDataInput::ReadRecord(int32_t n, char* out) const {
-    if (n < 1 || n > Count || ReadAt(File.Fd, int64_t(n - 1) * int64_t(L), out, L) != L)
+void TDataInput::ReadRecords(int32_t first, int32_t count, char* out) const {
+    const size_t bytes = size_t(count) * L;
+    if (first < 1 || count < 1 || first > Count - count + 1 ||
+        ReadAt(File.Fd, int64_t(first - 1) * int64_t(L), out, bytes) != bytes)
         RaiseSystemError(EIO);
 }
 

@@ -38,9 +38,10 @@ public:
     int32_t FullCount() const { return Count; }
     // Number (from 1) of the record Next returned last; 0 before the first.
     int32_t Position() const { return Delivered; }
-    // Reads complete record n (1..FullCount) into `out` (lineLength bytes).
-    // Raises EGeneric on read errors or when the file has shrunk below it.
-    void ReadRecord(int32_t n, char* out) const;
+    // Reads `count` complete records from record `first` on (all within
+    // 1..FullCount) into `out` (count x lineLength bytes). Raises EGeneric on
+    // read errors or when the file has shrunk below them.
+    void ReadRecords(int32_t first, int32_t count, char* out) const;
     const std::string& FileName() const { return Name; }
 
 private:

@@ -2,6 +2,7 @@
 // findings, and the refusal of files that do not fit the script.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -379,6 +380,44 @@ TEST(TDataComparison, SummaryInBothLanguages) {
               "Porównane pola: 0, różnice: 0 (0.00 na 10 000).\r\n"
               "Pliki są zgodne.\r\n");
     SetCurrentLanguage(LangEnglish);
+}
+
+}  // namespace
+}  // namespace tallyra::core
+
+namespace tallyra::core {
+namespace {
+
+// A merging pass that gives up for the index still moves the gauge only
+// forward.
+TEST(TDataComparison, ProgressNeverMovesBack) {
+    TScript script("left='id' width=6 recid*\r\nleft='Sex' width=1 range=[1:2]*\r\n");
+    TTempDir dir;
+    const int n = 70000;
+    std::string a, b;
+    for (int i = 1; i <= n; ++i) {
+        char record[16];
+        std::snprintf(record, sizeof record, "%06d1\r\n", i);
+        a += record;
+        // In order up to 68000, then backwards: the merging pass has moved
+        // the gauge past the half when it gives up.
+        std::snprintf(record, sizeof record, "%06d1\r\n", i <= 68000 ? i : n + 68001 - i);
+        b += record;
+    }
+    WriteAll(dir.File("a.dat"), a);
+    WriteAll(dir.File("b.dat"), b);
+    std::vector<int64_t> seen;
+    const TComparisonResult r =
+        CompareDataFiles(*script.Dictionary, dir.File("a.dat"), dir.File("b.dat"),
+                         TPairBy::Identifier, [&](int64_t done, int64_t total) {
+                             EXPECT_EQ(total, 2 * n);
+                             seen.push_back(done);
+                         });
+    EXPECT_EQ(r.Paired, n);
+    EXPECT_TRUE(r.Differences.empty());
+    ASSERT_GE(seen.size(), 2u);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    EXPECT_EQ(seen.back(), 2 * n);
 }
 
 }  // namespace
