@@ -312,13 +312,17 @@ bool ParseOperatorLogLine(std::string_view line, TOperatorSession& s, std::strin
     for (size_t i = 3; i < f.size(); ++i) {
         int64_t value = 0;
         if (i >= 8 && !s.Verify) continue;
-        if (!ParseCount(f[i], value)) {
+        // keystrokes_per_hour is derived (the sums recompute it): any
+        // run of digits will do.
+        const bool ok = i == 5 ? !f[i].empty() && f[i].size() <= 19 &&
+                                     f[i].find_first_not_of("0123456789") == std::string::npos
+                               : ParseCount(f[i], value);
+        if (!ok) {
             error = FormatText(LangText("<EN>column \"%s\" is not a count: \"%s\"<PL>kolumna "
                                         "\"%s\" nie zawiera liczby: \"%s\""),
                                column(i).c_str(), f[i].c_str());
             return false;
         }
-        // keystrokes_per_hour is derived; the sums recompute it.
         if (int64_t* target = counts[i - 3]) *target = value;
     }
     if (!s.Verify) s.FirstEntryErrors = s.VerifierSlips = 0;

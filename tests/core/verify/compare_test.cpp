@@ -382,12 +382,6 @@ TEST(TDataComparison, SummaryInBothLanguages) {
     SetCurrentLanguage(LangEnglish);
 }
 
-}  // namespace
-}  // namespace tallyra::core
-
-namespace tallyra::core {
-namespace {
-
 // A merging pass that gives up for the index still moves the gauge only
 // forward.
 TEST(TDataComparison, ProgressNeverMovesBack) {

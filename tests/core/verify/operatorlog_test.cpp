@@ -38,6 +38,14 @@ TEST(OperatorLog, HeaderAndLineFormat) {
     EXPECT_EQ(FormatOperatorLogLine(s),
               "\"Kowalski, \"\"Jan\"\"  II\",2026-12-10T14:00:00Z,2026-12-10T15:30:00Z,12,5401,"
               "3601,2,1,3,0\r\n");
+    // A rate beyond every count still reads back.
+    s.Keystrokes = 1000000000000;
+    s.End = s.Start + 1;
+    std::string line = FormatOperatorLogLine(s);
+    EXPECT_NE(line.find(",3600000000000000,"), std::string::npos) << line;
+    TOperatorSession back;
+    std::string error;
+    EXPECT_TRUE(ParseOperatorLogLine(line.substr(0, line.size() - 2), back, error)) << error;
     EXPECT_EQ(OperatorLogName("/d/survey.dat"), "/d/survey.dat.log");
     EXPECT_EQ(KeystrokesPerHour(10, 0), 0);
 }
