@@ -47,14 +47,23 @@ std::string StoredText(std::string text) {
 class TTempTarget {
 public:
     explicit TTempTarget(const std::string& target) : Target(target) {
-        std::string pattern = target + ".XXXXXX";
-        Fd.Fd = ::mkstemp(pattern.data());
-        if (Fd.Fd < 0) RaiseSystemError(errno);
-        Name = pattern;
-        // mkstemp makes the file private; a data file gets the usual mode.
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        ::fchmod(Fd.Fd, 0666 & ~mask);
+        // Created exclusively with the usual mode (the user's umask applies),
+        // under a name no other writer uses.
+        for (int attempt = 0; attempt < 1000 && Fd.Fd < 0; ++attempt) {
+            Name =
+                target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
+            Fd.Fd =
+                ::open(Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+            if (Fd.Fd < 0 && errno != EEXIST) {
+                const int err = errno;
+                Name.clear();
+                RaiseSystemError(err);
+            }
+        }
+        if (Fd.Fd < 0) {
+            Name.clear();
+            RaiseSystemError(EEXIST);
+        }
     }
     ~TTempTarget() {
         if (!Name.empty()) ::unlink(Name.c_str());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,12 @@ TEST_F(ResolvedFile, WritesTheBaseWithTheChosenValues) {
     EXPECT_EQ(ReadAll(target), "0011Ania\r\n0022Olek\r\n0031Ewka\r\n");
     EXPECT_EQ(Names(), (std::vector<std::string>{"first.dat", "resolved.dat", "second.dat"}));
     EXPECT_EQ(ReadAll(First()), "0011Anna\r\n0022Olek\r\n0031Ewa \r\n");
+    // An ordinary data file for its user, not a private temporary one.
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
 
     // Written again from the second file (its incomplete record left out):
     // the old target becomes the backup, short text values are padded.
