@@ -5,10 +5,12 @@
 
 #include "checkcommand.h"
 #include "checkdatacommand.h"
+#include "comparecommand.h"
 #include "entercommand.h"
 #include "freqcommand.h"
 #include "cliutil.h"
 #include "spsscommands.h"
+#include "statscommand.h"
 #include "subsetcommand.h"
 #include "shell/langtext.h"
 
@@ -32,6 +34,8 @@ const char* const MainHelp =
     "  enter      play a key script through data entry on a data file\n"
     "  check-data check a data file against its script\n"
     "  freq       print the frequency table of one field of a data file\n"
+    "  compare    compare two keyings of the same questionnaires (double entry)\n"
+    "  stats      sum the operators' figures of a station's operator log\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
@@ -65,6 +69,8 @@ int main(int argc, char** argv) {
     if (command == "enter") return cli::RunEnter(args, std::cout, std::cerr);
     if (command == "check-data") return cli::RunCheckData(args, std::cout, std::cerr);
     if (command == "freq") return cli::RunFreq(args, std::cout, std::cerr);
+    if (command == "compare") return cli::RunCompare(args, std::cout, std::cerr);
+    if (command == "stats") return cli::RunStats(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
     return cli::ExitUsage;
 }

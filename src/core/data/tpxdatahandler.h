@@ -71,6 +71,19 @@ public:
     int32_t FieldIndex;
 };
 
+// The structure test of data file bytes read at opening, for the store and
+// every other reader of data files: a block of n bytes (a complete record
+// when n = L, else an incomplete last record) must end in CR LF when complete
+// and hold no CR or LF among its first min(n, L - 2) bytes. Raises EPXData
+// with an empty text otherwise.
+void CheckBlock(const char* data, size_t n, size_t L);
+// CheckBlock for `count` complete records of L bytes in a row.
+void CheckRecords(const char* data, size_t count, size_t L);
+
+// The station's text for a data file that does not fit the script (CR LF
+// line ends, selected for the current language).
+std::string DataMismatchText(const std::string& fileName);
+
 // One entry of the frequency list: the value text (with " (label)" appended
 // for labelled numbers) and its count.
 struct TFreqEntry {
