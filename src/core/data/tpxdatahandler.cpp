@@ -551,4 +551,14 @@ int32_t TPXDataHandler::PageNumberOf(int32_t pageStart) const {
     return page;
 }
 
+bool TPXDataHandler::HasPartialRecord() const {
+    return File.Size() != int64_t(L) * FullCount;
+}
+
+void TPXDataHandler::CutToFullRecords() {
+    File.Truncate(int64_t(L) * FullCount);
+    Dirty = false;
+    if (InIncomplete()) LoadRecord();
+}
+
 }  // namespace tallyra::core

@@ -184,6 +184,13 @@ public:
     const std::string& AutoText(int32_t i) const { return AutoValues[size_t(i)]; }
     // Number of records completed since the store was created.
     int64_t CompletedRecords() const { return Completions; }
+    // Whether the file on disk holds more than its full records (the
+    // incomplete record). Raises EGeneric on I/O errors.
+    bool HasPartialRecord() const;
+    // Cuts the file to its full records and forgets the incomplete record's
+    // changes (Dirty cleared); the position moves to the new record.
+    // Raises EGeneric on I/O errors (the file is then left as it was).
+    void CutToFullRecords();
 
     IPXDataOwner* Owner = nullptr;  // borrowed, may be null
     std::string PrevRecord;

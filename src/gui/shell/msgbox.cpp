@@ -141,6 +141,7 @@ std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogRequest
         case TFileDialogRequest::Mode::Save:
             dialog.setFileMode(QFileDialog::AnyFile);
             dialog.setAcceptMode(QFileDialog::AcceptSave);
+            dialog.setOption(QFileDialog::DontConfirmOverwrite, !r.ConfirmOverwrite);
             break;
     }
     std::vector<std::string> chosen;

@@ -46,6 +46,9 @@ struct TFileDialogRequest {
     std::string FileName;
     std::string Filter;
     std::string DefaultExt;
+    // Save mode: whether the dialog itself asks before an existing file is
+    // chosen (off where choosing an existing file is the normal case).
+    bool ConfirmOverwrite = true;
 };
 
 // Shows the dialog; the chosen full paths, empty on cancel.
