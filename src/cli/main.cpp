@@ -6,6 +6,7 @@
 #include "checkcommand.h"
 #include "checkdatacommand.h"
 #include "entercommand.h"
+#include "exportcommand.h"
 #include "freqcommand.h"
 #include "cliutil.h"
 #include "spsscommands.h"
@@ -32,6 +33,7 @@ const char* const MainHelp =
     "  enter      play a key script through data entry on a data file\n"
     "  check-data check a data file against its script\n"
     "  freq       print the frequency table of one field of a data file\n"
+    "  export     write a data file as an SPSS, Stata or CSV data set\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
@@ -65,6 +67,7 @@ int main(int argc, char** argv) {
     if (command == "enter") return cli::RunEnter(args, std::cout, std::cerr);
     if (command == "check-data") return cli::RunCheckData(args, std::cout, std::cerr);
     if (command == "freq") return cli::RunFreq(args, std::cout, std::cerr);
+    if (command == "export") return cli::RunExport(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
     return cli::ExitUsage;
 }

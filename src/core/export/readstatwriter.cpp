@@ -1,0 +1,184 @@
+#include "readstatwriter.h"
+
+#include <readstat.h>
+
+#include <cerrno>
+#include <string>
+#include <unistd.h>
+
+#include "../shell/errors.h"
+#include "../shell/format.h"
+#include "../shell/ioerror.h"
+#include "../shell/langtext.h"
+
+namespace tallyra::core {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& detail) {
+    throw EGeneric(FormatText(LangText("<EN>Cannot write the data set: %s."
+                                       "<PL>Nie można zapisać zbioru danych: %s."),
+                              detail.c_str()));
+}
+
+class TReadStatWriter : public TDataSetWriter {
+public:
+    TReadStatWriter(TDataSetFormat format, int fd)
+        : Format(format), Encoding(DataSetEncoding(format)), Fd(fd) {
+        Writer = readstat_writer_init();
+        if (Writer == nullptr) throw std::bad_alloc();
+        readstat_set_data_writer(Writer, &TReadStatWriter::WriteBytes);
+        readstat_writer_set_error_handler(Writer, &TReadStatWriter::OnError);
+    }
+    ~TReadStatWriter() override { readstat_writer_free(Writer); }
+
+    void Begin(const std::vector<TDataSetColumn>& columns, int64_t rows) override {
+        if (rows > INT32_MAX) Fail(LangText("<EN>too many records<PL>zbyt wiele rekordów"));
+        const bool spss = Format != TDataSetFormat::Dta;
+        for (const TDataSetColumn& column : columns) {
+            readstat_label_set_t* labels = nullptr;
+            if (!column.IsString && !column.ValueLabels.empty()) {
+                // Stata names its label sets; the variable's own name is one
+                // that is valid there.
+                labels = readstat_add_label_set(Writer, READSTAT_TYPE_DOUBLE, column.Name.c_str());
+                for (const TVal& label : column.ValueLabels)
+                    readstat_label_double_value(labels, label.Value,
+                                                DataSetText(Encoding, label.Text).c_str());
+            }
+            readstat_variable_t* v = readstat_add_variable(
+                Writer, column.Name.c_str(),
+                column.IsString ? READSTAT_TYPE_STRING : READSTAT_TYPE_DOUBLE,
+                column.IsString ? size_t(std::max(1, column.StorageWidth)) : 0);
+            if (v == nullptr) throw std::bad_alloc();
+            if (!column.Label.empty())
+                readstat_variable_set_label(v, DataSetText(Encoding, column.Label).c_str());
+            const std::string width = std::to_string(std::max(1, column.Width));
+            if (spss)
+                readstat_variable_set_format(
+                    v, ((column.IsString ? "A" : "F") + width + (column.IsString ? "" : ".0"))
+                           .c_str());
+            else
+                readstat_variable_set_format(
+                    v, ("%" + width + (column.IsString ? "s" : ".0f")).c_str());
+            if (labels != nullptr) readstat_variable_set_label_set(v, labels);
+            // Stata has no user-missing values: the codes stay plain numbers there.
+            if (spss && !column.IsString && column.MissingCount > 0) {
+                size_t first = 0;
+                if (column.MissingRange) {
+                    readstat_variable_add_missing_double_range(v, column.MissingValues[0],
+                                                               column.MissingValues[1]);
+                    first = 2;
+                }
+                for (size_t k = first; k < column.MissingCount; ++k)
+                    readstat_variable_add_missing_double_value(v, column.MissingValues[k]);
+            }
+            Variables.push_back(v);
+            Widths.push_back(size_t(std::max(1, column.StorageWidth)));
+        }
+        if (Format == TDataSetFormat::Zsav)
+            Check(readstat_writer_set_compression(Writer, READSTAT_COMPRESS_BINARY));
+        else if (Format == TDataSetFormat::Sav)
+            Check(readstat_writer_set_compression(Writer, READSTAT_COMPRESS_ROWS));
+        const long count = static_cast<long>(rows);
+        switch (Format) {
+            case TDataSetFormat::Sav:
+            case TDataSetFormat::Zsav:
+                Check(readstat_begin_writing_sav(Writer, this, count));
+                break;
+            case TDataSetFormat::Por:
+                Check(readstat_begin_writing_por(Writer, this, count));
+                break;
+            default:
+                Check(readstat_writer_set_file_format_version(Writer, 118));
+                Check(readstat_begin_writing_dta(Writer, this, count));
+                break;
+        }
+        Check(readstat_validate_metadata(Writer));
+        for (size_t i = 0; i < Variables.size(); ++i) {
+            const readstat_error_t e = readstat_validate_variable(Writer, Variables[i]);
+            if (e != READSTAT_OK)
+                Fail(FormatText(LangText("<EN>variable %s: %s<PL>zmienna %s: %s"),
+                                columns[i].Name.c_str(), readstat_error_message(e)));
+        }
+    }
+    void Number(double value) override {
+        StartRowIfNeeded();
+        Check(readstat_insert_double_value(Writer, Variables[Column++], value));
+    }
+    void Missing() override {
+        StartRowIfNeeded();
+        Check(readstat_insert_missing_value(Writer, Variables[Column++]));
+    }
+    void Text(std::string_view cp1250) override {
+        StartRowIfNeeded();
+        Converted = DataSetText(Encoding, cp1250);
+        // ReadStat's portable writer sends a short value with the stale tail
+        // of the previous one (and garbage for an empty one); blanks to the
+        // full width, which SPSS ignores at the end of strings, avoid that.
+        if (Format == TDataSetFormat::Por) Converted.resize(Widths[Column], ' ');
+        Check(readstat_insert_string_value(Writer, Variables[Column++], Converted.c_str()));
+    }
+    void EndRow() override {
+        StartRowIfNeeded();
+        Check(readstat_end_row(Writer));
+        Column = 0;
+        RowOpen = false;
+    }
+    void Finish() override { Check(readstat_end_writing(Writer)); }
+
+private:
+    // ReadStat wants begin_row before the first cell of a row.
+    void StartRowIfNeeded() {
+        if (RowOpen) return;
+        Check(readstat_begin_row(Writer));
+        RowOpen = true;
+    }
+
+    static ssize_t WriteBytes(const void* data, size_t length, void* context) {
+        auto* self = static_cast<TReadStatWriter*>(context);
+        const char* p = static_cast<const char*>(data);
+        size_t left = length;
+        while (left > 0) {
+            const ssize_t n = ::write(self->Fd, p, left);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                self->WriteErrno = n < 0 ? errno : EIO;
+                return -1;
+            }
+            p += n;
+            left -= static_cast<size_t>(n);
+        }
+        return static_cast<ssize_t>(length);
+    }
+    static void OnError(const char* message, void* context) {
+        auto* self = static_cast<TReadStatWriter*>(context);
+        if (self != nullptr && message != nullptr) self->LastMessage = message;
+    }
+    void Check(readstat_error_t e) {
+        if (e == READSTAT_OK) return;
+        if (WriteErrno != 0) RaiseSystemError(WriteErrno);
+        std::string detail = readstat_error_message(e);
+        if (!LastMessage.empty()) detail += " (" + LastMessage + ")";
+        Fail(detail);
+    }
+
+    TDataSetFormat Format;
+    TDataSetEncoding Encoding;
+    int Fd;
+    readstat_writer_t* Writer = nullptr;
+    std::vector<readstat_variable_t*> Variables;
+    std::vector<size_t> Widths;
+    std::string Converted;
+    std::string LastMessage;
+    int WriteErrno = 0;
+    size_t Column = 0;
+    bool RowOpen = false;
+};
+
+}  // namespace
+
+std::unique_ptr<TDataSetWriter> CreateReadStatWriter(TDataSetFormat format, int fd) {
+    return std::make_unique<TReadStatWriter>(format, fd);
+}
+
+}  // namespace tallyra::core
