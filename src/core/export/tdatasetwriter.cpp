@@ -38,6 +38,9 @@ constexpr TBaseLetter BaseLetters[] = {
 };
 
 char AsciiOf(unsigned char byte) {
+    // ReadStat's portable writer refuses control characters (a line break
+    // of a text field among them): they become blanks.
+    if (byte < 0x20 || byte == 0x7F) return ' ';
     if (byte < 0x80) return static_cast<char>(byte);
     for (const TBaseLetter& letter : BaseLetters)
         if (letter.Byte == byte) return letter.Base;

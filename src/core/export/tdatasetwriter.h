@@ -31,7 +31,8 @@ const char* DataSetFormatWord(TDataSetFormat format);
 enum class TDataSetEncoding {
     Utf8,   // sav and zsav (with their encoding record), dta (release 118), CSV
     Ascii,  // por: the portable character set has no Polish letters, which
-            // are written as their base letters (others as "?")
+            // are written as their base letters (others as "?", control
+            // characters and line breaks as blanks)
 };
 TDataSetEncoding DataSetEncoding(TDataSetFormat format);
 

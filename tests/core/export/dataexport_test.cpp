@@ -79,6 +79,7 @@ TEST(DataSetText, PortableFilesGetBaseLetters) {
     // "Łódź, żółć" in code page 1250.
     EXPECT_EQ(DataSetText(TDataSetEncoding::Ascii, "\xA3\xF3\x64\x9F, \xBF\xF3\xB3\xE6"),
               "Lodz, zolc");
+    EXPECT_EQ(DataSetText(TDataSetEncoding::Ascii, "two\r\nlines\x80"), "two  lines?");
     EXPECT_EQ(DataSetText(TDataSetEncoding::Utf8, "\xA3\xF3\x64\x9F"), "Łódź");
 }
 
