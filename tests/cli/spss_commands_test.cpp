@@ -238,6 +238,21 @@ TEST(VarsCommand, PrintsVariablesAsTextAndJson) {
     EXPECT_EQ(bad.err, "tallyra vars: " + dir / "none.cdb" + ": Plik nie został znaleziony.\n");
 }
 
+TEST(VarsCommand, ShowsLongNamesAndUtf8LabelsOfModernSystemFiles) {
+    const TRun run = RunCommand(RunVars, {Source + "/tests/core/spss/fixtures/utf8_long.sav"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "plec_respondenta  numeric  1-1  width 1  decimals 0  F1  'Płeć respondenta'\n"
+              "    1 = 'mężczyzna'\n"
+              "    2 = 'kobieta'\n"
+              "dochod_gospodarstwa  numeric  2-12  width 11  decimals 0  F11  'Dochód "
+              "gospodarstwa domowego'\n"
+              "    0 = 'brak dochodu'\n"
+              "    missing: 99999999999\n"
+              "miasto_zamieszkania  string  13-32  width 20  decimals 0  A20  'Miasto "
+              "zamieszkania (żółć)'\n");
+}
+
 TEST(MergeCommand, MergesAndReportsOrRefuses) {
     TScratch dir;
     WriteAll(dir / "s.slo", "left='a' width=2 auto=0*");
