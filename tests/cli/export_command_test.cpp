@@ -319,7 +319,27 @@ TEST(ExportCommand, RefusesWithoutTouchingFiles) {
     WriteAll(dir / "short.dat", "00001");
     run = Export({Household + ".slo", dir / "short.dat", dir / "short.sav"});
     EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err, "tallyra export: There are no FULL records in the data.\n");
+    run = Export({Household + ".slo", Household + ".dat", dir / "r.sav", "--records", "9"});
+    EXPECT_EQ(run.Status, 1);
     EXPECT_EQ(run.Err, "tallyra export: No records selected.\n");
+}
+
+TEST(ExportCommand, NamesAFormatCannotHoldStopTheExport) {
+    TScratch dir;
+    WriteAll(dir / "n.slo",
+             "left='Q' varname=q123456789012345678901234567890123 width=1 auto=1*\r\n");
+    WriteAll(dir / "n.dat", "1\r\n");
+    for (const char* format : {"por", "dta"}) {
+        const TRun run = Export(
+            {dir / "n.slo", dir / "n.dat", dir / "n.out", "--format", format, "--var-size", "40"});
+        EXPECT_EQ(run.Status, 1) << format;
+        EXPECT_NE(run.Err.find("variable Q123456789012345678901234567890123"), std::string::npos)
+            << run.Err;
+        EXPECT_FALSE(std::filesystem::exists(dir / "n.out"));
+    }
+    const TRun run = Export({dir / "n.slo", dir / "n.dat", dir / "n.sav", "--var-size", "40"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
 }
 
 TEST(ExportCommand, UsageErrorsExitWithTwo) {

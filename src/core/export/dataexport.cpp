@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "../data/tentrykeyboard.h"
 #include "../script/tpxdictionary.h"
 #include "../shell/cp1250.h"
 #include "../shell/errors.h"
@@ -198,7 +199,9 @@ TDataExportSummary ExportDataSet(const TPXDictionary& script, TVarColl& vars,
         total = std::count_if(options.Records->begin(), options.Records->end(),
                               [&](int64_t r) { return r >= 1 && r <= pass.FullCount; });
     if (total == 0)
-        throw EGeneric(LangText("<EN>No records selected.<PL>Nie wybrano żadnych rekordów."));
+        throw EGeneric(options.Records ? LangText("<EN>No records selected.<PL>Nie wybrano "
+                                                  "żadnych rekordów.")
+                                       : NoFullRecordsText());
 
     const TDataSetEncoding encoding = DataSetEncoding(options.Format);
     std::string scratch;

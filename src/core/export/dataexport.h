@@ -57,7 +57,8 @@ std::optional<bool> ReadExportNumber(std::string_view field, double& number);
 // (labels cleared, missing values set). The output appears at `target` only
 // when complete (an existing file is replaced; the caller asks first).
 // Raises EGeneric for a target that is the data file, for a field number
-// outside the fields, for no fields or no records, for a value that is not a
+// outside the fields, for no fields or no records (the "no FULL records"
+// text when the file has none and all were asked for), for a value that is not a
 // number (naming the record and the variable) unless Lenient, for format
 // limits (naming the variable) and for I/O errors; EPXData (empty text) for a
 // data file that does not fit the script.

@@ -36,6 +36,12 @@ public:
         if (rows > INT32_MAX) Fail(LangText("<EN>too many records<PL>zbyt wiele rekordów"));
         const bool spss = Format != TDataSetFormat::Dta;
         for (const TDataSetColumn& column : columns) {
+            // ReadStat takes longer Stata names, which Stata itself refuses.
+            if (!spss && column.Name.size() > 32)
+                Fail(FormatText(LangText("<EN>variable %s: a Stata name has at most 32 "
+                                         "characters<PL>zmienna %s: nazwa w formacie Stata ma "
+                                         "najwyżej 32 znaki"),
+                                column.Name.c_str()));
             readstat_label_set_t* labels = nullptr;
             if (!column.IsString && !column.ValueLabels.empty()) {
                 // Stata names its label sets; the variable's own name is one
