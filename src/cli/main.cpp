@@ -5,6 +5,7 @@
 
 #include "checkcommand.h"
 #include "checkdatacommand.h"
+#include "codebookcommand.h"
 #include "entercommand.h"
 #include "exportcommand.h"
 #include "freqcommand.h"
@@ -34,6 +35,8 @@ const char* const MainHelp =
     "  check-data check a data file against its script\n"
     "  freq       print the frequency table of one field of a data file\n"
     "  export     write a data file as an SPSS, Stata or CSV data set\n"
+    "  codebook   write the HTML codebook of a script (with frequencies of a\n"
+    "             data file)\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
@@ -68,6 +71,7 @@ int main(int argc, char** argv) {
     if (command == "check-data") return cli::RunCheckData(args, std::cout, std::cerr);
     if (command == "freq") return cli::RunFreq(args, std::cout, std::cerr);
     if (command == "export") return cli::RunExport(args, std::cout, std::cerr);
+    if (command == "codebook") return cli::RunCodebook(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
     return cli::ExitUsage;
 }

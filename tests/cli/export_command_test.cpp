@@ -3,6 +3,8 @@
 // Python's csv module for CSV), compared with the data file field by field.
 #include "exportcommand.h"
 
+#include "codebookcommand.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -358,6 +360,40 @@ TEST(ExportCommand, UsageErrorsExitWithTwo) {
         EXPECT_NE(run.Err.find("Try 'tallyra export --help'"), std::string::npos);
     }
     EXPECT_FALSE(std::filesystem::exists(dir / "out.sav"));
+}
+
+TRun Codebook(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int status = RunCodebook(args, out, err);
+    core::SetCurrentLanguage(core::LangEnglish);
+    return {status, out.str(), err.str()};
+}
+
+TEST(CodebookCommand, WritesThePageWithOrWithoutData) {
+    TScratch dir;
+    TRun run = Codebook({Household + ".slo", Household + ".dat", dir / "cb.html"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::string page = ReadAll(dir / "cb.html");
+    EXPECT_TRUE(page.starts_with("<!DOCTYPE html>\n<html lang=\"en\">"));
+    EXPECT_NE(page.find("Data household.dat: 4 full records."), std::string::npos);
+    EXPECT_NE(page.find("<span class=\"name\">HOUSEHOL</span>"), std::string::npos);
+
+    run = Codebook({Household + ".slo", dir / "cb.html"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("exists already"), std::string::npos);
+    EXPECT_EQ(ReadAll(dir / "cb.html"), page);
+    run = Codebook({"--lang", "pl", Household + ".slo", dir / "cb.html", "--force"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::string polish = ReadAll(dir / "cb.html");
+    EXPECT_NE(polish.find("<h1>Książka kodów</h1>"), std::string::npos);
+    EXPECT_EQ(polish.find("class=\"grid freq\""), std::string::npos);
+
+    EXPECT_EQ(Codebook({Household + ".slo"}).Status, 2);
+    EXPECT_EQ(Codebook({Household + ".slo", Household + ".dat", dir / "x.html", "--bogus"}).Status,
+              2);
+    EXPECT_EQ(Codebook({Household + ".slo", dir / "none.dat", dir / "y.html"}).Status, 1);
+    EXPECT_EQ(Codebook({Household + ".slo", Household + ".slo", "--force"}).Status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir / "y.html"));
 }
 
 }  // namespace
