@@ -344,6 +344,24 @@ TEST(ExportCommand, NamesAFormatCannotHoldStopTheExport) {
     EXPECT_EQ(run.Status, 0) << run.Err;
 }
 
+TEST(ExportCommand, ReportsProgressOnlyForFilesOverOneHundredThousandRecords) {
+    TScratch dir;
+    WriteAll(dir / "p.slo", "left='Q' width=1 auto=1*\r\n");
+    for (const int records : {100000, 100001}) {
+        std::string data;
+        for (int r = 0; r < records; ++r)
+            data += "1\r\n";
+        WriteAll(dir / "p.dat", data);
+        const TRun run = Export({dir / "p.slo", dir / "p.dat", dir / "p.csv", "--force"});
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        if (records > 100000)
+            EXPECT_TRUE(run.Err.starts_with("\rExporting: ") && run.Err.ends_with("100%\n"))
+                << run.Err;
+        else
+            EXPECT_EQ(run.Err, "");
+    }
+}
+
 TEST(ExportCommand, UsageErrorsExitWithTwo) {
     TScratch dir;
     const std::vector<std::vector<std::string>> cases = {
