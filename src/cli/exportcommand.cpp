@@ -175,9 +175,10 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
                    static_cast<long long>(summary.Records), summary.Variables, target.c_str()))
             << "\n";
         if (summary.LenientValues > 0)
-            out << ConsoleText(FormatText(LangText("<EN>%lld values that are not numbers became "
-                                                   "system-missing.<PL>Wartości niebędące "
-                                                   "liczbami zamienione na braki systemowe: %lld."),
+            out << ConsoleText(FormatText(LangText("<EN>Values that are not numbers, written as "
+                                                   "system-missing: %lld.<PL>Wartości niebędące "
+                                                   "liczbami, zapisane jako braki systemowe: "
+                                                   "%lld."),
                                           static_cast<long long>(summary.LenientValues)))
                 << "\n";
     } catch (const EPXData&) {

@@ -316,7 +316,7 @@ TEST(ExportCommand, RefusesWithoutTouchingFiles) {
     run = Export({Household + ".slo", dir / "bad.dat", dir / "bad.dta", "--lenient"});
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Out, "4 records, 5 variables written to " + dir / "bad.dta" +
-                           ".\n1 values that are not numbers became system-missing.\n");
+                           ".\nValues that are not numbers, written as system-missing: 1.\n");
 
     WriteAll(dir / "short.dat", "00001");
     run = Export({Household + ".slo", dir / "short.dat", dir / "short.sav"});
@@ -360,6 +360,36 @@ TEST(ExportCommand, ReportsProgressOnlyForFilesOverOneHundredThousandRecords) {
         else
             EXPECT_EQ(run.Err, "");
     }
+}
+
+TEST(ExportCommand, LongTextsWithinEachFormatsLimits) {
+    TScratch dir;
+    // A 300-character text field, and a value label of 119 letters and an "ó"
+    // (121 bytes in UTF-8, one more than a system file's value label holds).
+    WriteAll(dir / "t.slo", "left='Q' width=1 auto=1 vallab=[1 '" + std::string(119, 'x') +
+                                "\xF3']*\r\nleft='T' text width=300*\r\n");
+    WriteAll(dir / "t.dat", "1" + std::string(299, 'a') + "\xF3\r\n");
+    TRun run = Export({dir / "t.slo", dir / "t.dat", dir / "t.por"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Err,
+              "tallyra export: Cannot write the data set: variable T: this format holds strings of "
+              "at most 255 bytes (leave the field out with --fields).\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "t.por"));
+    run = Export({dir / "t.slo", dir / "t.dat", dir / "t.por", "--fields", "0"});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+
+    // The system file keeps the long string whole (its very-long-string
+    // record), widened to the value's 301 UTF-8 bytes; the label is cut
+    // before the character that does not fit.
+    run = Export({dir / "t.slo", dir / "t.dat", dir / "t.sav"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const core::TVarColl vars(dir / "t.sav", 8);
+    ASSERT_EQ(vars.Count(), 2);
+    EXPECT_EQ(vars.Get(1)->Name, "T");
+    EXPECT_EQ(vars.Get(1)->Width, 301);
+    EXPECT_EQ(vars.Get(1)->Start, 2);
+    ASSERT_EQ(vars.Get(0)->ValueLabels.Count(), 1);
+    EXPECT_EQ(vars.Get(0)->ValueLabels.Get(0).Text, std::string(119, 'x'));
 }
 
 TEST(ExportCommand, UsageErrorsExitWithTwo) {

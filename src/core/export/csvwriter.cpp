@@ -1,12 +1,9 @@
 #include "csvwriter.h"
 
 #include <charconv>
-#include <cmath>
 
 #include "../shell/cp1250.h"
-#include "../shell/errors.h"
 #include "../shell/fdio.h"
-#include "../shell/langtext.h"
 
 namespace tallyra::core {
 
@@ -19,7 +16,6 @@ public:
     TCsvWriter(int fd, bool valueLabels) : Fd(fd), ValueLabels(valueLabels) {}
 
     void Begin(const std::vector<TDataSetColumn>& columns, int64_t) override {
-        Columns = &columns;
         Out.reserve(FlushSize + 4096);
         Out += "\xEF\xBB\xBF";
         for (size_t i = 0; i < columns.size(); ++i) {
@@ -88,7 +84,6 @@ private:
 
     int Fd;
     bool ValueLabels;
-    const std::vector<TDataSetColumn>* Columns = nullptr;
     std::vector<std::vector<std::pair<double, std::string>>> Labels;
     std::string Out;
     std::string Converted;

@@ -130,7 +130,8 @@ std::optional<bool> ReadExportNumber(std::string_view field, double& number) {
     double value = 0;
     const auto result = std::from_chars(field.data() + i, field.data() + field.size(), value);
     if (result.ec != std::errc()) return false;
-    number = field[start] == '-' ? -value : value;
+    // "-0" is zero, not the negative zero a reader would print as "-0".
+    number = field[start] == '-' && value != 0 ? -value : value;
     return true;
 }
 

@@ -2,7 +2,9 @@
 
 #include <readstat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <string>
 #include <unistd.h>
 
@@ -14,6 +16,27 @@
 namespace tallyra::core {
 
 namespace {
+
+// The longest value label a system file holds (bytes), and the longest
+// variable label of a Stata file; ReadStat would cut longer ones anywhere,
+// also inside a UTF-8 character.
+constexpr size_t SavValueLabelBytes = 120;
+constexpr size_t DtaVariableLabelBytes = 320;
+// The widest strings of the portable format and of Stata's fixed strings.
+constexpr int32_t PorMaxString = 255;
+constexpr int32_t DtaMaxString = 2045;
+// SPSS writes numbers with at most 40 characters.
+constexpr int32_t MaxNumberFormat = 40;
+
+// The text cut to at most maxBytes bytes, at a character boundary.
+std::string CutUtf8(std::string text, size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    size_t end = maxBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    text.resize(end);
+    return text;
+}
 
 [[noreturn]] void Fail(const std::string& detail) {
     throw EGeneric(FormatText(LangText("<EN>Cannot write the data set: %s."
@@ -42,23 +65,41 @@ public:
                                          "characters<PL>zmienna %s: nazwa w formacie Stata ma "
                                          "najwyżej 32 znaki"),
                                 column.Name.c_str()));
+            // Wider strings make files the readers refuse (the portable
+            // format) or fail half-way (Stata).
+            const int32_t maxString = Format == TDataSetFormat::Por   ? PorMaxString
+                                      : Format == TDataSetFormat::Dta ? DtaMaxString
+                                                                      : INT32_MAX;
+            if (column.IsString && column.StorageWidth > maxString)
+                Fail(FormatText(LangText("<EN>variable %s: this format holds strings of at most "
+                                         "%d bytes (leave the field out with --fields)<PL>zmienna "
+                                         "%s: ten format mieści napisy o długości najwyżej %d "
+                                         "bajtów (pomiń pole opcją --fields)"),
+                                column.Name.c_str(), maxString));
             readstat_label_set_t* labels = nullptr;
             if (!column.IsString && !column.ValueLabels.empty()) {
                 // Stata names its label sets; the variable's own name is one
                 // that is valid there.
                 labels = readstat_add_label_set(Writer, READSTAT_TYPE_DOUBLE, column.Name.c_str());
-                for (const TVal& label : column.ValueLabels)
-                    readstat_label_double_value(labels, label.Value,
-                                                DataSetText(Encoding, label.Text).c_str());
+                for (const TVal& label : column.ValueLabels) {
+                    std::string text = DataSetText(Encoding, label.Text);
+                    if (spss) text = CutUtf8(std::move(text), SavValueLabelBytes);
+                    readstat_label_double_value(labels, label.Value, text.c_str());
+                }
             }
             readstat_variable_t* v = readstat_add_variable(
                 Writer, column.Name.c_str(),
                 column.IsString ? READSTAT_TYPE_STRING : READSTAT_TYPE_DOUBLE,
                 column.IsString ? size_t(std::max(1, column.StorageWidth)) : 0);
             if (v == nullptr) throw std::bad_alloc();
-            if (!column.Label.empty())
-                readstat_variable_set_label(v, DataSetText(Encoding, column.Label).c_str());
-            const std::string width = std::to_string(std::max(1, column.Width));
+            if (!column.Label.empty()) {
+                std::string label = DataSetText(Encoding, column.Label);
+                if (!spss) label = CutUtf8(std::move(label), DtaVariableLabelBytes);
+                readstat_variable_set_label(v, label.c_str());
+            }
+            const std::string width =
+                std::to_string(column.IsString ? std::max(1, column.StorageWidth)
+                                               : std::clamp(column.Width, 1, MaxNumberFormat));
             if (spss)
                 readstat_variable_set_format(
                     v, ((column.IsString ? "A" : "F") + width + (column.IsString ? "" : ".0"))

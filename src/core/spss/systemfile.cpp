@@ -1,5 +1,6 @@
 // The SPSS system file reader of TVarColl: takes the dictionary (variable
-// records, value labels, long variable names, the character encoding) and
+// records, value labels, long variable names, very long strings, the
+// character encoding) and
 // skips everything else; the case data are never read. Every count and
 // length is checked before it is used, so a damaged file gives a clear error
 // instead of a fault or a huge allocation. Texts are converted from the
@@ -10,6 +11,9 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "../shell/cp1250.h"
 #include "../shell/errors.h"
@@ -30,6 +34,7 @@ constexpr int64_t MaxKeptRecord = int64_t{16} << 20;  // bytes of an extension r
 // Extension record subtypes the reader uses.
 constexpr int32_t MachineIntegerInfo = 3;
 constexpr int32_t LongVariableNames = 13;
+constexpr int32_t VeryLongStrings = 14;
 constexpr int32_t CharacterEncoding = 20;
 
 [[noreturn]] void Damaged(const char* reason) {
@@ -140,6 +145,24 @@ std::string ToCp1250(const std::string& text, TSysEncoding encoding) {
     return text;
 }
 
+// Calls visit(upper-cased key, value) for each "KEY=VALUE" pair of a record
+// whose pairs are separated by tabs (NULs and blanks around them ignored).
+template <class Visit>
+void ForEachPair(const std::string& text, Visit visit) {
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\t', at);
+        if (end == std::string::npos) end = text.size();
+        std::string pair = text.substr(at, end - at);
+        at = end + 1;
+        std::erase(pair, '\0');
+        const size_t equals = pair.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = Upper(TrimBlanks(pair.substr(0, equals)));
+        if (!key.empty()) visit(key, TrimBlanks(pair.substr(equals + 1)));
+    }
+}
+
 void ReadSystemStream(TVarColl& vars, std::FILE* file) {
     TSysInput in(file);
     const std::string product = in.Text(64);
@@ -208,7 +231,7 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
 
     int64_t copies = 0;
     int32_t characterCode = 0;
-    std::string longNames, encodingName;
+    std::string longNames, veryLongStrings, encodingName;
     // A value label record (type 3, already read) and its variable record.
     const auto readValueLabels = [&] {
         const int32_t labelCount = in.Int32();
@@ -255,10 +278,12 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
                 for (int k = 0; k < 7; ++k)
                     in.Int32();
                 characterCode = in.Int32();
-            } else if ((subtype == LongVariableNames || subtype == CharacterEncoding) &&
+            } else if ((subtype == LongVariableNames || subtype == VeryLongStrings ||
+                        subtype == CharacterEncoding) &&
                        bytes <= MaxKeptRecord) {
-                (subtype == LongVariableNames ? longNames : encodingName) =
-                    in.Text(static_cast<size_t>(bytes));
+                (subtype == LongVariableNames ? longNames
+                 : subtype == VeryLongStrings ? veryLongStrings
+                                              : encodingName) = in.Text(static_cast<size_t>(bytes));
             } else {
                 in.Skip(bytes);
             }
@@ -277,26 +302,46 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
         for (TVal& label : v.ValueLabels.Items)
             label.Text = ToCp1250(label.Text, encoding);
     }
-    // Long names: "SHORT=Long name" pairs separated by tabs, the short names
-    // as in the variable records.
-    size_t at = 0;
-    while (at < longNames.size()) {
-        size_t end = longNames.find('\t', at);
-        if (end == std::string::npos) end = longNames.size();
-        const std::string pair = longNames.substr(at, end - at);
-        at = end + 1;
-        const size_t equals = pair.find('=');
-        if (equals == std::string::npos) continue;
-        const std::string shortName = Upper(TrimBlanks(pair.substr(0, equals)));
-        std::string longName = TrimBlanks(pair.substr(equals + 1));
-        while (!longName.empty() && longName.back() == '\0')
-            longName.pop_back();
-        if (shortName.empty() || longName.empty()) continue;
-        for (size_t i = firstIndex; i < vars.Items.size(); ++i)
-            if (Upper(vars.Items[i]->Name) == shortName) {
-                vars.Items[i]->Name = ToCp1250(longName, encoding);
-                break;
+    // Records that name variables by their short names (as in the variable
+    // records) find them through one index, so any count stays cheap.
+    std::unordered_map<std::string, size_t> byShortName;
+    for (size_t i = firstIndex; i < vars.Items.size(); ++i)
+        if (!vars.Items[i]->Name.empty()) byShortName.emplace(Upper(vars.Items[i]->Name), i);
+    // Very long strings: "SHORT=WIDTH" pairs. Such a variable is stored as
+    // itself and the segments that follow it (one per 252 bytes); it takes
+    // their columns and the segments go.
+    std::vector<bool> segment(vars.Items.size(), false);
+    ForEachPair(veryLongStrings, [&](const std::string& shortName, const std::string& value) {
+        const auto hit = byShortName.find(shortName);
+        if (hit == byShortName.end() || value.empty() || value.size() > 5 ||
+            value.find_first_not_of("0123456789") != std::string::npos)
+            return;
+        const int32_t width = std::stoi(value);
+        TVar& v = *vars.Items[hit->second];
+        if (!v.IsString() || width <= 255) return;
+        int32_t left = (width + 251) / 252 - 1;
+        for (size_t k = hit->second + 1; k < vars.Items.size() && left > 0; ++k)
+            if (!vars.Items[k]->Name.empty() && !segment[k]) {
+                segment[k] = true;
+                --left;
             }
+        v.Width = width;
+        v.Format = "A" + std::to_string(width);
+    });
+    // Long names: "SHORT=Long name" pairs.
+    ForEachPair(longNames, [&](const std::string& shortName, const std::string& longName) {
+        const auto hit = byShortName.find(shortName);
+        if (hit != byShortName.end() && !longName.empty())
+            vars.Items[hit->second]->Name = ToCp1250(longName, encoding);
+    });
+    for (size_t i = firstIndex; i < vars.Items.size(); ++i)
+        if (segment[i]) vars.Items[i]->Name.clear();
+    int64_t start = 1;
+    for (size_t i = firstIndex; i < vars.Items.size(); ++i) {
+        TVar& v = *vars.Items[i];
+        if (v.Name.empty()) continue;
+        v.Start = static_cast<int32_t>(start);
+        start += v.Width;
     }
     std::erase_if(vars.Items, [](const std::unique_ptr<TVar>& v) { return v->Name.empty(); });
 }

@@ -39,20 +39,13 @@ TEST(ReadExportNumber, ReadsFieldsAsTheDataEngineWritesThem) {
         double Value;
     };
     const TCase cases[] = {
-        {"0034", true, 34},
-        {"  12", true, 12},
-        {"-5", true, -5},
-        {"+7", true, 7},
-        {"12345678901", true, 12345678901.0},
+        {"0034", true, 34},       {"  12", true, 12}, {"-5", true, -5},
+        {"-000", true, 0},        {"+7", true, 7},    {"12345678901", true, 12345678901.0},
         {"   ", std::nullopt, 0},  // blank: system-missing
         {"***", std::nullopt, 0},  // never entered
         {"###", std::nullopt, 0},  // undefined
-        {"12 ", false, 0},
-        {"1 2", false, 0},
-        {"1.5", false, 0},
-        {"-", false, 0},
-        {"#1", false, 0},
-        {"1e5", false, 0},
+        {"12 ", false, 0},        {"1 2", false, 0},  {"1.5", false, 0},
+        {"-", false, 0},          {"#1", false, 0},   {"1e5", false, 0},
     };
     for (const TCase& c : cases) {
         double value = -1;
@@ -60,6 +53,7 @@ TEST(ReadExportNumber, ReadsFieldsAsTheDataEngineWritesThem) {
         EXPECT_EQ(read, c.Read) << c.Field;
         if (read && *read) {
             EXPECT_EQ(value, c.Value) << c.Field;
+            EXPECT_EQ(std::signbit(value), c.Value < 0) << c.Field;  // no "-0" for "-000"
         }
     }
 }
