@@ -112,7 +112,11 @@ std::string BarChart(const TFreqList& list, size_t rows) {
         LabelWidth + BarWidth + CountWidth, height);
     for (size_t i = 0; i < rows; ++i) {
         std::string label = VisibleValue(list[i].Value);
-        if (label.empty()) label = Cp1250ToUtf8(list[i].Value);
+        if (label.empty()) {
+            // Trailing blanks of a text field would only push the cut earlier.
+            const std::string& value = list[i].Value;
+            label = Cp1250ToUtf8(value.substr(0, value.find_last_not_of(' ') + 1));
+        }
         // Long labels are cut to what fits beside the bar (by characters).
         size_t pos = 0, chars = 0;
         while (pos < label.size() && chars < 24) {
