@@ -84,7 +84,7 @@ int RunCodebook(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     std::unique_ptr<TPXDataHandler> store;
     if (!dataFile.empty()) {
-        store = OpenDataStore(*script, dataFile, false, true, true, nullptr, err);
+        store = OpenDataStore(*script, dataFile, false, false, true, nullptr, err);
         if (!store) return ExitFound;
     }
     try {

@@ -436,6 +436,13 @@ TEST(CodebookCommand, WritesThePageWithOrWithoutData) {
     EXPECT_NE(polish.find("<h1>Książka kodów</h1>"), std::string::npos);
     EXPECT_EQ(polish.find("class=\"grid freq\""), std::string::npos);
 
+    // A data file without full records still gives the page, each field saying so.
+    WriteAll(dir / "empty.dat", "");
+    run = Codebook({Household + ".slo", dir / "empty.dat", dir / "e.html"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_NE(ReadAll(dir / "e.html").find("There are no records in the data for this field."),
+              std::string::npos);
+
     EXPECT_EQ(Codebook({Household + ".slo"}).Status, 2);
     EXPECT_EQ(Codebook({Household + ".slo", Household + ".dat", dir / "x.html", "--bogus"}).Status,
               2);
