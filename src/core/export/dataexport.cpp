@@ -128,8 +128,16 @@ std::optional<bool> ReadExportNumber(std::string_view field, double& number) {
     for (size_t k = i; k < field.size(); ++k)
         if (field[k] < '0' || field[k] > '9') return false;
     double value = 0;
-    const auto result = std::from_chars(field.data() + i, field.data() + field.size(), value);
-    if (result.ec != std::errc()) return false;
+    if (field.size() - i <= 18) {
+        // Up to 18 digits fit an int64_t exactly: the common case, and cheap.
+        int64_t digits = 0;
+        for (size_t k = i; k < field.size(); ++k)
+            digits = digits * 10 + (field[k] - '0');
+        value = static_cast<double>(digits);
+    } else {
+        const auto result = std::from_chars(field.data() + i, field.data() + field.size(), value);
+        if (result.ec != std::errc()) return false;
+    }
     // "-0" is zero, not the negative zero a reader would print as "-0".
     number = field[start] == '-' && value != 0 ? -value : value;
     return true;

@@ -27,6 +27,7 @@ constexpr int32_t PorMaxString = 255;
 constexpr int32_t DtaMaxString = 2045;
 // SPSS writes numbers with at most 40 characters.
 constexpr int32_t MaxNumberFormat = 40;
+constexpr size_t FlushSize = size_t{1} << 20;
 
 // The text cut to at most maxBytes bytes, at a character boundary.
 std::string CutUtf8(std::string text, size_t maxBytes) {
@@ -171,7 +172,10 @@ public:
         Column = 0;
         RowOpen = false;
     }
-    void Finish() override { Check(readstat_end_writing(Writer)); }
+    void Finish() override {
+        Check(readstat_end_writing(Writer));
+        if (!Flush()) RaiseSystemError(WriteErrno);
+    }
 
 private:
     // ReadStat wants begin_row before the first cell of a row.
@@ -181,21 +185,30 @@ private:
         RowOpen = true;
     }
 
+    // ReadStat hands over a few bytes at a time; they gather in one buffer
+    // that goes to the file in large writes.
     static ssize_t WriteBytes(const void* data, size_t length, void* context) {
         auto* self = static_cast<TReadStatWriter*>(context);
-        const char* p = static_cast<const char*>(data);
-        size_t left = length;
+        self->Pending.append(static_cast<const char*>(data), length);
+        if (self->Pending.size() >= FlushSize && !self->Flush()) return -1;
+        return static_cast<ssize_t>(length);
+    }
+    // Writes the buffer out; false (with WriteErrno set) on failure.
+    bool Flush() {
+        const char* p = Pending.data();
+        size_t left = Pending.size();
         while (left > 0) {
-            const ssize_t n = ::write(self->Fd, p, left);
+            const ssize_t n = ::write(Fd, p, left);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
-                self->WriteErrno = n < 0 ? errno : EIO;
-                return -1;
+                WriteErrno = n < 0 ? errno : EIO;
+                return false;
             }
             p += n;
             left -= static_cast<size_t>(n);
         }
-        return static_cast<ssize_t>(length);
+        Pending.clear();
+        return true;
     }
     static void OnError(const char* message, void* context) {
         auto* self = static_cast<TReadStatWriter*>(context);
@@ -216,6 +229,7 @@ private:
     std::vector<readstat_variable_t*> Variables;
     std::vector<size_t> Widths;
     std::string Converted;
+    std::string Pending;
     std::string LastMessage;
     int WriteErrno = 0;
     size_t Column = 0;
