@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <new>
 #include <string>
 #include <unistd.h>
 
@@ -17,10 +18,11 @@ namespace tallyra::core {
 
 namespace {
 
-// The longest value label a system file holds (bytes), and the longest
-// variable label of a Stata file; ReadStat would cut longer ones anywhere,
-// also inside a UTF-8 character.
+// The longest value label a system file holds (bytes), the longest variable
+// label ReadStat keeps, and the longest variable label of a Stata file;
+// ReadStat would cut longer ones anywhere, also inside a UTF-8 character.
 constexpr size_t SavValueLabelBytes = 120;
+constexpr size_t SavVariableLabelBytes = 1023;
 constexpr size_t DtaVariableLabelBytes = 320;
 // The widest strings of the portable format and of Stata's fixed strings.
 constexpr int32_t PorMaxString = 255;
@@ -95,7 +97,8 @@ public:
             if (v == nullptr) throw std::bad_alloc();
             if (!column.Label.empty()) {
                 std::string label = DataSetText(Encoding, column.Label);
-                if (!spss) label = CutUtf8(std::move(label), DtaVariableLabelBytes);
+                label =
+                    CutUtf8(std::move(label), spss ? SavVariableLabelBytes : DtaVariableLabelBytes);
                 readstat_variable_set_label(v, label.c_str());
             }
             const std::string width =
