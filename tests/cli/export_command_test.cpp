@@ -260,6 +260,9 @@ TEST_P(ExportRoundTrip, ReadersFindEveryValueAndLabel) {
             if (!HavePandas()) GTEST_SKIP() << "python3-pandas is not installed (tools/bootstrap)";
             ExpectPandasReads(dir, out, expected);
         } else {
+            if (std::system((std::string(Python) + " -c 'import csv' >/dev/null 2>&1").c_str()) !=
+                0)
+                GTEST_SKIP() << "python3 is not installed";
             ExpectCsvReads(dir, out, expected);
         }
     }
