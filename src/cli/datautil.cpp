@@ -35,6 +35,15 @@ std::unique_ptr<TDataScript> LoadDataScript(const std::string& path, std::ostrea
     return script;
 }
 
+std::string DataMismatchText(const std::string& path) {
+    return FormatText(
+        LangText("<EN>The data structure does not correspond with the script.\r\n%s\r\n\r\nCheck "
+                 "whether you loaded the script and the data from the same survey.<PL>Struktura "
+                 "danych nie odpowiada skryptowi.\r\n%s\r\n\r\nSprawdź, czy skrypt i dane "
+                 "pochodzą z tego samego badania."),
+        path.c_str());
+}
+
 std::unique_ptr<TPXDataHandler> OpenDataStore(TDataScript& script, const std::string& path,
                                               bool makeBackup, bool viewer, bool mustExist,
                                               IPXDataOwner* owner, std::ostream& err) {

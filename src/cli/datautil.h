@@ -31,6 +31,10 @@ std::unique_ptr<core::TPXDataHandler> OpenDataStore(TDataScript& script, const s
                                                     bool makeBackup, bool viewer, bool mustExist,
                                                     core::IPXDataOwner* owner, std::ostream& err);
 
+// The station's text for a data file that does not fit its script (UTF-8,
+// CR LF line ends).
+std::string DataMismatchText(const std::string& path);
+
 // The field named by its label, its variable name or its 0-based
 // instruction index; -1 when there is none.
 int32_t FindFieldArgument(const core::TPXDictionary& script, const std::string& name);

@@ -6,7 +6,9 @@
 #include "checkcommand.h"
 #include "checkdatacommand.h"
 #include "comparecommand.h"
+#include "codebookcommand.h"
 #include "entercommand.h"
+#include "exportcommand.h"
 #include "freqcommand.h"
 #include "cliutil.h"
 #include "spsscommands.h"
@@ -36,6 +38,9 @@ const char* const MainHelp =
     "  freq       print the frequency table of one field of a data file\n"
     "  compare    compare two keyings of the same questionnaires (double entry)\n"
     "  stats      sum the operators' figures of a station's operator log\n"
+    "  export     write a data file as an SPSS, Stata or CSV data set\n"
+    "  codebook   write the HTML codebook of a script (with frequencies of a\n"
+    "             data file)\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
@@ -71,6 +76,8 @@ int main(int argc, char** argv) {
     if (command == "freq") return cli::RunFreq(args, std::cout, std::cerr);
     if (command == "compare") return cli::RunCompare(args, std::cout, std::cerr);
     if (command == "stats") return cli::RunStats(args, std::cout, std::cerr);
+    if (command == "export") return cli::RunExport(args, std::cout, std::cerr);
+    if (command == "codebook") return cli::RunCodebook(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
     return cli::ExitUsage;
 }

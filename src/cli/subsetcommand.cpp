@@ -6,6 +6,7 @@
 #include "cliutil.h"
 #include "data/tpddatahandler.h"
 #include "datautil.h"
+#include "selectionargs.h"
 #include "script/tscriptoptions.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
@@ -33,27 +34,6 @@ const char* const SubsetHelp =
     "  -h, --help        show this help\n"
     "\n"
     "Exit status: 0 saved, 1 refused or failed (the reason is printed), 2 usage error.\n";
-
-namespace {
-
-std::vector<std::string> SplitCommas(const std::string& text) {
-    std::vector<std::string> items;
-    size_t start = 0;
-    for (;;) {
-        const size_t comma = text.find(',', start);
-        std::string item =
-            text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-        const size_t first = item.find_first_not_of(" \t");
-        const size_t last = item.find_last_not_of(" \t");
-        items.push_back(first == std::string::npos ? std::string()
-                                                   : item.substr(first, last - first + 1));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    return items;
-}
-
-}  // namespace
 
 int RunSubset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
@@ -92,16 +72,9 @@ int RunSubset(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (!script) return ExitFound;
     const TPXDictionary& dictionary = *script->Dictionary;
 
-    // Field names become field numbers: the save counts fields, not instructions.
-    std::vector<int32_t> fields;
-    for (const std::string& name : SplitCommas(*fieldsText)) {
-        const int32_t index = FindFieldArgument(dictionary, Utf8ToCp1250(name));
-        if (index < 0) return usage("no field '" + name + "' in the script");
-        int32_t ordinal = 0;
-        for (int32_t i = 0; i < index; ++i)
-            if (dictionary.Instructions.Field(i) != nullptr) ++ordinal;
-        fields.push_back(ordinal);
-    }
+    std::string unknown;
+    const auto fields = ParseFieldList(dictionary, *fieldsText, unknown);
+    if (!fields) return usage("no field '" + unknown + "' in the script");
 
     std::error_code ec;
     const auto size = std::filesystem::file_size(files[1], ec);
@@ -110,22 +83,15 @@ int RunSubset(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return ExitFound;
     }
     const int64_t fullCount = dictionary.LineLength > 0 ? int64_t(size) / dictionary.LineLength : 0;
-    const auto ranges =
-        ParseRangeText(*recordsText, int32_t(std::min<int64_t>(fullCount, INT32_MAX)));
-    if (!ranges) {
+    const auto records = ParseRecordList(*recordsText, fullCount);
+    if (!records) {
         err << "tallyra subset: " << ConsoleText(InvalidRangeText()) << "\n";
         return ExitFound;
     }
-    std::vector<int64_t> records;
-    for (const auto& [from, to] : *ranges)
-        for (int64_t r = std::max<int64_t>(from, 1); r <= std::min<int64_t>(to, fullCount); ++r)
-            records.push_back(r);
-    std::sort(records.begin(), records.end());
-    records.erase(std::unique(records.begin(), records.end()), records.end());
 
     try {
-        const TRecordSelection selection = RecordsFromSortedList(records);
-        CheckSaveSelection(dictionary, files[1], fields, selection, files[2]);
+        const TRecordSelection selection = RecordsFromSortedList(*records);
+        CheckSaveSelection(dictionary, files[1], *fields, selection, files[2]);
         const std::string existing = ExistingSaveSelectionFiles(SaveSelectionNames(files[2]));
         if (!existing.empty() && !force) {
             err << "tallyra subset: these files exist already (--force replaces them):\n"
@@ -133,7 +99,7 @@ int RunSubset(const std::vector<std::string>& args, std::ostream& out, std::ostr
             return ExitFound;
         }
         const TSaveSelectionSummary summary =
-            SaveSelection(dictionary, files[1], fields, selection, files[2], SPSSVarSize());
+            SaveSelection(dictionary, files[1], *fields, selection, files[2], SPSSVarSize());
         out << ConsoleText(summary.Information()) << "\n";
     } catch (const ETallyraError& e) {
         err << "tallyra: " << ConsoleText(e.Text()) << "\n";

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "../core/spss/testutil.h"
+#include "psppcsv.h"
 #include "script/tpxdictionary.h"
 #include "script/tpxmessage.h"
 #include "shell/cp1250.h"
@@ -20,6 +21,9 @@ namespace {
 using core::testing::ReadAll;
 using core::testing::TScratch;
 using core::testing::WriteAll;
+using testing::CsvTables;
+using testing::HavePSPP;
+using testing::TTable;
 
 const std::string Source = TALLYRA_SOURCE_DIR;
 
@@ -37,56 +41,6 @@ TRun RunCommand(int (*command)(const std::vector<std::string>&, std::ostream&, s
 }
 
 // ---- PSPP as the consumer of what Tallyra writes ----
-
-using TTable = std::vector<std::vector<std::string>>;
-
-std::vector<std::string> CsvFields(const std::string& line) {
-    std::vector<std::string> fields(1);
-    bool quoted = false;
-    for (size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-                fields.back() += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                fields.back() += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            fields.emplace_back();
-        } else {
-            fields.back() += c;
-        }
-    }
-    return fields;
-}
-
-// The tables of PSPP's CSV output by title; each table's first row is its header.
-std::map<std::string, TTable> CsvTables(const std::string& text) {
-    std::map<std::string, TTable> tables;
-    TTable* current = nullptr;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("Table: ", 0) == 0) {
-            current = &tables[line.substr(7)];
-        } else if (line.empty()) {
-            current = nullptr;
-        } else if (current != nullptr) {
-            current->push_back(CsvFields(line));
-        }
-    }
-    return tables;
-}
-
-bool HavePSPP() {
-    return std::system("command -v pspp >/dev/null 2>&1") == 0;
-}
 
 std::string RTrim(std::string text) {
     while (!text.empty() && text.back() == ' ')
@@ -282,6 +236,21 @@ TEST(VarsCommand, PrintsVariablesAsTextAndJson) {
     const TRun bad = RunCommand(RunVars, {"--lang", "pl", dir / "none.cdb"});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err, "tallyra vars: " + dir / "none.cdb" + ": Plik nie został znaleziony.\n");
+}
+
+TEST(VarsCommand, ShowsLongNamesAndUtf8LabelsOfModernSystemFiles) {
+    const TRun run = RunCommand(RunVars, {Source + "/tests/core/spss/fixtures/utf8_long.sav"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "plec_respondenta  numeric  1-1  width 1  decimals 0  F1  'Płeć respondenta'\n"
+              "    1 = 'mężczyzna'\n"
+              "    2 = 'kobieta'\n"
+              "dochod_gospodarstwa  numeric  2-12  width 11  decimals 0  F11  'Dochód "
+              "gospodarstwa domowego'\n"
+              "    0 = 'brak dochodu'\n"
+              "    missing: 99999999999\n"
+              "miasto_zamieszkania  string  13-32  width 20  decimals 0  A20  'Miasto "
+              "zamieszkania (żółć)'\n");
 }
 
 TEST(MergeCommand, MergesAndReportsOrRefuses) {

@@ -43,19 +43,37 @@ void WriteSPSExport(TVarColl& vars, const std::string& target, const TSPSExportO
     vars.WriteMissingValues(target, TWriteMode::Append);
 }
 
-void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scriptText,
-                       const TScriptOptions& checkOptions, const std::string& target,
-                       const TSPSExportOptions& options, int maxNameLength) {
+std::unique_ptr<TVarColl> BuildScriptVars(const std::string& scriptFileName,
+                                          std::string_view scriptText,
+                                          const TScriptOptions& checkOptions, int maxNameLength,
+                                          const std::string& errorText) {
     const std::string text = NormalizeLineEnds(scriptText);
     {
         TPXMessageList messages;
         messages.Limit = LimitForErrorMode(checkOptions.ErrorMode, checkOptions.ErrorCount);
         TPXDictionary script(text, checkOptions, messages);
-        if (messages.CountKinds({mkError}) > 0)
-            throw EGeneric(
-                LangText("<EN>Cannot export script to an .sps file.\r\nErrors found in script."
-                         "<PL>Nie można wyeksportować skryptu do pliku .sps.\r\nZnaleziono błędy w "
-                         "skrypcie."));
+        if (messages.CountKinds({mkError}) > 0) throw EGeneric(errorText);
+    }
+    std::filesystem::path tempName = std::filesystem::path(scriptFileName).filename();
+    tempName.replace_extension(".tmp");
+    TPrivateTempFile temp(tempName.string());
+    temp.Write(text);
+    temp.Close();
+    return std::make_unique<TVarColl>(temp.Path(), maxNameLength);
+}
+
+void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scriptText,
+                       const TScriptOptions& checkOptions, const std::string& target,
+                       const TSPSExportOptions& options, int maxNameLength) {
+    const std::string errorText = LangText(
+        "<EN>Cannot export script to an .sps file.\r\nErrors found in script."
+        "<PL>Nie można wyeksportować skryptu do pliku .sps.\r\nZnaleziono błędy w "
+        "skrypcie.");
+    {
+        TPXMessageList messages;
+        messages.Limit = LimitForErrorMode(checkOptions.ErrorMode, checkOptions.ErrorCount);
+        TPXDictionary script(NormalizeLineEnds(scriptText), checkOptions, messages);
+        if (messages.CountKinds({mkError}) > 0) throw EGeneric(errorText);
     }
     // The syntax must not take the place of the script or of the data file it
     // describes (a target ending in ".dat").
@@ -67,13 +85,9 @@ void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scrip
             LangText("<EN>The SPSS syntax file \"%s\" would replace the script or the data file."
                      "<PL>Plik składni SPSS \"%s\" zastąpiłby skrypt lub plik danych."),
             target.c_str()));
-    std::filesystem::path tempName = std::filesystem::path(scriptFileName).filename();
-    tempName.replace_extension(".tmp");
-    TPrivateTempFile temp(tempName.string());
-    temp.Write(text);
-    temp.Close();
-    TVarColl vars(temp.Path(), maxNameLength);
-    WriteSPSExport(vars, target, options);
+    const auto vars =
+        BuildScriptVars(scriptFileName, scriptText, checkOptions, maxNameLength, errorText);
+    WriteSPSExport(*vars, target, options);
 }
 
 }  // namespace tallyra::core

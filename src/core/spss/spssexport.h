@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,16 @@ void ApplyNinesMissing(TVarColl& vars, bool missing8, bool missing9);
 
 // Writes the export commands for a built set into target (created).
 void WriteSPSExport(TVarColl& vars, const std::string& target, const TSPSExportOptions& options);
+
+// The variable set of a script text whose file name is scriptFileName, built
+// exactly as the export builds it: checks the text with `checkOptions` (any
+// error raises EGeneric with `errorText`), writes it to the private temporary
+// folder under the script's name with ".tmp" and reads the set from that copy
+// (removed again, also on failure). Raises EGeneric for set errors.
+std::unique_ptr<TVarColl> BuildScriptVars(const std::string& scriptFileName,
+                                          std::string_view scriptText,
+                                          const TScriptOptions& checkOptions, int maxNameLength,
+                                          const std::string& errorText);
 
 // The whole export of a script text whose file name is scriptFileName:
 // checks the text with `checkOptions` (any error raises EGeneric "Cannot

@@ -1,13 +1,21 @@
 // The SPSS system file reader of TVarColl: takes the dictionary (variable
-// records, value labels) and skips everything else; the case data are never
-// read. Every count and length is checked before it is used, so a damaged
-// file gives a clear error instead of a fault or a huge allocation.
+// records, value labels, long variable names, very long strings, the
+// character encoding) and
+// skips everything else; the case data are never read. Every count and
+// length is checked before it is used, so a damaged file gives a clear error
+// instead of a fault or a huge allocation. Texts are converted from the
+// file's encoding (its encoding record, else its machine record's character
+// code) to code page 1250, the model's encoding.
 #include <bit>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
+#include "../shell/cp1250.h"
 #include "../shell/errors.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
@@ -20,7 +28,14 @@ namespace {
 
 constexpr int64_t MaxSystemVariables = 1000000;
 constexpr int64_t MaxLabelsPerRecord = 1000000;
-constexpr int64_t MaxLabelCopies = 5000000;  // value labels over the whole set
+constexpr int64_t MaxLabelCopies = 5000000;           // value labels over the whole set
+constexpr int64_t MaxKeptRecord = int64_t{16} << 20;  // bytes of an extension record kept
+
+// Extension record subtypes the reader uses.
+constexpr int32_t MachineIntegerInfo = 3;
+constexpr int32_t LongVariableNames = 13;
+constexpr int32_t VeryLongStrings = 14;
+constexpr int32_t CharacterEncoding = 20;
 
 [[noreturn]] void Damaged(const char* reason) {
     throw EGeneric(FormatText(LangText("<EN>Invalid SPSS system file: %s."
@@ -91,6 +106,63 @@ std::string TrimBlanks(const std::string& text) {
     return text.substr(b, text.find_last_not_of(' ') - b + 1);
 }
 
+std::string Upper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+// The texts of a file in one of the encodings below become 1250 bytes;
+// characters the code page lacks become "?". A file of any other encoding
+// keeps its bytes as they are.
+enum class TSysEncoding { Cp1250, Utf8, Latin1 };
+
+TSysEncoding EncodingFromName(std::string name) {
+    name = Upper(TrimBlanks(name));
+    if (name == "UTF-8" || name == "UTF8") return TSysEncoding::Utf8;
+    if (name == "ISO-8859-1" || name == "ISO_8859-1" || name == "LATIN1" || name == "US-ASCII" ||
+        name == "ASCII" || name == "ANSI_X3.4-1968")
+        return TSysEncoding::Latin1;
+    return TSysEncoding::Cp1250;
+}
+
+TSysEncoding EncodingFromCode(int32_t code) {
+    if (code == 65001) return TSysEncoding::Utf8;
+    if (code == 28591 || code == 20127) return TSysEncoding::Latin1;
+    return TSysEncoding::Cp1250;
+}
+
+std::string ToCp1250(const std::string& text, TSysEncoding encoding) {
+    if (encoding == TSysEncoding::Utf8) return Utf8ToCp1250(text);
+    if (encoding == TSysEncoding::Latin1) {
+        std::string out;
+        for (const char c : text) {
+            const int byte = UnicodeToCp1250(static_cast<unsigned char>(c));
+            out += byte < 0 ? '?' : static_cast<char>(byte);
+        }
+        return out;
+    }
+    return text;
+}
+
+// Calls visit(upper-cased key, value) for each "KEY=VALUE" pair of a record
+// whose pairs are separated by tabs (NULs and blanks around them ignored).
+template <class Visit>
+void ForEachPair(const std::string& text, Visit visit) {
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\t', at);
+        if (end == std::string::npos) end = text.size();
+        std::string pair = text.substr(at, end - at);
+        at = end + 1;
+        std::erase(pair, '\0');
+        const size_t equals = pair.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string key = Upper(TrimBlanks(pair.substr(0, equals)));
+        if (!key.empty()) visit(key, TrimBlanks(pair.substr(equals + 1)));
+    }
+}
+
 void ReadSystemStream(TVarColl& vars, std::FILE* file) {
     TSysInput in(file);
     const std::string product = in.Text(64);
@@ -158,6 +230,8 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
     const int64_t count = static_cast<int64_t>(vars.Items.size() - firstIndex);
 
     int64_t copies = 0;
+    int32_t characterCode = 0;
+    std::string longNames, veryLongStrings, encodingName;
     // A value label record (type 3, already read) and its variable record.
     const auto readValueLabels = [&] {
         const int32_t labelCount = in.Int32();
@@ -195,17 +269,79 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
             if (lines < 0) Damaged(BadRecord);
             in.Skip(int64_t{lines} * 80);
         } else if (type == 7) {  // extension records: sizes say how much to skip
-            in.Int32();          // subtype
+            const int32_t subtype = in.Int32();
             const int32_t size = in.Int32();
             const int32_t elements = in.Int32();
             if (size < 0 || elements < 0) Damaged(BadRecord);
-            in.Skip(int64_t{size} * elements);
+            const int64_t bytes = int64_t{size} * elements;
+            if (subtype == MachineIntegerInfo && size == 4 && elements == 8) {
+                for (int k = 0; k < 7; ++k)
+                    in.Int32();
+                characterCode = in.Int32();
+            } else if ((subtype == LongVariableNames || subtype == VeryLongStrings ||
+                        subtype == CharacterEncoding) &&
+                       bytes <= MaxKeptRecord) {
+                (subtype == LongVariableNames ? longNames
+                 : subtype == VeryLongStrings ? veryLongStrings
+                                              : encodingName) = in.Text(static_cast<size_t>(bytes));
+            } else {
+                in.Skip(bytes);
+            }
         } else if (type == 999) {
             in.Int32();  // filler
             break;
         } else {
             Damaged(BadRecord);
         }
+    }
+    const TSysEncoding encoding =
+        !encodingName.empty() ? EncodingFromName(encodingName) : EncodingFromCode(characterCode);
+    for (size_t i = firstIndex; i < vars.Items.size(); ++i) {
+        TVar& v = *vars.Items[i];
+        v.Label = ToCp1250(v.Label, encoding);
+        for (TVal& label : v.ValueLabels.Items)
+            label.Text = ToCp1250(label.Text, encoding);
+    }
+    // Records that name variables by their short names (as in the variable
+    // records) find them through one index, so any count stays cheap.
+    std::unordered_map<std::string, size_t> byShortName;
+    for (size_t i = firstIndex; i < vars.Items.size(); ++i)
+        if (!vars.Items[i]->Name.empty()) byShortName.emplace(Upper(vars.Items[i]->Name), i);
+    // Very long strings: "SHORT=WIDTH" pairs. Such a variable is stored as
+    // itself and the segments that follow it (one per 252 bytes); it takes
+    // their columns and the segments go.
+    std::vector<bool> segment(vars.Items.size(), false);
+    ForEachPair(veryLongStrings, [&](const std::string& shortName, const std::string& value) {
+        const auto hit = byShortName.find(shortName);
+        if (hit == byShortName.end() || value.empty() || value.size() > 5 ||
+            value.find_first_not_of("0123456789") != std::string::npos)
+            return;
+        const int32_t width = std::stoi(value);
+        TVar& v = *vars.Items[hit->second];
+        if (!v.IsString() || width <= 255) return;
+        int32_t left = (width + 251) / 252 - 1;
+        for (size_t k = hit->second + 1; k < vars.Items.size() && left > 0; ++k)
+            if (!vars.Items[k]->Name.empty() && !segment[k]) {
+                segment[k] = true;
+                --left;
+            }
+        v.Width = width;
+        v.Format = "A" + std::to_string(width);
+    });
+    // Long names: "SHORT=Long name" pairs.
+    ForEachPair(longNames, [&](const std::string& shortName, const std::string& longName) {
+        const auto hit = byShortName.find(shortName);
+        if (hit != byShortName.end() && !longName.empty())
+            vars.Items[hit->second]->Name = ToCp1250(longName, encoding);
+    });
+    for (size_t i = firstIndex; i < vars.Items.size(); ++i)
+        if (segment[i]) vars.Items[i]->Name.clear();
+    int64_t start = 1;
+    for (size_t i = firstIndex; i < vars.Items.size(); ++i) {
+        TVar& v = *vars.Items[i];
+        if (v.Name.empty()) continue;
+        v.Start = static_cast<int32_t>(start);
+        start += v.Width;
     }
     std::erase_if(vars.Items, [](const std::unique_ptr<TVar>& v) { return v->Name.empty(); });
 }

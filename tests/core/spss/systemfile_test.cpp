@@ -45,6 +45,24 @@ TEST(ReadSystemFile, FilesWrittenByPSPPUncompressedAndCompressed) {
     }
 }
 
+TEST(ReadSystemFile, LongNamesAndLabelsInTheFilesEncoding) {
+    // make_utf8_sav.sps and make_cp1250_sav.sps (PSPP) write the same
+    // dictionary in UTF-8 and in windows-1250; labels come out as 1250 bytes.
+    const std::vector<std::string> expected = {
+        "plec_respondenta 1+1 F1 'P\xB3"
+        "e\xE6 respondenta' [1=m\xEA\xBF"
+        "czyzna] [2=kobieta]",
+        "dochod_gospodarstwa 2+11 F11 'Doch\xF3"
+        "d gospodarstwa domowego' [0=brak dochodu] "
+        "(99999999999)",
+        "miasto_zamieszkania 13+20 A20 'Miasto zamieszkania (\xBF\xF3\xB3\xE6)'",
+    };
+    for (const char* name : {"utf8_long.sav", "cp1250_long.sav"}) {
+        const TVarColl vars(Fixtures + name, 8);
+        EXPECT_EQ(DescribeAll(vars), expected) << name;
+    }
+}
+
 TEST(ReadSystemFile, EveryTruncationIsAClearError) {
     const std::string bytes = testing::ReadAll(Fixtures + "plain.sav");
     ASSERT_GT(bytes.size(), 600u);

@@ -1,0 +1,108 @@
+#include "codebookcommand.h"
+
+#include <filesystem>
+
+#include "cliutil.h"
+#include "datautil.h"
+#include "export/atomicoutput.h"
+#include "export/codebook.h"
+#include "script/tscriptoptions.h"
+#include "shell/errors.h"
+#include "shell/fdio.h"
+#include "shell/langtext.h"
+#include "spss/spssexport.h"
+
+namespace tallyra::cli {
+
+using namespace tallyra::core;
+
+const char* const CodebookHelp =
+    "Usage: tallyra codebook [OPTIONS] SCRIPT [DATA] OUT.html\n"
+    "\n"
+    "Writes the codebook of SCRIPT as one self-contained HTML page (no scripts,\n"
+    "styled for print): the pages and comments in order and, per field, its\n"
+    "variable name and label, texts, columns, width, type, valid values,\n"
+    "automatic value, filters and groups in words and its value labels. With\n"
+    "DATA also each field's frequency table (as the frequency dialog counts)\n"
+    "with a bar chart. Variable names are those of 'tallyra spss'.\n"
+    "\n"
+    "Options:\n"
+    "  --lang en|pl    language of the page and the messages (default from\n"
+    "                  LANG/LC_ALL)\n"
+    "  --var-size N    maximum length of variable names derived from labels (8)\n"
+    "  --force         replace OUT.html when it exists already\n"
+    "  -h, --help      show this help\n"
+    "\n"
+    "Exit status: 0 written, 1 refused or failed (the reason is printed), 2 usage error.\n";
+
+int RunCodebook(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> files;
+    bool force = false;
+    const auto usage = [&](const std::string& message) {
+        err << "tallyra codebook: " << message << "\nTry 'tallyra codebook --help'.\n";
+        return ExitUsage;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            out << CodebookHelp;
+            return ExitOk;
+        } else if (arg == "--force") {
+            force = true;
+        } else if (arg == "--var-size") {
+            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
+        } else if (arg == "--lang") {
+            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage("unknown option '" + arg + "'");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 2 && files.size() != 3)
+        return usage("give a script, optionally a data file, and the page to write");
+    const std::string& target = files.back();
+    const std::string dataFile = files.size() == 3 ? files[1] : std::string();
+    try {
+        RefuseInputAsOutput(target, {files[0], dataFile.empty() ? files[0] : dataFile});
+    } catch (const ETallyraError& e) {
+        err << "tallyra codebook: " << ConsoleText(e.Text()) << "\n";
+        return ExitFound;
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec) && !force) {
+        err << "tallyra codebook: " << target << " exists already (--force replaces it)\n";
+        return ExitFound;
+    }
+    auto script = LoadDataScript(files[0], err);
+    if (!script) return ExitFound;
+    std::string error;
+    const auto bytes = ReadFileBytes(files[0], error);
+    if (!bytes) {
+        err << "tallyra codebook: " << files[0] << ": " << error << "\n";
+        return ExitFound;
+    }
+    std::unique_ptr<TPXDataHandler> store;
+    if (!dataFile.empty()) {
+        store = OpenDataStore(*script, dataFile, false, false, true, nullptr, err);
+        if (!store) return ExitFound;
+    }
+    try {
+        const auto vars = BuildScriptVars(
+            files[0], *bytes, DefaultScriptOptions(), SPSSVarSize(),
+            LangText("<EN>Cannot write the codebook.\r\nErrors found in script."
+                     "<PL>Nie można zapisać książki kodów.\r\nZnaleziono błędy w skrypcie."));
+        const std::string page = CodebookHtml(
+            *script->Dictionary, *vars, std::filesystem::path(files[0]).filename().string(),
+            store.get(), std::filesystem::path(dataFile).filename().string());
+        TAtomicOutput output(target);
+        WriteFull(output.Fd(), page.data(), page.size());
+        output.Commit();
+    } catch (const ETallyraError& e) {
+        err << "tallyra codebook: " << ConsoleText(e.Text()) << "\n";
+        return ExitFound;
+    }
+    return ExitOk;
+}
+
+}  // namespace tallyra::cli

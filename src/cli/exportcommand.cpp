@@ -1,0 +1,196 @@
+#include "exportcommand.h"
+
+#include <filesystem>
+
+#include "cliutil.h"
+#include "datautil.h"
+#include "data/tpddatahandler.h"
+#include "export/atomicoutput.h"
+#include "export/dataexport.h"
+#include "script/tscriptoptions.h"
+#include "selectionargs.h"
+#include "shell/errors.h"
+#include "shell/format.h"
+#include "shell/ioerror.h"
+#include "shell/langtext.h"
+#include "spss/spssexport.h"
+
+namespace tallyra::cli {
+
+using namespace tallyra::core;
+
+const char* const ExportHelp =
+    "Usage: tallyra export [OPTIONS] SCRIPT DATA OUT\n"
+    "\n"
+    "Writes the full records of DATA as a data set with the variables of SCRIPT:\n"
+    "the names, variable labels, value labels and missing values of the SPSS\n"
+    "syntax export. Numeric fields become numbers (blank and \"#\" fields are\n"
+    "system-missing), text fields strings without trailing blanks. OUT appears\n"
+    "only when it is complete.\n"
+    "\n"
+    "Options:\n"
+    "  --format F        sav, zsav, por, dta or csv (default: OUT's extension)\n"
+    "  --fields LIST     fields separated by commas, each named by its label, its\n"
+    "                    variable name or its 0-based instruction index (default:\n"
+    "                    all)\n"
+    "  --records RANGES  record numbers as in the viewer's range dialog, e.g.\n"
+    "                    \"1,3,5-12\" or \"4-\" (default: all full records)\n"
+    "  --no-labels       leave out the variable labels\n"
+    "  --missing-8       numeric variables get the missing value 9..98\n"
+    "  --missing-9       numeric variables get the missing value 9..99\n"
+    "  --var-size N      maximum length of variable names derived from labels (8)\n"
+    "  --lenient         a numeric field that holds no number becomes\n"
+    "                    system-missing (the count is reported) instead of\n"
+    "                    stopping the export\n"
+    "  --labels          CSV: write value labels instead of codes\n"
+    "  --force           replace OUT when it exists already\n"
+    "  --lang en|pl      language of the messages (default from LANG/LC_ALL)\n"
+    "  -h, --help        show this help\n"
+    "\n"
+    "Texts are written as UTF-8 (sav and zsav with their encoding record, dta\n"
+    "release 118, CSV with a byte order mark); the portable format (por) has no\n"
+    "Polish letters and gets their base letters. Stata has no user-missing\n"
+    "values: there the missing codes stay plain numbers.\n"
+    "\n"
+    "Exit status: 0 written, 1 refused or failed (the reason is printed), 2 usage error.\n";
+
+int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::vector<std::string> files;
+    const std::string* fieldsText = nullptr;
+    const std::string* recordsText = nullptr;
+    const std::string* formatText = nullptr;
+    bool force = false;
+    TDataExportOptions options;
+    const auto usage = [&](const std::string& message) {
+        err << "tallyra export: " << message << "\nTry 'tallyra export --help'.\n";
+        return ExitUsage;
+    };
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "-h" || arg == "--help") {
+            out << ExportHelp;
+            return ExitOk;
+        } else if (arg == "--fields" || arg == "--records" || arg == "--format") {
+            if (i + 1 >= args.size()) return usage(arg + " needs a value");
+            (arg == "--fields"    ? fieldsText
+             : arg == "--records" ? recordsText
+                                  : formatText) = &args[++i];
+        } else if (arg == "--no-labels") {
+            options.Spss.VariableLabels = false;
+        } else if (arg == "--missing-8") {
+            options.Spss.Missing8 = true;
+        } else if (arg == "--missing-9") {
+            options.Spss.Missing9 = true;
+        } else if (arg == "--lenient") {
+            options.Lenient = true;
+        } else if (arg == "--labels") {
+            options.CsvValueLabels = true;
+        } else if (arg == "--force") {
+            force = true;
+        } else if (arg == "--var-size") {
+            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
+        } else if (arg == "--lang") {
+            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return usage("unknown option '" + arg + "'");
+        } else {
+            files.push_back(arg);
+        }
+    }
+    if (files.size() != 3) return usage("give a script, a data file and the output file");
+    const std::string& target = files[2];
+    const auto format =
+        formatText ? DataSetFormatFromWord(*formatText) : DataSetFormatFromName(target);
+    if (!format)
+        return usage(formatText ? "--format takes sav, zsav, por, dta or csv"
+                                : "OUT's extension names no format; give --format");
+    options.Format = *format;
+    if (options.CsvValueLabels && *format != TDataSetFormat::Csv)
+        return usage("--labels is for CSV output only");
+
+    try {
+        RefuseInputAsOutput(target, {files[0], files[1]});
+    } catch (const ETallyraError& e) {
+        err << "tallyra export: " << ConsoleText(e.Text()) << "\n";
+        return ExitFound;
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(target, ec) && !force) {
+        err << "tallyra export: " << target << " exists already (--force replaces it)\n";
+        return ExitFound;
+    }
+    const auto script = LoadDataScript(files[0], err);
+    if (!script) return ExitFound;
+    const TPXDictionary& dictionary = *script->Dictionary;
+    if (fieldsText) {
+        std::string unknown;
+        const auto fields = ParseFieldList(dictionary, *fieldsText, unknown);
+        if (!fields) return usage("no field '" + unknown + "' in the script");
+        options.Fields = *fields;
+    }
+    const auto size = std::filesystem::file_size(files[1], ec);
+    if (ec) {
+        err << "tallyra: " << files[1] << ": " << ConsoleText(SystemErrorText(ec.value())) << "\n";
+        return ExitFound;
+    }
+    const int64_t fullCount = dictionary.LineLength > 0 ? int64_t(size) / dictionary.LineLength : 0;
+    if (recordsText) {
+        options.Records = ParseRecordList(*recordsText, fullCount);
+        if (!options.Records) {
+            err << "tallyra export: " << ConsoleText(InvalidRangeText()) << "\n";
+            return ExitFound;
+        }
+    }
+    // The progress line is rewritten in place; an open one is ended before
+    // any other message.
+    bool progressOpen = false;
+    if (fullCount > 100000)
+        options.Progress = [&err, &progressOpen](int64_t done, int64_t total) {
+            err << "\r" << ConsoleText(LangText("<EN>Exporting<PL>Eksport")) << ": "
+                << (total > 0 ? done * 100 / total : 100) << "%" << std::flush;
+            progressOpen = true;
+        };
+    const auto endProgress = [&] {
+        if (progressOpen) err << "\n";
+        progressOpen = false;
+    };
+
+    std::string error;
+    const auto bytes = ReadFileBytes(files[0], error);
+    if (!bytes) {
+        err << "tallyra export: " << files[0] << ": " << error << "\n";
+        return ExitFound;
+    }
+    try {
+        const auto vars = BuildScriptVars(
+            files[0], *bytes, DefaultScriptOptions(), SPSSVarSize(),
+            LangText("<EN>Cannot export the data.\r\nErrors found in script."
+                     "<PL>Nie można wyeksportować danych.\r\nZnaleziono błędy w skrypcie."));
+        const TDataExportSummary summary =
+            ExportDataSet(dictionary, *vars, files[1], target, options);
+        endProgress();
+        out << ConsoleText(FormatText(
+                   LangText("<EN>%lld records, %d variables written to %s.<PL>Zapisano %lld "
+                            "rekordów, %d zmiennych do %s."),
+                   static_cast<long long>(summary.Records), summary.Variables, target.c_str()))
+            << "\n";
+        if (summary.LenientValues > 0)
+            out << ConsoleText(FormatText(LangText("<EN>Values that are not numbers, written as "
+                                                   "system-missing: %lld.<PL>Wartości niebędące "
+                                                   "liczbami, zapisane jako braki systemowe: "
+                                                   "%lld."),
+                                          static_cast<long long>(summary.LenientValues)))
+                << "\n";
+    } catch (const EPXData&) {
+        endProgress();
+        err << ConsoleText(DataMismatchText(files[1])) << "\n";
+        return ExitFound;
+    } catch (const ETallyraError& e) {
+        endProgress();
+        err << "tallyra export: " << ConsoleText(e.Text()) << "\n";
+        return ExitFound;
+    }
+    return ExitOk;
+}
+
+}  // namespace tallyra::cli

@@ -1,0 +1,66 @@
+#include "atomicoutput.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "../merge/tfilemerger.h"
+#include "../shell/errors.h"
+#include "../shell/format.h"
+#include "../shell/ioerror.h"
+#include "../shell/langtext.h"
+
+namespace tallyra::core {
+
+namespace fs = std::filesystem;
+
+TAtomicOutput::TAtomicOutput(const std::string& target) : Target(target) {
+    const fs::path path(target);
+    fs::path folder = path.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+    // mkstemp creates the file exclusively (never following a link).
+    Descriptor = ::mkstemp(pattern.data());
+    if (Descriptor < 0) RaiseSystemError(errno);
+    TempName = pattern;
+    // mkstemp's 0600 would make the export private; give it the usual mode.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(Descriptor, 0666 & ~mask);
+}
+
+TAtomicOutput::~TAtomicOutput() {
+    if (Descriptor >= 0) ::close(Descriptor);
+    if (!Done && !TempName.empty()) ::unlink(TempName.c_str());
+}
+
+void TAtomicOutput::Commit() {
+    if (::fsync(Descriptor) != 0) RaiseSystemError(errno);
+    const int result = ::close(Descriptor);
+    Descriptor = -1;
+    if (result != 0) RaiseSystemError(errno);
+    if (::rename(TempName.c_str(), Target.c_str()) != 0) RaiseSystemError(errno);
+    Done = true;
+}
+
+void RefuseInputAsOutput(const std::string& target, const std::vector<std::string>& inputs) {
+    struct stat t {};
+    const bool exists = ::stat(target.c_str(), &t) == 0;
+    for (const std::string& input : inputs) {
+        struct stat i {};
+        const bool same = TFilesHandled::FullPath(target) == TFilesHandled::FullPath(input) ||
+                          (exists && ::stat(input.c_str(), &i) == 0 && i.st_dev == t.st_dev &&
+                           i.st_ino == t.st_ino);
+        if (same)
+            throw EGeneric(FormatText(LangText("<EN>The output file \"%s\" is one of the input "
+                                               "files.<PL>Plik wynikowy \"%s\" jest jednym z "
+                                               "plików wejściowych."),
+                                      target.c_str()));
+    }
+}
+
+}  // namespace tallyra::core

@@ -1,0 +1,40 @@
+// An output file that appears under its name only when it is complete: the
+// bytes go to a new temporary file beside the target, which is renamed into
+// place on Commit; anything else removes it, so a failed export never leaves
+// a partial file or touches an existing one.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tallyra::core {
+
+class TAtomicOutput {
+public:
+    // Creates the temporary file exclusively in the target's folder. Raises
+    // EGeneric with the system's text (missing folder, no permission).
+    explicit TAtomicOutput(const std::string& target);
+    // Removes the temporary file unless Commit succeeded.
+    ~TAtomicOutput();
+    TAtomicOutput(const TAtomicOutput&) = delete;
+    TAtomicOutput& operator=(const TAtomicOutput&) = delete;
+
+    // The descriptor to write to (owned by this object).
+    int Fd() const { return Descriptor; }
+    // Flushes the bytes to the disk, closes the file and renames it to the
+    // target, replacing a file of that name. Raises EGeneric on failure (the
+    // temporary file is then removed and the target left as it was).
+    void Commit();
+
+private:
+    std::string Target;
+    std::string TempName;
+    int Descriptor = -1;
+    bool Done = false;
+};
+
+// Raises EGeneric when `target` is one of `inputs` (the same path or the same
+// file under another name).
+void RefuseInputAsOutput(const std::string& target, const std::vector<std::string>& inputs);
+
+}  // namespace tallyra::core

@@ -1,0 +1,184 @@
+// The data set export: reading numeric fields, the CSV writer, and the
+// export's refusals, which must leave no output behind.
+#include "export/dataexport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fcntl.h>
+#include <filesystem>
+#include <unistd.h>
+
+#include "../spss/testutil.h"
+#include "export/csvwriter.h"
+#include "export/tdatasetwriter.h"
+#include "script/tpxdictionary.h"
+#include "script/tpxmessage.h"
+#include "shell/errors.h"
+#include "shell/langtext.h"
+
+namespace tallyra::core {
+namespace {
+
+using testing::ReadAll;
+using testing::TScratch;
+using testing::WriteAll;
+
+// A file created for writing, closed at scope exit.
+struct TFdGuard {
+    explicit TFdGuard(const std::string& name)
+        : Fd(::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)) {}
+    ~TFdGuard() { ::close(Fd); }
+    int Fd;
+};
+
+TEST(ReadExportNumber, ReadsFieldsAsTheDataEngineWritesThem) {
+    struct TCase {
+        const char* Field;
+        std::optional<bool> Read;
+        double Value;
+    };
+    const TCase cases[] = {
+        {"0034", true, 34},       {"  12", true, 12}, {"-5", true, -5},
+        {"-000", true, 0},        {"+7", true, 7},    {"12345678901", true, 12345678901.0},
+        {"   ", std::nullopt, 0},  // blank: system-missing
+        {"***", std::nullopt, 0},  // never entered
+        {"###", std::nullopt, 0},  // undefined
+        {"12 ", false, 0},        {"1 2", false, 0},  {"1.5", false, 0},
+        {"-", false, 0},          {"#1", false, 0},   {"1e5", false, 0},
+    };
+    for (const TCase& c : cases) {
+        double value = -1;
+        const std::optional<bool> read = ReadExportNumber(c.Field, value);
+        EXPECT_EQ(read, c.Read) << c.Field;
+        if (read && *read) {
+            EXPECT_EQ(value, c.Value) << c.Field;
+            EXPECT_EQ(std::signbit(value), c.Value < 0) << c.Field;  // no "-0" for "-000"
+        }
+    }
+}
+
+TEST(DataSetFormat, ComesFromTheWordOrTheExtension) {
+    EXPECT_EQ(DataSetFormatFromName("a/b.sav"), TDataSetFormat::Sav);
+    EXPECT_EQ(DataSetFormatFromName("b.ZSAV"), TDataSetFormat::Zsav);
+    EXPECT_EQ(DataSetFormatFromName("b.por"), TDataSetFormat::Por);
+    EXPECT_EQ(DataSetFormatFromName("b.dta"), TDataSetFormat::Dta);
+    EXPECT_EQ(DataSetFormatFromName("b.csv"), TDataSetFormat::Csv);
+    EXPECT_EQ(DataSetFormatFromName("b.dat"), std::nullopt);
+    EXPECT_EQ(DataSetFormatFromName("sav"), std::nullopt);
+    EXPECT_EQ(DataSetFormatFromWord("Csv"), TDataSetFormat::Csv);
+}
+
+TEST(DataSetText, PortableFilesGetBaseLetters) {
+    // "Łódź, żółć" in code page 1250.
+    EXPECT_EQ(DataSetText(TDataSetEncoding::Ascii, "\xA3\xF3\x64\x9F, \xBF\xF3\xB3\xE6"),
+              "Lodz, zolc");
+    EXPECT_EQ(DataSetText(TDataSetEncoding::Ascii, "two\r\nlines\x80"), "two  lines?");
+    EXPECT_EQ(DataSetText(TDataSetEncoding::Utf8, "\xA3\xF3\x64\x9F"), "Łódź");
+}
+
+TEST(CsvWriter, QuotesWhatNeedsQuotingAndWritesLabelsOnRequest) {
+    TScratch dir;
+    std::vector<TDataSetColumn> columns(2);
+    columns[0].Name = "Q1";
+    columns[0].ValueLabels = {{"tak", 1}, {"n\"ie", 2}};
+    columns[1].Name = "CITY";
+    columns[1].IsString = true;
+    for (const bool labels : {false, true}) {
+        const std::string name = dir / (labels ? "l.csv" : "c.csv");
+        {
+            TFdGuard file(name);
+            auto writer = CreateCsvWriter(file.Fd, labels);
+            writer->Begin(columns, 3);
+            writer->Number(1);
+            writer->Text("\xA3\xF3\x64\x9F, centrum");
+            writer->EndRow();
+            writer->Number(2);
+            writer->Text("line\r\nbreak");
+            writer->EndRow();
+            writer->Missing();
+            writer->Text("");
+            writer->EndRow();
+            writer->Finish();
+        }
+        EXPECT_EQ(ReadAll(name),
+                  labels ? "\xEF\xBB\xBFQ1,CITY\r\ntak,\"Łódź, centrum\"\r\n\"n\"\"ie\",\"line\r\n"
+                           "break\"\r\n,\r\n"
+                         : "\xEF\xBB\xBFQ1,CITY\r\n1,\"Łódź, centrum\"\r\n2,\"line\r\nbreak\"\r\n,"
+                           "\r\n");
+    }
+}
+
+class DataExport : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SetCurrentLanguage(LangEnglish);
+        WriteAll(Dir / "s.slo",
+                 "left='Age' width=3 range=[0:120] auto=0*\r\nleft='City' text width=6 auto='\\ '*"
+                 "\r\n");
+        Script = std::make_unique<TPXDictionary>(Dir / "s.slo", Messages);
+        ASSERT_EQ(Messages.CountKinds({mkError}), 0);
+        Vars = std::make_unique<TVarColl>(Dir / "s.slo", 8);
+    }
+    TDataExportSummary Export(const std::string& data, const std::string& target,
+                              const TDataExportOptions& options) {
+        return ExportDataSet(*Script, *Vars, data, target, options);
+    }
+    TScratch Dir;
+    TPXMessageList Messages;
+    std::unique_ptr<TPXDictionary> Script;
+    std::unique_ptr<TVarColl> Vars;
+};
+
+TEST_F(DataExport, RefusesAValueThatIsNoNumberAndLeavesNoOutput) {
+    WriteAll(Dir / "d.dat", "034Paris \r\n0x5Rome  \r\n");
+    WriteAll(Dir / "out.csv", "keep me");
+    TDataExportOptions options;
+    options.Format = TDataSetFormat::Csv;
+    try {
+        Export(Dir / "d.dat", Dir / "out.csv", options);
+        FAIL() << "no error";
+    } catch (const EGeneric& e) {
+        EXPECT_EQ(e.Text(), "Record 2, variable AGE: \"0x5\" is not a number.");
+    }
+    EXPECT_EQ(ReadAll(Dir / "out.csv"), "keep me");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.Path), {}),
+              3);  // no temporary left
+
+    options.Lenient = true;
+    const TDataExportSummary summary = Export(Dir / "d.dat", Dir / "out.csv", options);
+    EXPECT_EQ(summary.LenientValues, 1);
+    EXPECT_EQ(summary.Records, 2);
+    EXPECT_EQ(ReadAll(Dir / "out.csv"),
+              "\xEF\xBB\xBF"
+              "AGE,CITY\r\n34,Paris\r\n,Rome\r\n");
+}
+
+TEST_F(DataExport, ChoosesFieldsAndRecordsAndSkipsTheIncompleteRecord) {
+    WriteAll(Dir / "d.dat", "001Ab    \r\n002Cd    \r\n003Ef    \r\n004G");
+    TDataExportOptions options;
+    options.Format = TDataSetFormat::Csv;
+    options.Fields = {1};
+    options.Records = std::vector<int64_t>{1, 3, 4};
+    const TDataExportSummary summary = Export(Dir / "d.dat", Dir / "out.csv", options);
+    EXPECT_EQ(summary.Records, 2);
+    EXPECT_EQ(ReadAll(Dir / "out.csv"),
+              "\xEF\xBB\xBF"
+              "CITY\r\nAb\r\nEf\r\n");
+}
+
+TEST_F(DataExport, RefusesDataThatDoesNotFitAndTheDataFileAsTarget) {
+    WriteAll(Dir / "d.dat", "001Ab    \r\n002Cd   \r\n\r\n");
+    TDataExportOptions options;
+    options.Format = TDataSetFormat::Sav;
+    EXPECT_THROW(Export(Dir / "d.dat", Dir / "out.sav", options), EPXData);
+    EXPECT_FALSE(std::filesystem::exists(Dir / "out.sav"));
+    EXPECT_THROW(Export(Dir / "d.dat", Dir / "d.dat", options), EGeneric);
+    EXPECT_EQ(ReadAll(Dir / "d.dat"), "001Ab    \r\n002Cd   \r\n\r\n");
+    WriteAll(Dir / "e.dat", "");
+    EXPECT_THROW(Export(Dir / "e.dat", Dir / "out.sav", options), EGeneric);
+    EXPECT_FALSE(std::filesystem::exists(Dir / "out.sav"));
+}
+
+}  // namespace
+}  // namespace tallyra::core
