@@ -586,6 +586,10 @@ bool TAppTYGen_Form::eventFilter(QObject* watched, QEvent* event) {
             if (const auto stroke = StrokeOf(*k)) PressKey(*stroke);
             return true;
         }
+        case QEvent::ShortcutOverride:
+            // The window's shortcuts come first: the edit control would claim
+            // keys such as Ctrl+A for itself, but it edits nothing here.
+            return true;
         case QEvent::KeyRelease:
         case QEvent::InputMethod:
         case QEvent::MouseMove:

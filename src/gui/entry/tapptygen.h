@@ -127,7 +127,7 @@ public:
     // built a new page, otherwise shows every editor's state.
     void ShowPage();
     // The idle refresh of the four entry panels.
-    void RefreshStatus();
+    virtual void RefreshStatus();
 
     // Ruler: the marker moves to `left` (dragging), and is dropped there.
     void MoveMarker(int left);

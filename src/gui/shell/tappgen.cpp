@@ -110,7 +110,7 @@ void TAppGen_Form::ReadSettings() {
 }
 
 void TAppGen_Form::WriteSettings() {
-    if (!UsesSettings()) return;
+    if (!WritesSettings()) return;
     try {
         auto store = OpenSettingsStore();
         Registry_DoWrite(*store);

@@ -107,6 +107,8 @@ protected:
     // test window) answer false.
     virtual bool UsesSettings() const { return true; }
     virtual bool ShowsLogo() const { return true; }
+    // Windows that read their settings but never write them (the viewer).
+    virtual bool WritesSettings() const { return UsesSettings(); }
     virtual QSize DesignedSize() const { return QSize(900, 640); }
 
     bool event(QEvent* e) override;

@@ -1,6 +1,8 @@
 #include "tappmain.h"
 
+#include <QCoreApplication>
 #include <QMdiArea>
+#include <QProcess>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <filesystem>
@@ -11,6 +13,7 @@
 
 #include "script/keywords.h"
 #include "merge/progresswindows.h"
+#include "shell/format.h"
 #include "shell/langtext.h"
 #include "shell/msgbox.h"
 #include "shell/langui.h"
@@ -212,11 +215,19 @@ void TAppMain_Form::CreateDataMenu() {
     connect(
         AddMenuAction(Data_Menu, "MergeData_DataMenu", "<EN>&Merge data...<PL>Łą&cz dane...", ""),
         &QAction::triggered, this, [this] { MergeData(); });
+    connect(AddMenuAction(Data_Menu, "PreviewData_DataMenu",
+                          "<EN>&Preview data...<PL>&Podgląd danych...", ""),
+            &QAction::triggered, this, [this] { PreviewData(); });
+    connect(AddMenuAction(Data_Menu, "EnterData_DataMenu", "<EN>Enter data...<PL>Wprowadź dane...",
+                          "<EN>Key data of the script in the data station<PL>Wprowadza dane "
+                          "skryptu w stacji wprowadzania danych"),
+            &QAction::triggered, this, [this] { EnterData(); });
     connect(Data_Menu, &QMenu::aboutToShow, this, &TAppMain_Form::UpdateDataMenu);
 }
 
 void TAppMain_Form::UpdateDataMenu() {
-    if (QAction* a = ScriptAction("MergeData_DataMenu")) a->setEnabled(ActiveScript() != nullptr);
+    for (const char* name : {"MergeData_DataMenu", "PreviewData_DataMenu", "EnterData_DataMenu"})
+        if (QAction* a = ScriptAction(name)) a->setEnabled(ActiveScript() != nullptr);
 }
 
 void TAppMain_Form::MergeData() {
@@ -306,6 +317,44 @@ void TAppMain_Form::CreateScriptToolButtons() {
            QStyle::SP_MediaPlay);
     button("TestCursor_ToolButton", "TestCursor_ScriptMenu",
            "<EN>Test script at cursor<PL>Testuj skrypt od kursora", QStyle::SP_MediaSeekForward);
+}
+
+void TAppMain_Form::PreviewData() {
+    TTYDChild_Form* w = ActiveScript();
+    if (!w) return;
+    w->CheckScript();
+    w->ShowPreview();
+}
+
+std::function<bool(const QString&, const QStringList&)>& TAppMain_Form::StationStarter() {
+    static std::function<bool(const QString&, const QStringList&)> starter =
+        [](const QString& program, const QStringList& args) {
+            return QProcess::startDetached(program, args);
+        };
+    return starter;
+}
+
+void TAppMain_Form::EnterData() {
+    TTYDChild_Form* w = ActiveScript();
+    if (!w) return;
+    w->CheckScript();
+    if (!w->ScriptUsable()) return;
+    // The station reads the script from its file: a changed or new script
+    // is saved first.
+    if (w->IsUntitled() || w->IsModified()) {
+        const int answer = MsgConfirm(core::LangText(
+            "<EN>The script must be saved before data can be entered.\r\nSave it now?<PL>Przed "
+            "wprowadzaniem danych skrypt musi zostać zapisany.\r\nZapisać go teraz?"));
+        if (answer != MsgResultYes) return;
+        w->Save();
+        if (w->IsUntitled() || w->IsModified()) return;
+    }
+    const QString station = QCoreApplication::applicationDirPath() + "/tallyra-station";
+    if (!StationStarter()(station, {Q(w->GetFileName())}))
+        MsgError(core::FormatText(
+            core::LangText("<EN>Cannot start the data station:\r\n%s<PL>Nie można uruchomić "
+                           "stacji wprowadzania danych:\r\n%s"),
+            S(station).c_str()));
 }
 
 void TAppMain_Form::TestScript(bool atCursor) {

@@ -6,6 +6,9 @@
 // progress in the status bar.
 #pragma once
 
+#include <QStringList>
+#include <functional>
+
 #include <memory>
 
 #include "script/readingprogress.h"
@@ -62,6 +65,14 @@ public:
     // Test script (F10) and Test script at cursor (F11): check, then the test
     // window of the active script window.
     void TestScript(bool atCursor);
+    // Preview data: check, then the viewer on the checked script.
+    void PreviewData();
+    // Enter data: check, save the script when needed, then start the data
+    // station on the script file.
+    void EnterData();
+    // Starts the station program (replaceable for tests); false when it
+    // could not be started.
+    static std::function<bool(const QString&, const QStringList&)>& StationStarter();
     // Edit > Preferences: the language preferences dialog.
     void ShowPreferences() override;
     // Applies the check limit, colours and options to every script window.

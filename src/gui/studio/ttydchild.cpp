@@ -20,6 +20,7 @@
 #include "exportsps.h"
 #include "shell/modalrun.h"
 #include "entry/tapptytest.h"
+#include "station/tapptypd.h"
 #include "templatedlg.h"
 #include "tappmain.h"
 #include "tpxlexer.h"
@@ -206,6 +207,16 @@ void TTYDChild_Form::RunTest(bool atCursor) {
     auto window = std::make_unique<TAppTYTest_Form>(this, *Checked, start, TestFolder());
     RunModalWindow(window.get());
     window.reset();
+    UpdateMain();
+}
+
+void TTYDChild_Form::ShowPreview() {
+    if (!ScriptUsable()) return;
+    MessageList().Clear();
+    auto viewer = std::make_unique<TAppTYPD_Form>(
+        AppMain ? static_cast<QWidget*>(AppMain) : static_cast<QWidget*>(this), *Checked);
+    RunModalWindow(viewer.get());
+    viewer.reset();
     UpdateMain();
 }
 

@@ -39,6 +39,9 @@ public:
     // fields of every instruction before the one holding the caret are filled
     // automatically. Does nothing for an unusable script.
     void RunTest(bool atCursor);
+    // Preview data (after a check): the viewer modally on CheckedScript when
+    // it is usable.
+    void ShowPreview();
     // The number of instructions that end before the instruction holding the
     // caret (read from the text up to the last "*" before it).
     int32_t StartIndexAtCursor() const;
