@@ -29,6 +29,10 @@ std::string NoFullRecordsText() {
         "rekordu.");
 }
 
+std::string DataNotCheckedText() {
+    return LangText("<EN>Data not checked yet.<PL>Dane nie były jeszcze sprawdzane.");
+}
+
 std::string CheckResultText(int32_t errors) {
     if (errors == 0) return LangText("<EN>The data is OK!<PL>Dane są OK!");
     return FormatText(LangText("<EN>The data is not ok.\r\nErrors found: %d.<PL>Dane nie są "
@@ -422,7 +426,7 @@ bool TEntryKeyboard::CanClose() {
 }
 
 std::string TEntryKeyboard::ErrorInfoText() {
-    if (!Checked) return LangText("<EN>Data not checked yet.<PL>Dane nie były jeszcze sprawdzane.");
+    if (!Checked) return DataNotCheckedText();
     TEHList& list = Store.MessageList();
     if (list.Count() > 0 && Store.ErrorIndex >= 0 && Store.ErrorIndex < list.Count())
         return FormatText(LangText("<EN>Error<PL>Błąd<*> %d/%d: %s"), Store.ErrorIndex + 1,

@@ -98,6 +98,8 @@ private:
 
 // Texts shared by the window, the keyboard model and the command-line tools.
 std::string NoFullRecordsText();
+// The error panel before any data check: "Data not checked yet.".
+std::string DataNotCheckedText();
 // "The data is OK!" or "The data is not ok.\r\nErrors found: %d.".
 std::string CheckResultText(int32_t errors);
 

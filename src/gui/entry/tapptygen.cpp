@@ -213,13 +213,6 @@ void TAppTYGen_Form::LayoutStatusPanels() {
     Panels[3]->setText(IdentText("-----------"));
 }
 
-QAction* TAppTYGen_Form::EntryAction(QMenu* menu, const char* name, const char* caption,
-                                     const char* hint, const QKeySequence& key) {
-    QAction* a = AddMenuAction(menu, name, caption, hint, key);
-    a->setShortcutContext(Qt::WindowShortcut);
-    return a;
-}
-
 void TAppTYGen_Form::CreateMenus() {
     CreateFileMenu();
     // The frame's file commands have no place here; windows built on this
@@ -233,60 +226,62 @@ void TAppTYGen_Form::CreateMenus() {
     Tag(Edit_Menu, "<EN>&Edit<PL>&Edycja", "<EN>Data entry functions<PL>Funkcje wprowadzania");
     QMenu* m = Edit_Menu;
     connect(
-        EntryAction(m, "FieldInfo_EditMenu", "<EN>&Field information...<PL>Informacja o &polu...",
-                    "<EN>Information about the currently selected field<PL>Informacja o "
-                    "bieżącym polu"),
+        AddMenuAction(m, "FieldInfo_EditMenu", "<EN>&Field information...<PL>Informacja o &polu...",
+                      "<EN>Information about the currently selected field<PL>Informacja o "
+                      "bieżącym polu"),
         &QAction::triggered, this, [this] { FieldInfo(); });
-    connect(EntryAction(m, "ContextInfo_EditMenu",
-                        "<EN>C&ontext information...<PL>Informacja o &kontekście...",
-                        "<EN>Information about the currently active groups and filters<PL>"
-                        "Informacja o aktywnych grupach i filtrach"),
+    connect(AddMenuAction(m, "ContextInfo_EditMenu",
+                          "<EN>C&ontext information...<PL>Informacja o &kontekście...",
+                          "<EN>Information about the currently active groups and filters<PL>"
+                          "Informacja o aktywnych grupach i filtrach"),
             &QAction::triggered, this, [this] { ContextInfo(); });
-    connect(EntryAction(m, "FreqInfo_EditMenu", "<EN>Field f&requencies...<PL>&Rozkład wartości...",
-                        "<EN>Shows frequency distribution of values in the current field<PL>"
-                        "Pokazuje rozkład wartości w bieżącym polu"),
-            &QAction::triggered, this, [this] { FreqInfo(); });
+    connect(
+        AddMenuAction(m, "FreqInfo_EditMenu", "<EN>Field f&requencies...<PL>&Rozkład wartości...",
+                      "<EN>Shows frequency distribution of values in the current field<PL>"
+                      "Pokazuje rozkład wartości w bieżącym polu"),
+        &QAction::triggered, this, [this] { FreqInfo(); });
     m->addSeparator();
-    Find_Action = EntryAction(m, "Find_Action", "<EN>Fin&d...<PL>Znaj&dź...",
-                              "<EN>Find fields matching given conditions<PL>Znajduje pola "
-                              "spełniające podane warunki",
-                              QKeySequence(Qt::CTRL | Qt::Key_F));
+    Find_Action = AddMenuAction(m, "Find_Action", "<EN>Fin&d...<PL>Znaj&dź...",
+                                "<EN>Find fields matching given conditions<PL>Znajduje pola "
+                                "spełniające podane warunki",
+                                QKeySequence(Qt::CTRL | Qt::Key_F));
     Find_Action->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
     connect(Find_Action, &QAction::triggered, this, [this] { FindRecord(); });
     m->addSeparator();
     UpdateMode_Action =
-        EntryAction(m, "UpdateMode_Action", "<EN>Update &mode<PL>Tryb &aktualizacji",
-                    "<EN>Changes between normal and update mode<PL>Przełącza między trybem "
-                    "zwykłym a trybem aktualizacji",
-                    QKeySequence(Qt::Key_F8));
+        AddMenuAction(m, "UpdateMode_Action", "<EN>Update &mode<PL>Tryb &aktualizacji",
+                      "<EN>Changes between normal and update mode<PL>Przełącza między trybem "
+                      "zwykłym a trybem aktualizacji",
+                      QKeySequence(Qt::Key_F8));
     UpdateMode_Action->setCheckable(true);
     connect(UpdateMode_Action, &QAction::triggered, this, [this] { ToggleUpdateMode(); });
     m->addSeparator();
-    QAction* all = EntryAction(m, "CheckAll_Action", "<EN>Check a&ll...<PL>Sprawdź &wszystko...",
-                               "<EN>Check the data in all records against the script<PL>"
-                               "Sprawdza dane we wszystkich rekordach ze skryptem",
-                               QKeySequence(Qt::Key_F9));
+    QAction* all = AddMenuAction(m, "CheckAll_Action", "<EN>Check a&ll...<PL>Sprawdź &wszystko...",
+                                 "<EN>Check the data in all records against the script<PL>"
+                                 "Sprawdza dane we wszystkich rekordach ze skryptem",
+                                 QKeySequence(Qt::Key_F9));
     all->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
     connect(all, &QAction::triggered, this, [this] { CheckAll(); });
     CheckAll_Action = all;
-    QAction* cur = EntryAction(m, "CheckCur_Action", "<EN>Check c&urrent...<PL>Sprawdź &bieżący...",
-                               "<EN>Check the data in the current record against the script<PL>"
-                               "Sprawdza dane w bieżącym rekordzie ze skryptem",
-                               QKeySequence(Qt::Key_F10));
+    QAction* cur =
+        AddMenuAction(m, "CheckCur_Action", "<EN>Check c&urrent...<PL>Sprawdź &bieżący...",
+                      "<EN>Check the data in the current record against the script<PL>"
+                      "Sprawdza dane w bieżącym rekordzie ze skryptem",
+                      QKeySequence(Qt::Key_F10));
     cur->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     connect(cur, &QAction::triggered, this, [this] { CheckCurrent(); });
     CheckCur_Action = cur;
-    QAction* prev = EntryAction(m, "PrevError_Action", "<EN>Pre&vious error<PL>&Poprzedni błąd",
-                                "<EN>Go to the previous error in the data<PL>Przechodzi do "
-                                "poprzedniego błędu w danych",
-                                QKeySequence(Qt::Key_F11));
+    QAction* prev = AddMenuAction(m, "PrevError_Action", "<EN>Pre&vious error<PL>&Poprzedni błąd",
+                                  "<EN>Go to the previous error in the data<PL>Przechodzi do "
+                                  "poprzedniego błędu w danych",
+                                  QKeySequence(Qt::Key_F11));
     prev->setIcon(style()->standardIcon(QStyle::SP_ArrowBack));
     connect(prev, &QAction::triggered, this, [this] { PrevError(); });
     PrevError_Action = prev;
-    QAction* next = EntryAction(m, "NextError_Action", "<EN>Ne&xt error<PL>&Następny błąd",
-                                "<EN>Go to the next error in the data<PL>Przechodzi do "
-                                "następnego błędu w danych",
-                                QKeySequence(Qt::Key_F12));
+    QAction* next = AddMenuAction(m, "NextError_Action", "<EN>Ne&xt error<PL>&Następny błąd",
+                                  "<EN>Go to the next error in the data<PL>Przechodzi do "
+                                  "następnego błędu w danych",
+                                  QKeySequence(Qt::Key_F12));
     next->setIcon(style()->standardIcon(QStyle::SP_ArrowForward));
     connect(next, &QAction::triggered, this, [this] { NextError(); });
     NextError_Action = next;
@@ -298,9 +293,9 @@ void TAppTYGen_Form::CreateMenus() {
     Options_Menu->setObjectName("Options_Menu");
     Tag(Options_Menu, "<EN>&Options<PL>&Opcje",
         "<EN>Script interpretation and sound options<PL>Opcje interpretacji skryptu i dźwięku");
-    SoundAuto_Action = EntryAction(Options_Menu, "SoundAuto_Action", "<EN>&Sound<PL>&Dźwięk",
-                                   "<EN>Use sound signals<PL>Używa sygnałów dźwiękowych",
-                                   QKeySequence(Qt::Key_F7));
+    SoundAuto_Action = AddMenuAction(Options_Menu, "SoundAuto_Action", "<EN>&Sound<PL>&Dźwięk",
+                                     "<EN>Use sound signals<PL>Używa sygnałów dźwiękowych",
+                                     QKeySequence(Qt::Key_F7));
     SoundAuto_Action->setCheckable(true);
     SoundAuto_Action->setChecked(true);
     connect(SoundAuto_Action, &QAction::toggled, this, [this](bool on) {
@@ -659,10 +654,7 @@ void TAppTYGen_Form::UpdateCommands() {
 }
 
 void TAppTYGen_Form::ShowErrorInfo() {
-    const std::string text =
-        Keys ? Keys->ErrorInfoText()
-             : core::LangText("<EN>Data not checked yet.<PL>Dane nie były jeszcze sprawdzane.");
-    ErrorInfo_Panel->setText(Q(text));
+    ErrorInfo_Panel->setText(Q(Keys ? Keys->ErrorInfoText() : core::DataNotCheckedText()));
 }
 
 void TAppTYGen_Form::RestoreFocus() {

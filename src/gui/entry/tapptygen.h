@@ -173,8 +173,6 @@ private:
     void CreateLayout();
     void MeasureFont();
     void LayoutStatusPanels();
-    QAction* EntryAction(QMenu* menu, const char* name, const char* caption, const char* hint,
-                         const QKeySequence& key = {});
     void RunKeyCommand(core::TKey key);
     void ResizePage();
     void RestoreFocus();

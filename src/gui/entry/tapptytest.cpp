@@ -24,27 +24,11 @@ TAppTYTest_Form::TAppTYTest_Form(QWidget* parent, core::TPXDictionary& script, i
 
 TAppTYTest_Form::~TAppTYTest_Form() {
     Shutdown();
-    TAppTYTest_Form::CloseData();
+    CloseData();
 }
 
 std::string TAppTYTest_Form::AppInfo(int index) const {
-    switch (index) {
-        case 0:
-            return "Tallyra Systems";
-        case 1:
-            return "Tallyra Tester";
-        case 2:
-            return "2.40.a";
-        case 3:
-            return "2.40";
-        case 5:
-            return "QRV Software";
-        case 6:
-            return "<EN>Free software for keying survey questionnaires.<PL>Wolne "
-                   "oprogramowanie do wprowadzania ankiet.";
-        default:
-            return "";
-    }
+    return TallyraAppInfo(index, "Tallyra Tester");
 }
 
 std::string TAppTYTest_Form::TempFileName() const {
@@ -63,12 +47,6 @@ void TAppTYTest_Form::showEvent(QShowEvent* e) {
         return;
     }
     StartEntry();
-}
-
-void TAppTYTest_Form::CloseData() {
-    // The store deletes its temporary file when it goes; a failure to do so
-    // is of no concern (the next test truncates the file).
-    TAppTYGen_Form::CloseData();
 }
 
 void TAppTYTest_Form::CloseScript() {

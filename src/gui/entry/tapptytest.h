@@ -24,7 +24,8 @@ public:
     // The temporary data file while the window is open, else empty.
     std::string TempFileName() const;
 
-    void CloseData() override;
+    // Closing the data deletes the temporary file with the store (a failure
+    // to delete is of no concern: the next test truncates the file).
     void CloseScript() override;
 
 protected:

@@ -81,10 +81,15 @@ TPXEdit* TPXEdit::Of(const QWidget* control) {
 
 void TPXEdit::Show() {
     const core::TPXFieldEditor& m = *Editor;
-    const QString text = Shown(m.DisplayText());
+    const std::string display = m.DisplayText();
     const int start = m.Caret();
     // Only the current field shows its selection; the others just show text.
     const int length = m.Enabled ? m.SelectionLength() : 0;
+    if (Last.Valid && Last.Text == display && Last.Start == start && Last.Length == length &&
+        Last.Enabled == m.Enabled)
+        return;
+    Last = {display, start, length, m.Enabled, true};
+    const QString text = Shown(display);
     if (Single) {
         if (Single->text() != text) Single->setText(text);
         if (length > 0)

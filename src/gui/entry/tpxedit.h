@@ -54,7 +54,18 @@ public:
     static TPXEdit* Of(const QWidget* control);
 
 private:
+    // What the control shows now; Show changes the control only where the
+    // model differs from it (a page of hundreds of editors on every key).
+    struct TShown {
+        std::string Text;
+        int32_t Start = -1;
+        int32_t Length = -1;
+        bool Enabled = false;
+        bool Valid = false;
+    };
+
     core::TPXFieldEditor* Editor;
+    TShown Last;
     QLineEdit* Single = nullptr;
     QPlainTextEdit* Multi = nullptr;
 };

@@ -44,6 +44,26 @@ void TAppGen_Form::SetShowLogo(bool show) {
     ShowLogoFlag() = show;
 }
 
+std::string TallyraAppInfo(int index, const char* product) {
+    switch (index) {
+        case 0:
+            return "Tallyra Systems";
+        case 1:
+            return product;
+        case 2:
+            return "2.40.a";
+        case 3:
+            return "2.40";
+        case 5:
+            return "QRV Software";
+        case 6:
+            return "<EN>Free software for keying survey questionnaires.<PL>Wolne "
+                   "oprogramowanie do wprowadzania ankiet.";
+        default:
+            return "";
+    }
+}
+
 QPixmap AppLogoPixmap(int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);

@@ -130,6 +130,10 @@ private:
     bool ShutDown = false;
 };
 
+// The application information every Tallyra window answers: family, the
+// given product name, versions, maker and legal line (empty elsewhere).
+std::string TallyraAppInfo(int index, const char* product);
+
 // The program's small logo picture, drawn at the given size.
 QPixmap AppLogoPixmap(int size);
 

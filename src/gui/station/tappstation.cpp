@@ -64,23 +64,7 @@ TAppTYStation_Form::~TAppTYStation_Form() {
 }
 
 std::string TAppTYStation_Form::AppInfo(int index) const {
-    switch (index) {
-        case 0:
-            return "Tallyra Systems";
-        case 1:
-            return "Tallyra Station";
-        case 2:
-            return "2.40.a";
-        case 3:
-            return "2.40";
-        case 5:
-            return "QRV Software";
-        case 6:
-            return "<EN>Free software for keying survey questionnaires.<PL>Wolne "
-                   "oprogramowanie do wprowadzania ankiet.";
-        default:
-            return "";
-    }
+    return TallyraAppInfo(index, "Tallyra Station");
 }
 
 void TAppTYStation_Form::BuildStation() {
@@ -125,10 +109,6 @@ void TAppTYStation_Form::BuildStation() {
     // Field information is F2 here.
     if (QAction* info = Action("FieldInfo_EditMenu")) info->setShortcut(QKeySequence(Qt::Key_F2));
     UpdateCommands();
-}
-
-void TAppTYStation_Form::CreateMenus() {
-    TAppTYGen_Form::CreateMenus();
 }
 
 void TAppTYStation_Form::UpdateCommands() {

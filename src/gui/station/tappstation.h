@@ -65,7 +65,6 @@ protected:
     // Opens the store on `name` (the viewer opens its own kind).
     virtual std::unique_ptr<core::TPXDataHandler> CreateStore(const std::string& name);
     virtual void LoadScript(const std::string& name);
-    void CreateMenus() override;
     void StartupDone() override;
     bool HandleWindowMessage(TWindowMessage* m) override;
     void closeEvent(QCloseEvent* e) override;

@@ -28,7 +28,6 @@ TAppTYPD_Form::TAppTYPD_Form(QWidget* parent, core::TPXDictionary& script)
     BuildSelectMenu();
     // Scripts come from the editor; the entry stays reachable from the
     // toolbar and its shortcut only.
-    OpenDict_Action->setVisible(true);
     FileMenu()->removeAction(OpenDict_Action);
     Create();
     setWindowTitle(Q(TitleText()));
@@ -41,7 +40,7 @@ TAppTYPD_Form::~TAppTYPD_Form() {
 }
 
 std::string TAppTYPD_Form::AppInfo(int index) const {
-    return index == 1 ? "Tallyra Viewer" : TAppTYStation_Form::AppInfo(index);
+    return TallyraAppInfo(index, "Tallyra Viewer");
 }
 
 core::TPDDataHandler* TAppTYPD_Form::Viewer() const {
@@ -50,12 +49,6 @@ core::TPDDataHandler* TAppTYPD_Form::Viewer() const {
 
 std::unique_ptr<core::TPXDataHandler> TAppTYPD_Form::CreateStore(const std::string& name) {
     return core::TPDDataHandler::CreateForFile(*Script(), true, this, name);
-}
-
-void TAppTYPD_Form::CloseScript() {
-    // The editor's script is only forgotten; one the viewer opened itself
-    // through the toolbar belongs to the station part, which frees it.
-    TAppTYStation_Form::CloseScript();
 }
 
 void TAppTYPD_Form::StartupDone() {
@@ -201,7 +194,7 @@ void TAppTYPD_Form::SelectAllFields(bool selected) {
 
 void TAppTYPD_Form::ToggleRecord() {
     if (core::TPDDataHandler* v = Viewer()) v->ToggleSelected(v->Context->Rec);
-    RefreshSelectionPanel();
+    RefreshStatus();
 }
 
 void TAppTYPD_Form::SelectRecordRanges() {
@@ -209,20 +202,16 @@ void TAppTYPD_Form::SelectRecordRanges() {
     if (!v) return;
     core::TRecordRanges ranges;
     if (AskRecordRanges(this, v->FullCount, ranges)) v->ApplyRanges(ranges);
-    RefreshSelectionPanel();
+    RefreshStatus();
 }
 
 void TAppTYPD_Form::InvertRecords() {
     if (core::TPDDataHandler* v = Viewer()) v->InvertSelection();
-    RefreshSelectionPanel();
+    RefreshStatus();
 }
 
 void TAppTYPD_Form::SelectAllRecords(bool selected) {
     if (core::TPDDataHandler* v = Viewer()) v->SelectAll(selected);
-    RefreshSelectionPanel();
-}
-
-void TAppTYPD_Form::RefreshSelectionPanel() {
     RefreshStatus();
 }
 

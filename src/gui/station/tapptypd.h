@@ -19,7 +19,8 @@ public:
     ~TAppTYPD_Form() override;
 
     std::string AppInfo(int index) const override;
-    void CloseScript() override;
+    // Closing the script only forgets the editor's script (the station part
+    // frees only a script the viewer opened itself from its toolbar).
     void UpdateCommands() override;
 
     // The viewer's store, or nullptr.
@@ -41,7 +42,6 @@ public:
 
     // The idle refresh also draws the record panel in bold for a selected
     // record.
-    void RefreshSelectionPanel();
     void RefreshStatus() override;
 
 protected:

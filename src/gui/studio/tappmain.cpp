@@ -76,23 +76,7 @@ TAppMain_Form::~TAppMain_Form() {
 }
 
 std::string TAppMain_Form::AppInfo(int index) const {
-    switch (index) {
-        case 0:
-            return "Tallyra Systems";
-        case 1:
-            return "Tallyra Studio";
-        case 2:
-            return "2.40.a";
-        case 3:
-            return "2.40";
-        case 5:
-            return "QRV Software";
-        case 6:
-            return "<EN>Free software for keying survey questionnaires.<PL>Wolne "
-                   "oprogramowanie do wprowadzania ankiet.";
-        default:
-            return "";
-    }
+    return TallyraAppInfo(index, "Tallyra Studio");
 }
 
 std::string TAppMain_Form::OpenFilter() const {
