@@ -15,6 +15,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -170,6 +171,7 @@ void TAppTYGen_Form::CreateLayout() {
     Page->setFont(EntryFont);
     Page->setPalette(EntryPagePalette(Page->palette()));
     Scroll->setWidget(Page);
+    Scroll->viewport()->installEventFilter(this);
     layout->addWidget(Scroll, 1);
     ErrorInfo_Panel = new QLabel(central);
     ErrorInfo_Panel->setObjectName("ErrorInfo_Panel");
@@ -421,12 +423,15 @@ void TAppTYGen_Form::FreePageControls() {
 
 void TAppTYGen_Form::BuildPage() {
     FreePageControls();
-    Scroll->hide();
     if (!Keys) return;
+    // No painting while the page is built (hiding the scroll box instead
+    // would make the window lay itself out again).
+    Page->setUpdatesEnabled(false);
     const core::TPXInstructionList& list = DataStore->InstructionList();
     const int pageStart = std::max(DataStore->Context->PageStart, 0);
     const int editorLeft = MarkerLeft() + RulerHalfW;
     const int boxWidth = Scroll->width();
+    BuiltForWidth = boxWidth;
     const auto& models = Keys->Editors();
     PageHost = new QWidget(Page);
     PageHost->setObjectName("PageHost");
@@ -479,7 +484,7 @@ void TAppTYGen_Form::BuildPage() {
     ResizePage();
     PageHost->show();
     Scroll->verticalScrollBar()->setValue(0);
-    Scroll->show();
+    Page->setUpdatesEnabled(true);
 }
 
 void TAppTYGen_Form::ResizePage() {
@@ -572,6 +577,23 @@ void TAppTYGen_Form::RunKeyCommand(core::TKey key) {
 }
 
 bool TAppTYGen_Form::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Scroll->viewport() && event->type() == QEvent::Resize) {
+        // The editors' widths follow the page's width: a page built before
+        // the window had its size is laid out again.
+        const auto* r = static_cast<QResizeEvent*>(event);
+        ResizePage();
+        if (r->size().width() != r->oldSize().width() && PageShown && !RelayoutQueued) {
+            // Once the resizing has settled.
+            RelayoutQueued = true;
+            QTimer::singleShot(0, this, [this] {
+                RelayoutQueued = false;
+                if (!PageShown || !Keys || Scroll->width() == BuiltForWidth) return;
+                BuildPage();
+                ShowPage();
+            });
+        }
+        return TAppCmplx_Form::eventFilter(watched, event);
+    }
     auto* widget = qobject_cast<QWidget*>(watched);
     TPXEdit* edit = TPXEdit::Of(widget);
     if (!edit || !Keys) return TAppCmplx_Form::eventFilter(watched, event);

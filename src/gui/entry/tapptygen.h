@@ -182,6 +182,8 @@ private:
     std::unique_ptr<core::TEntryKeyboard> Keys;
     uint64_t ShownGeneration = 0;
     bool PageShown = false;
+    bool RelayoutQueued = false;
+    int BuiltForWidth = -1;  // the scroll box width the page was laid out for
 
     std::vector<std::unique_ptr<TPXEdit>> PageEdits;
     QList<QLabel*> LeftTexts;
