@@ -157,7 +157,8 @@ void TAppGen_Form::Registry_DoRead(core::TSettingsStore& s) {
     setGeometry(x, y, qBound(200, w, 10000), qBound(150, h, 10000));
     if (StartMaximized) setWindowState(windowState() | Qt::WindowMaximized);
     const std::string version = s.ReadStr(root, "Version", "");
-    if (version != core::LangTextFor(AppInfo(3), 1))
+    // A window that never stores the version would ask on every opening.
+    if (WritesSettings() && version != core::LangTextFor(AppInfo(3), 1))
         PostObject(this, std::make_unique<TWMVRKHelpChanges_Handler>());
 }
 
