@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "cliutil.h"
+#include "data/datafile.h"
 #include "data/tpddatahandler.h"
 #include "shell/errors.h"
 #include "shell/format.h"
@@ -48,14 +49,19 @@ std::unique_ptr<TPXDataHandler> OpenDataStore(TDataScript& script, const std::st
             return TPDDataHandler::CreateForFile(*script.Dictionary, makeBackup, owner, path);
         return TPXDataHandler::CreateForFile(*script.Dictionary, makeBackup, owner, path);
     } catch (const EPXData&) {
-        err << ConsoleText(FormatText(
-                   LangText("<EN>The data structure does not correspond with the "
-                            "script.\r\n%s\r\n\r\nCheck whether you loaded the script and the "
-                            "data from the same survey.<PL>Struktura danych nie odpowiada "
-                            "skryptowi.\r\n%s\r\n\r\nSprawdź, czy skrypt i dane pochodzą z tego "
-                            "samego badania."),
-                   path.c_str()))
-            << "\n";
+        err << ConsoleText(DataMismatchText(path)) << "\n";
+    } catch (const ETallyraError& e) {
+        err << "tallyra: " << path << ": " << ConsoleText(e.Text()) << "\n";
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TPXDataHandler> OpenReadingStore(TDataScript& script, const std::string& path,
+                                                 std::ostream& err) {
+    try {
+        return TPXDataHandler::CreateForReading(*script.Dictionary, nullptr, path);
+    } catch (const EPXData&) {
+        err << ConsoleText(DataMismatchText(path)) << "\n";
     } catch (const ETallyraError& e) {
         err << "tallyra: " << path << ": " << ConsoleText(e.Text()) << "\n";
     }

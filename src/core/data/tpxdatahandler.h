@@ -90,6 +90,15 @@ public:
     static std::unique_ptr<TPXDataHandler> CreateForFile(TPXDictionary& dictionary, bool makeBackup,
                                                          IPXDataOwner* owner,
                                                          const std::string& fileName);
+    // A store that only reads an existing data file (the data check and
+    // frequencies of the command line): the file is opened under the reader
+    // lock (OpenDataFileForReading), so it is refused with the "in use" text
+    // while a store holds it and keeps stores out while it lives. No backup
+    // is made and the file is never changed (a final Ctrl-Z is only
+    // skipped); writing a record raises EGeneric. Raises as CreateForFile.
+    static std::unique_ptr<TPXDataHandler> CreateForReading(TPXDictionary& dictionary,
+                                                            IPXDataOwner* owner,
+                                                            const std::string& fileName);
     // A store on a new empty temporary file "TYS.tmp" in the user's private
     // temporary folder (or in `folder` when given); the file is deleted when
     // the store is destroyed.
@@ -186,7 +195,7 @@ public:
 protected:
     TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner);
     // The opening algorithm of CreateForFile.
-    void OpenFile(const std::string& fileName, bool makeBackup);
+    void OpenFile(const std::string& fileName, bool makeBackup, bool readOnly = false);
     void OpenTemp(int32_t autoBoundary, const std::string& folder);
     // Allocation and reset.
     virtual void InitStore();

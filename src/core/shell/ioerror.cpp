@@ -113,4 +113,12 @@ void RaiseSystemError(int err) {
     throw EGeneric(SystemErrorText(err));
 }
 
+std::string FileErrorText(const std::string& path, const std::string& text) {
+    return path + ": " + text;
+}
+
+void RaiseFileError(const std::string& path, int err) {
+    throw EGeneric(FileErrorText(path, SystemErrorText(err)));
+}
+
 }  // namespace tallyra::core

@@ -28,7 +28,9 @@ int64_t NinesValue(int width, bool endsWithEight);
 // choice of neither box leave the set unchanged.
 void ApplyNinesMissing(TVarColl& vars, bool missing8, bool missing9);
 
-// Writes the export commands for a built set into target (created).
+// Writes the export commands for a built set into target, under a temporary
+// name that replaces target only when complete. Raises EGeneric naming the
+// target when it cannot be written (target is then unchanged).
 void WriteSPSExport(TVarColl& vars, const std::string& target, const TSPSExportOptions& options);
 
 // The whole export of a script text whose file name is scriptFileName:

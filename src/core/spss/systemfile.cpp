@@ -4,11 +4,13 @@
 // file gives a clear error instead of a fault or a huge allocation.
 #include <bit>
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 
 #include "../shell/errors.h"
+#include "../shell/fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -213,8 +215,10 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
 }  // namespace
 
 void TVarColl::ReadSystemFile(const std::string& fileName) {
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    TFd fd = OpenRegularFile(fileName, O_RDONLY);
+    std::FILE* file = ::fdopen(fd.Get(), "rb");
     if (file == nullptr) RaiseSystemError(errno);
+    fd.Release();
     try {
         ReadSystemStream(*this, file);
     } catch (...) {
