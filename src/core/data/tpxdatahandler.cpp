@@ -413,13 +413,20 @@ void TPXDataHandler::LoadFromBytes(const char* data, size_t size) {
 void TPXDataHandler::SaveRecord() {
     if (!Dirty) return;
     const int64_t offset = int64_t(Context->Rec - 1) * L;
-    if (InIncomplete() && EntryPos < Instructions->Count()) {
-        const size_t n = size_t(FieldAt(EntryPos)->Column - 1);
-        if (n > 0) File.WriteAt(offset, CurRecord.data(), n);
-    } else {
-        CurRecord[size_t(L - 2)] = '\r';
-        CurRecord[size_t(L - 1)] = '\n';
-        File.WriteAt(offset, CurRecord.data(), size_t(L));
+    try {
+        if (InIncomplete() && EntryPos < Instructions->Count()) {
+            const size_t n = size_t(FieldAt(EntryPos)->Column - 1);
+            if (n > 0) File.WriteAt(offset, CurRecord.data(), n);
+        } else {
+            CurRecord[size_t(L - 2)] = '\r';
+            CurRecord[size_t(L - 1)] = '\n';
+            File.WriteAt(offset, CurRecord.data(), size_t(L));
+        }
+    } catch (const EGeneric& e) {
+        WriteFailure = true;
+        throw EGeneric(FormatText(LangText("<EN>The data file \"%s\" could not be written: "
+                                           "%s<PL>Nie udało się zapisać pliku danych \"%s\": %s"),
+                                  File.Path().c_str(), e.Text().c_str()));
     }
     Dirty = false;
 }

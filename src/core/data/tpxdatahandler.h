@@ -178,6 +178,10 @@ public:
     const std::string& FileName() const { return File.Path(); }
     // The cached AutoValue of field i.
     const std::string& AutoText(int32_t i) const { return AutoValues[size_t(i)]; }
+    // Whether writing a record to the file has failed (a full disk, a file
+    // size limit): the record is kept in memory and the text naming the file
+    // was raised; a caller without a window ends its work on it.
+    bool WriteFailed() const { return WriteFailure; }
     // Number of records completed since the store was created.
     int64_t CompletedRecords() const { return Completions; }
 
@@ -245,6 +249,7 @@ protected:
     int32_t L = 0;
     TDataFile File;
     bool DeleteOnClose = false;
+    bool WriteFailure = false;
     std::vector<std::string> AutoValues;
     std::vector<const TPXFieldInstruction*> Fields;
     int64_t Completions = 0;
