@@ -76,7 +76,7 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
     if (files.size() != 2) return usage("give a script and a data file");
     auto script = LoadDataScript(files[0], err);
     if (!script) return ExitUsage;
-    auto store = OpenDataStore(*script, files[1], false, false, true, nullptr, err);
+    auto store = OpenReadingStore(*script, files[1], err);
     if (!store) return ExitUsage;
     if (store->FullCount == 0) {
         err << ConsoleText(NoFullRecordsText()) << "\n";

@@ -1,39 +1,19 @@
 #include "cliutil.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <sys/stat.h>
-
 #include "script/tscriptoptions.h"
-#include "shell/ioerror.h"
+#include "shell/errors.h"
+#include "shell/filebytes.h"
 #include "shell/langtext.h"
 
 namespace tallyra::cli {
 
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        error = core::SystemErrorText(EISDIR);
+    try {
+        return core::ReadFileBytes(path, core::MaxDocumentBytes);
+    } catch (const core::ETallyraError& e) {
+        error = e.Text();
         return std::nullopt;
     }
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = core::SystemErrorText(errno);
-        return std::nullopt;
-    }
-    std::string bytes;
-    char buffer[1 << 16];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        bytes.append(buffer, n);
-    const bool failed = std::ferror(file) != 0;
-    const int err = errno;
-    std::fclose(file);
-    if (failed) {
-        error = core::SystemErrorText(err != 0 ? err : EIO);
-        return std::nullopt;
-    }
-    return bytes;
 }
 
 std::optional<long long> ParseInteger(const std::string& text) {

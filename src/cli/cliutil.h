@@ -12,8 +12,10 @@ constexpr int ExitOk = 0;
 constexpr int ExitFound = 1;  // errors found in the input
 constexpr int ExitUsage = 2;  // usage or I/O errors
 
-// Reads a whole file. On failure returns nullopt and sets `error` to the
-// system's error text (selected for the current language).
+// Reads a whole file of at most core::MaxDocumentBytes (a folder, device or
+// pipe is refused without reading). On failure returns nullopt and sets
+// `error` to the reason (selected for the current language, not naming the
+// file).
 std::optional<std::string> ReadFileBytes(const std::string& path, std::string& error);
 
 // Parses a whole decimal integer (optional sign); nullopt for anything else.

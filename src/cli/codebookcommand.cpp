@@ -84,12 +84,12 @@ int RunCodebook(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     std::unique_ptr<TPXDataHandler> store;
     if (!dataFile.empty()) {
-        store = OpenDataStore(*script, dataFile, false, false, true, nullptr, err);
+        store = OpenReadingStore(*script, dataFile, err);
         if (!store) return ExitFound;
     }
     try {
         const auto vars = BuildScriptVars(
-            files[0], *bytes, DefaultScriptOptions(), SPSSVarSize(),
+            *bytes, DefaultScriptOptions(), SPSSVarSize(),
             LangText("<EN>Cannot write the codebook.\r\nErrors found in script."
                      "<PL>Nie można zapisać książki kodów.\r\nZnaleziono błędy w skrypcie."));
         const std::string page = CodebookHtml(

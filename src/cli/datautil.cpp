@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "cliutil.h"
+#include "data/datafile.h"
 #include "data/tpddatahandler.h"
 #include "shell/errors.h"
 #include "shell/format.h"
@@ -56,6 +57,18 @@ std::unique_ptr<TPXDataHandler> OpenDataStore(TDataScript& script, const std::st
         if (viewer)
             return TPDDataHandler::CreateForFile(*script.Dictionary, makeBackup, owner, path);
         return TPXDataHandler::CreateForFile(*script.Dictionary, makeBackup, owner, path);
+    } catch (const EPXData&) {
+        err << ConsoleText(DataMismatchText(path)) << "\n";
+    } catch (const ETallyraError& e) {
+        err << "tallyra: " << path << ": " << ConsoleText(e.Text()) << "\n";
+    }
+    return nullptr;
+}
+
+std::unique_ptr<TPXDataHandler> OpenReadingStore(TDataScript& script, const std::string& path,
+                                                 std::ostream& err) {
+    try {
+        return TPXDataHandler::CreateForReading(*script.Dictionary, nullptr, path);
     } catch (const EPXData&) {
         err << ConsoleText(DataMismatchText(path)) << "\n";
     } catch (const ETallyraError& e) {

@@ -35,6 +35,12 @@ std::unique_ptr<core::TPXDataHandler> OpenDataStore(TDataScript& script, const s
 // CR LF line ends).
 std::string DataMismatchText(const std::string& path);
 
+// Opens an existing data file for reading only under the reader lock (the
+// data check and frequencies): refused with the "in use" text while a store
+// holds it. Prints the reason naming the file and returns nullptr on failure.
+std::unique_ptr<core::TPXDataHandler> OpenReadingStore(TDataScript& script, const std::string& path,
+                                                       std::ostream& err);
+
 // The field named by its label, its variable name or its 0-based
 // instruction index; -1 when there is none.
 int32_t FindFieldArgument(const core::TPXDictionary& script, const std::string& name);

@@ -37,6 +37,8 @@ const char* const EnterHelp =
     "Every message box text and question is printed to standard error as it\n"
     "appears. At the end the current record is saved and the position is printed:\n"
     "REC, PG, FIELD (instruction index) and IDEN.\n"
+    "When a record cannot be written (a full disk, a file size limit) the run\n"
+    "stops at once with the message naming the file.\n"
     "Exit status: 0 when the keys were played, 2 on usage or I/O errors.\n";
 
 int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -121,10 +123,15 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
     TEntryKeyboard keyboard(*store, owner);
     owner.Keyboard = &keyboard;
     keyboard.StartEntry(viewer);
+    if (store->WriteFailed()) return ExitUsage;
     for (const TScriptKey& key : *keys) {
         owner.Answers.assign(key.Answers.begin(), key.Answers.end());
         keyboard.Press(key.Stroke);
         owner.Answers.clear();
+        // A record that cannot be written ends the run: its message, naming
+        // the file, has been printed; the file holds whole records and at
+        // most one partial one.
+        if (store->WriteFailed()) return ExitUsage;
     }
     try {
         store->SaveRecord();

@@ -163,7 +163,7 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     try {
         const auto vars = BuildScriptVars(
-            files[0], *bytes, DefaultScriptOptions(), SPSSVarSize(),
+            *bytes, DefaultScriptOptions(), SPSSVarSize(),
             LangText("<EN>Cannot export the data.\r\nErrors found in script."
                      "<PL>Nie można wyeksportować danych.\r\nZnaleziono błędy w skrypcie."));
         const TDataExportSummary summary =

@@ -56,7 +56,7 @@ int RunFreq(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (!script) return ExitUsage;
     const int32_t field = FindFieldArgument(*script->Dictionary, Utf8ToCp1250(files[2]));
     if (field < 0) return usage("no field '" + files[2] + "' in the script");
-    auto store = OpenDataStore(*script, files[1], false, false, true, nullptr, err);
+    auto store = OpenReadingStore(*script, files[1], err);
     if (!store) return ExitUsage;
     const std::string none = LangText(
         "<EN>There are no records in the data for this field.<PL>W danych nie ma ani jednego "

@@ -1,5 +1,8 @@
 // The command-line program `tallyra`: the engine without a display.
+#include <csignal>
+#include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -14,6 +17,7 @@
 #include "spsscommands.h"
 #include "statscommand.h"
 #include "subsetcommand.h"
+#include "shell/ioerror.h"
 #include "shell/langtext.h"
 
 namespace {
@@ -46,11 +50,8 @@ const char* const MainHelp =
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
     "  --version      show the version\n";
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int RunCommand(int argc, char** argv) {
     using namespace tallyra;
-    core::SetCurrentLanguage(core::LanguageFromEnvironment());
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         std::cerr << MainHelp;
@@ -79,5 +80,27 @@ int main(int argc, char** argv) {
     if (command == "export") return cli::RunExport(args, std::cout, std::cerr);
     if (command == "codebook") return cli::RunCodebook(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
+    return cli::ExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace tallyra;
+    // Past a file size limit a write fails with EFBIG and is reported like
+    // any other write failure, instead of the signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
+    core::SetCurrentLanguage(core::LanguageFromEnvironment());
+    // No exception leaves the program: the stack unwinds first, so temporary
+    // files go and output under temporary names is removed.
+    try {
+        return RunCommand(argc, argv);
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        std::cerr << "tallyra: " << core::IOErrorText(8) << "\n";
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        std::cerr << "tallyra: " << cli::ConsoleText(e.what()) << "\n";
+    }
     return cli::ExitUsage;
 }

@@ -1,8 +1,14 @@
+#include <algorithm>
+
 #include "cliutil.h"
 #include "merge/tfilemerger.h"
 #include "script/tpxdictionary.h"
 #include "script/tpxmessage.h"
 #include "shell/errors.h"
+#include "shell/filebytes.h"
+#include "shell/format.h"
+#include "shell/ioerror.h"
+#include "shell/langtext.h"
 #include "spsscommands.h"
 
 namespace tallyra::cli {
@@ -16,16 +22,22 @@ const char* const MergeHelp =
     "in the order given, after checking that each input consists of records of\n"
     "the script's length. An input may be a pattern with * and ?; its matches\n"
     "are merged once each. A partial last record of an input is cut off the\n"
-    "input itself. Progress and the record count go to standard output.\n"
+    "input itself (only while no one else has the input open). Progress and the\n"
+    "record count go to standard output. An input that a data entry program\n"
+    "has open is refused as in use. OUT.dat is written under a temporary name\n"
+    "and takes its place only when the merge is complete.\n"
     "\n"
     "Options:\n"
+    "  --force         replace OUT.dat when it exists already\n"
     "  --lang en|pl    language of the messages (default from LANG/LC_ALL)\n"
     "  -h, --help      show this help\n"
     "\n"
-    "Exit status: 0 merged, 1 failed (the reason is printed), 2 usage error.\n";
+    "Exit status: 0 merged, 1 failed or some input could not be merged (the\n"
+    "reason is printed), 2 usage error.\n";
 
 int RunMerge(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
+    bool force = false;
     const auto usage = [&](const std::string& message) {
         err << "tallyra merge: " << message << "\nTry 'tallyra merge --help'.\n";
         return ExitUsage;
@@ -35,6 +47,8 @@ int RunMerge(const std::vector<std::string>& args, std::ostream& out, std::ostre
         if (arg == "-h" || arg == "--help") {
             out << MergeHelp;
             return ExitOk;
+        } else if (arg == "--force") {
+            force = true;
         } else if (arg == "--lang") {
             if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -51,7 +65,7 @@ int RunMerge(const std::vector<std::string>& args, std::ostream& out, std::ostre
         messages.Limit = LimitForErrorMode(options.ErrorMode, options.ErrorCount);
         std::string error;
         const auto bytes = ReadFileBytes(files[0], error);
-        if (!bytes) throw EGeneric(files[0] + ": " + error);
+        if (!bytes) throw EGeneric(FileErrorText(files[0], error));
         TPXDictionary script(NormalizeLineEnds(*bytes), options, messages);
         if (messages.CountKinds({mkError}) > 0) {
             messages.Sort();
@@ -60,9 +74,35 @@ int RunMerge(const std::vector<std::string>& args, std::ostream& out, std::ostre
                 if (messages.Get(i)->Kind == mkError) err << "  " << messages.FormatItem(i) << "\n";
             return ExitFound;
         }
+        // The output must not take the place of the script; an existing output
+        // is replaced only when asked to.
+        if (SameFile(files[1], files[0]))
+            throw EGeneric(FormatText(
+                LangText("<EN>The output file \"%s\" is the script.<PL>Plik wynikowy \"%s\" "
+                         "jest skryptem."),
+                files[1].c_str()));
+        // (An output named among the inputs is refused by the merger itself.)
+        const bool amongInputs =
+            std::any_of(inputs.begin(), inputs.end(), [&](const std::string& input) {
+                return input.find_first_of("*?") == std::string::npos && SameFile(input, files[1]);
+            });
+        if (!force && !amongInputs && PathExists(files[1]))
+            throw EGeneric(FormatText(
+                LangText("<EN>The output file \"%s\" exists already (--force replaces it)."
+                         "<PL>Plik wynikowy \"%s\" już istnieje (--force go zastępuje)."),
+                files[1].c_str()));
         std::vector<std::string> report;
         TFileMerger merger(script, inputs, report, files[1], &out);
         merger.Run();
+        if (merger.Failed > 0) {
+            err << "tallyra merge: "
+                << ConsoleText(FormatText(
+                       LangText("<EN>%d of the input files could not be merged.<PL>Nie udało się "
+                                "dołączyć %d z plików źródłowych."),
+                       merger.Failed))
+                << "\n";
+            return ExitFound;
+        }
     } catch (const ETallyraError& e) {
         out.flush();
         err << "tallyra merge: " << ConsoleText(e.Text()) << "\n";

@@ -1,9 +1,12 @@
 #include "subsetcommand.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "cliutil.h"
+#include "data/datafile.h"
 #include "data/tpddatahandler.h"
 #include "datautil.h"
 #include "selectionargs.h"
@@ -76,10 +79,16 @@ int RunSubset(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const auto fields = ParseFieldList(dictionary, *fieldsText, unknown);
     if (!fields) return usage("no field '" + unknown + "' in the script");
 
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(files[1], ec);
-    if (ec) {
-        err << "tallyra: " << files[1] << ": " << ConsoleText(SystemErrorText(ec.value())) << "\n";
+    int64_t size = 0;
+    try {
+        // Only to count the records for the ranges; the save takes the reader
+        // lock again while it reads.
+        const TFd data = OpenDataFileForReading(files[1]);
+        struct stat info {};
+        if (::fstat(data.Get(), &info) != 0) RaiseFileError(files[1], errno);
+        size = info.st_size;
+    } catch (const ETallyraError& e) {
+        err << "tallyra subset: " << ConsoleText(e.Text()) << "\n";
         return ExitFound;
     }
     const int64_t fullCount = dictionary.LineLength > 0 ? int64_t(size) / dictionary.LineLength : 0;
@@ -91,18 +100,18 @@ int RunSubset(const std::vector<std::string>& args, std::ostream& out, std::ostr
 
     try {
         const TRecordSelection selection = RecordsFromSortedList(*records);
-        CheckSaveSelection(dictionary, files[1], *fields, selection, files[2]);
+        CheckSaveSelection(dictionary, files[1], *fields, selection, files[2], files[0]);
         const std::string existing = ExistingSaveSelectionFiles(SaveSelectionNames(files[2]));
         if (!existing.empty() && !force) {
             err << "tallyra subset: these files exist already (--force replaces them):\n"
                 << ConsoleText(existing) << "\n";
             return ExitFound;
         }
-        const TSaveSelectionSummary summary =
-            SaveSelection(dictionary, files[1], *fields, selection, files[2], SPSSVarSize());
+        const TSaveSelectionSummary summary = SaveSelection(
+            dictionary, files[1], *fields, selection, files[2], SPSSVarSize(), files[0]);
         out << ConsoleText(summary.Information()) << "\n";
     } catch (const ETallyraError& e) {
-        err << "tallyra: " << ConsoleText(e.Text()) << "\n";
+        err << "tallyra subset: " << ConsoleText(e.Text()) << "\n";
         return ExitFound;
     }
     return ExitOk;

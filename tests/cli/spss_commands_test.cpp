@@ -270,6 +270,40 @@ TEST(MergeCommand, MergesAndReportsOrRefuses) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, "tallyra merge: The output file \"" + dir / "a.dat" +
                                "\" is also one of the input files.\n");
+    // The script is never replaced; an existing output only with --force.
+    const struct {
+        std::vector<std::string> Args;
+        int Status;
+        std::string Err;
+    } refusals[] = {
+        {{dir / "s.slo", dir / "s.slo", dir / "a.dat"},
+         1,
+         "tallyra merge: The output file \"" + dir / "s.slo" + "\" is the script.\n"},
+        {{"--force", dir / "s.slo", dir / "./s.slo", dir / "a.dat"},
+         1,
+         "tallyra merge: The output file \"" + dir / "./s.slo" + "\" is the script.\n"},
+        {{dir / "s.slo", dir / "out.dat", dir / "a.dat"},
+         1,
+         "tallyra merge: The output file \"" + dir / "out.dat" +
+             "\" exists already (--force replaces it).\n"},
+    };
+    for (const auto& r : refusals) {
+        const TRun run = RunCommand(RunMerge, r.Args);
+        EXPECT_EQ(run.status, r.Status);
+        EXPECT_EQ(run.err, r.Err);
+    }
+    EXPECT_EQ(ReadAll(dir / "s.slo"), "left='a' width=2 auto=0*");
+    EXPECT_EQ(ReadAll(dir / "out.dat"), "11\r\n12\r\n21\r\n");
+    const TRun forced =
+        RunCommand(RunMerge, {"--force", dir / "s.slo", dir / "out.dat", dir / "a.dat"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    EXPECT_EQ(ReadAll(dir / "out.dat"), "11\r\n12\r\n");
+    // An input that could not be merged makes the merge fail.
+    const TRun missing =
+        RunCommand(RunMerge, {dir / "s.slo", dir / "m.dat", dir / "a.dat", dir / "none.dat"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "tallyra merge: 1 of the input files could not be merged.\n");
+    EXPECT_EQ(ReadAll(dir / "m.dat"), "11\r\n12\r\n");
     WriteAll(dir / "bad.slo", "left='a' width=0 auto=0*");
     const TRun badScript = RunCommand(RunMerge, {dir / "bad.slo", dir / "o.dat", dir / "a.dat"});
     EXPECT_EQ(badScript.status, 1);

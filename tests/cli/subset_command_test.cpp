@@ -76,5 +76,50 @@ TEST_F(SubsetCommand, RefusesWithoutLosingFiles) {
     EXPECT_FALSE(fs::exists(Dir / "c.dat"));
 }
 
+TEST_F(SubsetCommand, NeverReplacesItsInputsAndRefusesDataThatDoesNotFit) {
+    // The script and the data in the scratch folder, so that outputs may be
+    // named after them.
+    const std::string script = (Dir / "h.slo").string(), data = (Dir / "h.dat").string();
+    fs::copy_file(Script, script);
+    fs::copy_file(Data, data);
+    const std::string scriptBytes = ReadAll(script), dataBytes = ReadAll(data);
+    const std::string out = (Dir / "h.txt").string();  // its script would be h.slo
+    EXPECT_EQ(Run({script, data, out, "--fields", "1", "--records", "1", "--force"}), 1);
+    EXPECT_EQ(Err, "tallyra subset: The file \"" + script + "\" is the script being read.\n");
+    EXPECT_EQ(ReadAll(script), scriptBytes);
+    EXPECT_FALSE(fs::exists(out));
+
+    // Data files that do not fit the script, with the record count of the
+    // real one: the save is refused and nothing is written.
+    const std::string record(52, '1');
+    const struct {
+        std::string Name, Bytes;
+    } misfits[] = {
+        {"garbage", std::string(4 * 54, 'x')},
+        {"short records", std::string(4 * 54 / 50 * 50, '1')},
+        {"line break inside",
+         record.substr(0, 10) + "\r\n" + record.substr(12) + "\r\n" + std::string(3 * 54, '1')},
+        {"the script", scriptBytes},
+    };
+    for (const auto& m : misfits) {
+        const std::string bad = (Dir / "bad.dat").string();
+        std::ofstream(bad, std::ios::binary | std::ios::trunc) << m.Bytes;
+        const std::string target = (Dir / "sub.dat").string();
+        EXPECT_EQ(Run({script, bad, target, "--fields", "1", "--records", "1"}), 1) << m.Name;
+        EXPECT_EQ(Err,
+                  "tallyra subset: The data structure does not correspond with the "
+                  "script.\n" +
+                      bad +
+                      "\n\nCheck whether you loaded the script and the "
+                      "data from the same survey.\n")
+            << m.Name;
+        for (const char* name : {"sub.dat", "sub.slo", "sub.sps"})
+            EXPECT_FALSE(fs::exists(Dir / name)) << m.Name << " " << name;
+    }
+    // No temporary file is left in the folder.
+    for (const auto& entry : fs::directory_iterator(Dir))
+        EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << entry.path();
+}
+
 }  // namespace
 }  // namespace tallyra::cli

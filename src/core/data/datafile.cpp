@@ -28,29 +28,83 @@ bool TryLock(int fd) {
 
 }  // namespace
 
+std::string DataMismatchText(const std::string& path) {
+    return FormatText(
+        LangText("<EN>The data structure does not correspond with the script.\r\n%s\r\n\r\nCheck "
+                 "whether you loaded the script and the data from the same survey.<PL>Struktura "
+                 "danych nie odpowiada skryptowi.\r\n%s\r\n\r\nSprawdź, czy skrypt i dane "
+                 "pochodzą z tego samego badania."),
+        path.c_str());
+}
+
+bool TryOpenDataFileForReading(const std::string& path, TFd& fd, std::string& reason) {
+    try {
+        fd = OpenRegularFile(path, O_RDONLY);
+    } catch (const ETallyraError& e) {
+        reason = e.Text();
+        return false;
+    }
+    while (::flock(fd.Get(), LOCK_SH | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        reason = errno == EWOULDBLOCK ? IOErrorText(32) : SystemErrorText(errno);
+        fd = TFd();
+        return false;
+    }
+    return true;
+}
+
+TFd OpenDataFileForReading(const std::string& path, TDataFileLock lock) {
+    if (lock == TDataFileLock::HeldByCaller) {
+        try {
+            return OpenRegularFile(path, O_RDONLY);
+        } catch (const ETallyraError& e) {
+            throw EGeneric(FileErrorText(path, e.Text()));
+        }
+    }
+    TFd fd;
+    std::string reason;
+    if (!TryOpenDataFileForReading(path, fd, reason)) throw EGeneric(FileErrorText(path, reason));
+    return fd;
+}
+
+bool LockDataFileExclusive(int fd) {
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        return false;
+    }
+    return true;
+}
+
 TDataFile::~TDataFile() {
     Close();
 }
 
 void TDataFile::Open(const std::string& path) {
     Close();
-    int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0 && errno == ENOENT)
-        fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) RaiseSystemError(errno);
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int err = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
-        ::close(fd);
-        RaiseSystemError(err);
+    TFd fd;
+    try {
+        fd = OpenRegularFile(path, O_RDWR);
+    } catch (const EGeneric&) {
+        // A missing file is created; everything else (a folder, a device, no
+        // right to write) is refused as it stands.
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 || errno != ENOENT) throw;
+        fd = OpenRegularFile(path, O_RDWR | O_CREAT | O_EXCL);
     }
-    if (!TryLock(fd)) {
-        const int err = errno;
-        ::close(fd);
-        if (err == EWOULDBLOCK) RaiseIOError(32);
-        RaiseSystemError(err);
+    if (!TryLock(fd.Get())) {
+        if (errno == EWOULDBLOCK) RaiseIOError(32);
+        RaiseSystemError(errno);
     }
-    Fd = fd;
+    Fd = fd.Release();
+    FilePath = path;
+}
+
+void TDataFile::OpenForReading(const std::string& path) {
+    Close();
+    TFd fd;
+    std::string reason;
+    if (!TryOpenDataFileForReading(path, fd, reason)) throw EGeneric(reason);
+    Fd = fd.Release();
     FilePath = path;
 }
 
@@ -119,15 +173,7 @@ size_t TDataFile::ReadAt(int64_t offset, char* buffer, size_t n) const {
 }
 
 void TDataFile::WriteAt(int64_t offset, const char* buffer, size_t n) {
-    size_t done = 0;
-    while (done < n) {
-        const ssize_t put = ::pwrite(Fd, buffer + done, n - done, offset + int64_t(done));
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            RaiseSystemError(errno);
-        }
-        done += size_t(put);
-    }
+    PWriteFull(Fd, buffer, n, offset);
     if (::fdatasync(Fd) != 0 && errno != EINVAL) RaiseSystemError(errno);
 }
 

@@ -9,9 +9,44 @@
 #include <string>
 #include <vector>
 
+#include "../shell/fdio.h"
 #include "../shell/privatetemp.h"
 
 namespace tallyra::core {
+
+// The text for a data file that does not fit its script (the station's
+// refusal), naming the file.
+std::string DataMismatchText(const std::string& path);
+
+// The reader lock: how every reader of a data file that is not its record
+// store (the merger, save selection, the data check and frequencies of the
+// command line, comparison and export) opens it. Opens `path` read-only,
+// refuses anything but a regular file without waiting on it, and takes a
+// shared advisory lock without waiting: readers share a file with each other,
+// while a record store, which holds the exclusive lock for its whole
+// lifetime, keeps them out (and a held reader lock keeps a store from
+// opening). The lock lasts as long as the returned descriptor stays open.
+// Raises EGeneric "PATH: TEXT", where TEXT is the "in use" I/O text (code 32)
+// when a store holds the file, NotRegularFileText for a folder, device or
+// pipe, and the system's text otherwise ("File not found." and so on).
+// How a reader opens a data file: under the reader lock, or without it when
+// the caller's own record store holds the file (the viewer saving a
+// selection of the file it shows). That store's exclusive lock keeps every
+// other store and reader off the file meanwhile.
+enum class TDataFileLock { Take, HeldByCaller };
+
+TFd OpenDataFileForReading(const std::string& path, TDataFileLock lock = TDataFileLock::Take);
+
+// OpenDataFileForReading without raising: false with `reason` set to the
+// bare text (not naming the file) when the file cannot be opened or locked.
+bool TryOpenDataFileForReading(const std::string& path, TFd& fd, std::string& reason);
+
+// Turns the reader lock held on `fd` into the exclusive lock without
+// waiting, as needed before the reader changes the file (the merger
+// shortening a partial last record). False when another reader or a store
+// holds the file; the conversion is not atomic, so the caller then stops
+// using the file (its shared lock may be gone) and reports it as in use.
+bool LockDataFileExclusive(int fd);
 
 class TDataFile {
 public:
@@ -25,6 +60,10 @@ public:
     // use" I/O text (code 32) when another store holds the lock, and the
     // system's error text for any other failure (nothing is created then).
     void Open(const std::string& path);
+    // Opens an existing `path` read-only under the reader lock (see
+    // OpenDataFileForReading, whose failures it raises without the file
+    // name); writes then fail.
+    void OpenForReading(const std::string& path);
     // Creates a new file exclusively in `folder` (never following a link):
     // "TYS.tmp", or "TYS-2.tmp" and so on while a name is held by another
     // live store; a stale file of an earlier run is replaced. Locks it.

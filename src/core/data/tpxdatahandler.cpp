@@ -1,16 +1,19 @@
 #include "tpxdatahandler.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fcntl.h>
 #include <limits>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "../shell/errors.h"
+#include "../shell/fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -33,6 +36,38 @@ std::string ReplaceAll(std::string text, std::string_view from, std::string_view
     return text;
 }
 
+// The backup name of a data file: its extension replaced by ".bak".
+std::string BackupTarget(const std::string& dataName) {
+    std::filesystem::path bak(dataName);
+    bak.replace_extension(".bak");
+    return bak.string();
+}
+
+// Removes copies "NAME.bak.XXXXXX" that a store killed while writing its
+// backup left behind. A copy being written is locked by its writer (two data
+// files that differ only in their extension share one backup name), so only
+// copies nobody holds go.
+void RemoveStaleBackupCopies(const std::string& dataName) {
+    namespace fs = std::filesystem;
+    const fs::path target(BackupTarget(dataName));
+    const std::string prefix = target.filename().string() + ".";
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (!std::all_of(name.begin() + long(prefix.size()), name.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            continue;
+        const std::string path = it->path().string();
+        TFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat info {};
+        if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    }
+}
+
 // Writes a backup copy next to the data file: into a new file first, which
 // replaces the old ".bak" only when the copy is complete, so that a failed
 // copy never destroys an earlier backup.
@@ -40,17 +75,17 @@ class TBackupWriter {
 public:
     explicit TBackupWriter(const std::string& dataName) {
         namespace fs = std::filesystem;
-        fs::path bak(dataName);
-        bak.replace_extension(".bak");
-        Target = bak.string();
+        Target = BackupTarget(dataName);
         // A data file whose own name ends in ".bak" would be its own backup.
         std::error_code ec;
         if (fs::exists(Target, ec) && fs::equivalent(Target, dataName, ec)) return;
         if (Target == dataName) return;
         std::string pattern = Target + ".XXXXXX";
-        Fd = ::mkstemp(pattern.data());
+        Fd = ::mkostemp(pattern.data(), O_CLOEXEC);
         if (Fd < 0) RaiseSystemError(errno);
         TempName = pattern;
+        // Marks the copy as being written (see RemoveStaleBackupCopies).
+        ::flock(Fd, LOCK_EX | LOCK_NB);
     }
     ~TBackupWriter() { Discard(); }
 
@@ -59,38 +94,25 @@ public:
     void CopyFrom(int fd, int64_t n) {
         if (Fd < 0) return;
         off_t in = 0;
-        while (in < n) {
-            const ssize_t put = ::copy_file_range(fd, &in, Fd, nullptr, size_t(n - in), 0);
-            if (put > 0) continue;
-            if (put < 0 && errno == EINTR) continue;
-            if (put == 0) break;
-            if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
-                Fail(errno);
-            std::vector<char> buffer(size_t(1) << 20);
+        try {
             while (in < n) {
-                const ssize_t got =
-                    ::pread(fd, buffer.data(), std::min<size_t>(buffer.size(), size_t(n - in)), in);
-                if (got < 0 && errno == EINTR) continue;
-                if (got <= 0) Fail(got < 0 ? errno : EIO);
-                Append(buffer.data(), size_t(got));
-                in += got;
+                const ssize_t put = CopyRange(fd, &in, Fd, size_t(n - in));
+                if (put > 0) continue;
+                if (put == 0) break;
+                std::vector<char> buffer(size_t(1) << 20);
+                while (in < n) {
+                    const ssize_t got = ::pread(
+                        fd, buffer.data(), std::min<size_t>(buffer.size(), size_t(n - in)), in);
+                    if (got < 0 && errno == EINTR) continue;
+                    if (got <= 0) RaiseSystemError(got < 0 ? errno : EIO);
+                    WriteFull(Fd, buffer.data(), size_t(got));
+                    in += got;
+                }
             }
+        } catch (const EGeneric& e) {
+            Discard();
+            throw EGeneric(FileErrorText(Target, e.Text()));
         }
-    }
-    void Append(const char* data, size_t n) {
-        size_t done = 0;
-        while (done < n) {
-            const ssize_t put = ::write(Fd, data + done, n - done);
-            if (put < 0) {
-                if (errno == EINTR) continue;
-                Fail(errno);
-            }
-            done += size_t(put);
-        }
-    }
-    [[noreturn]] void Fail(int err) {
-        Discard();
-        RaiseSystemError(err);
     }
     // Puts the finished copy in place of the old backup. The data file itself
     // is never touched, so the copy is not forced to disk first.
@@ -101,13 +123,13 @@ public:
         if (::close(fd) != 0 || ::rename(TempName.c_str(), Target.c_str()) != 0) {
             const int err = errno;
             ::unlink(TempName.c_str());
-            RaiseSystemError(err);
+            RaiseFileError(Target, err);
         }
     }
     void Discard() {
         if (Fd < 0) return;
-        ::close(Fd);
         ::unlink(TempName.c_str());
+        ::close(Fd);
         Fd = -1;
     }
 
@@ -161,15 +183,6 @@ void CheckRecords(const char* data, size_t count, size_t L) {
         CheckBlock(data + r * L, L, L);
 }
 
-std::string DataMismatchText(const std::string& fileName) {
-    return FormatText(LangText("<EN>The data structure does not correspond with the "
-                               "script.\r\n%s\r\n\r\nCheck whether you loaded the script and the "
-                               "data from the same survey.<PL>Struktura danych nie odpowiada "
-                               "skryptowi.\r\n%s\r\n\r\nSprawdź, czy skrypt i dane pochodzą z tego "
-                               "samego badania."),
-                      fileName.c_str());
-}
-
 bool DataStrToInt(std::string_view text, int32_t& value) {
     size_t i = 0;
     while (i < text.size() && text[i] == ' ')
@@ -216,6 +229,14 @@ std::unique_ptr<TPXDataHandler> TPXDataHandler::CreateForFile(TPXDictionary& dic
     return store;
 }
 
+std::unique_ptr<TPXDataHandler> TPXDataHandler::CreateForReading(TPXDictionary& dictionary,
+                                                                 IPXDataOwner* owner,
+                                                                 const std::string& fileName) {
+    std::unique_ptr<TPXDataHandler> store(new TPXDataHandler(dictionary, owner));
+    store->OpenFile(fileName, false, true);
+    return store;
+}
+
 std::unique_ptr<TPXDataHandler> TPXDataHandler::CreateTemp(TPXDictionary& dictionary,
                                                            int32_t autoBoundary,
                                                            IPXDataOwner* owner,
@@ -225,9 +246,13 @@ std::unique_ptr<TPXDataHandler> TPXDataHandler::CreateTemp(TPXDictionary& dictio
     return store;
 }
 
-void TPXDataHandler::OpenFile(const std::string& fileName, bool makeBackup) {
+void TPXDataHandler::OpenFile(const std::string& fileName, bool makeBackup, bool readOnly) {
     InitStore();
-    File.Open(fileName);
+    if (readOnly)
+        File.OpenForReading(fileName);
+    else
+        File.Open(fileName);
+    if (!readOnly) RemoveStaleBackupCopies(fileName);
     int64_t size = File.Size();
     if (size / L >= std::numeric_limits<int32_t>::max() - 1) throw EPXData(std::string());
     if (size > 0) {
@@ -252,7 +277,7 @@ void TPXDataHandler::OpenFile(const std::string& fileName, bool makeBackup) {
             size_t keep = got;
             if (tail == 1 && buffer[whole * size_t(L)] == 26) {
                 // A single Ctrl-Z after the records is an old end-of-file mark.
-                File.Truncate(offset + int64_t(whole) * L);
+                if (!readOnly) File.Truncate(offset + int64_t(whole) * L);
                 tail = 0;
                 keep = whole * size_t(L);
             }
@@ -391,13 +416,20 @@ void TPXDataHandler::LoadFromBytes(const char* data, size_t size) {
 void TPXDataHandler::SaveRecord() {
     if (!Dirty) return;
     const int64_t offset = int64_t(Context->Rec - 1) * L;
-    if (InIncomplete() && EntryPos < Instructions->Count()) {
-        const size_t n = size_t(FieldAt(EntryPos)->Column - 1);
-        if (n > 0) File.WriteAt(offset, CurRecord.data(), n);
-    } else {
-        CurRecord[size_t(L - 2)] = '\r';
-        CurRecord[size_t(L - 1)] = '\n';
-        File.WriteAt(offset, CurRecord.data(), size_t(L));
+    try {
+        if (InIncomplete() && EntryPos < Instructions->Count()) {
+            const size_t n = size_t(FieldAt(EntryPos)->Column - 1);
+            if (n > 0) File.WriteAt(offset, CurRecord.data(), n);
+        } else {
+            CurRecord[size_t(L - 2)] = '\r';
+            CurRecord[size_t(L - 1)] = '\n';
+            File.WriteAt(offset, CurRecord.data(), size_t(L));
+        }
+    } catch (const EGeneric& e) {
+        WriteFailure = true;
+        throw EGeneric(FormatText(LangText("<EN>The data file \"%s\" could not be written: "
+                                           "%s<PL>Nie udało się zapisać pliku danych \"%s\": %s"),
+                                  File.Path().c_str(), e.Text().c_str()));
     }
     Dirty = false;
 }

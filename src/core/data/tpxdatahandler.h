@@ -80,10 +80,6 @@ void CheckBlock(const char* data, size_t n, size_t L);
 // CheckBlock for `count` complete records of L bytes in a row.
 void CheckRecords(const char* data, size_t count, size_t L);
 
-// The station's text for a data file that does not fit the script (CR LF
-// line ends, selected for the current language).
-std::string DataMismatchText(const std::string& fileName);
-
 // One entry of the frequency list: the value text (with " (label)" appended
 // for labelled numbers) and its count.
 struct TFreqEntry {
@@ -103,6 +99,15 @@ public:
     static std::unique_ptr<TPXDataHandler> CreateForFile(TPXDictionary& dictionary, bool makeBackup,
                                                          IPXDataOwner* owner,
                                                          const std::string& fileName);
+    // A store that only reads an existing data file (the data check and
+    // frequencies of the command line): the file is opened under the reader
+    // lock (OpenDataFileForReading), so it is refused with the "in use" text
+    // while a store holds it and keeps stores out while it lives. No backup
+    // is made and the file is never changed (a final Ctrl-Z is only
+    // skipped); writing a record raises EGeneric. Raises as CreateForFile.
+    static std::unique_ptr<TPXDataHandler> CreateForReading(TPXDictionary& dictionary,
+                                                            IPXDataOwner* owner,
+                                                            const std::string& fileName);
     // A store on a new empty temporary file "TYS.tmp" in the user's private
     // temporary folder (or in `folder` when given); the file is deleted when
     // the store is destroyed.
@@ -182,6 +187,10 @@ public:
     const std::string& FileName() const { return File.Path(); }
     // The cached AutoValue of field i.
     const std::string& AutoText(int32_t i) const { return AutoValues[size_t(i)]; }
+    // Whether writing a record to the file has failed (a full disk, a file
+    // size limit): the record is kept in memory and the text naming the file
+    // was raised; a caller without a window ends its work on it.
+    bool WriteFailed() const { return WriteFailure; }
     // Number of records completed since the store was created.
     int64_t CompletedRecords() const { return Completions; }
     // Whether the file on disk holds more than its full records (the
@@ -206,7 +215,7 @@ public:
 protected:
     TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner);
     // The opening algorithm of CreateForFile.
-    void OpenFile(const std::string& fileName, bool makeBackup);
+    void OpenFile(const std::string& fileName, bool makeBackup, bool readOnly = false);
     void OpenTemp(int32_t autoBoundary, const std::string& folder);
     // Allocation and reset.
     virtual void InitStore();
@@ -256,6 +265,7 @@ protected:
     int32_t L = 0;
     TDataFile File;
     bool DeleteOnClose = false;
+    bool WriteFailure = false;
     std::vector<std::string> AutoValues;
     std::vector<const TPXFieldInstruction*> Fields;
     int64_t Completions = 0;

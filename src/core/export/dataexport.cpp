@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "../data/datafile.h"
 #include "../data/tentrykeyboard.h"
 #include "../script/tpxdictionary.h"
 #include "../shell/cp1250.h"
@@ -40,11 +41,10 @@ struct TKeptField {
 class TRecordPass {
 public:
     TRecordPass(const std::string& dataFile, size_t lineLength) : L(lineLength) {
-        File.Fd = ::open(dataFile.c_str(), O_RDONLY | O_CLOEXEC);
-        if (File.Fd < 0) RaiseSystemError(errno);
+        // The reader lock keeps a record store off the file while it is read.
+        File = OpenDataFileForReading(dataFile);
         struct stat info {};
         if (::fstat(File.Fd, &info) != 0) RaiseSystemError(errno);
-        if (!S_ISREG(info.st_mode)) RaiseSystemError(EISDIR);
         FullCount = static_cast<int64_t>(info.st_size) / static_cast<int64_t>(L);
     }
     // Calls visit(record number, record bytes) for each chosen record.

@@ -9,7 +9,9 @@
 #include <unistd.h>
 
 #include "../script/tpxdictionary.h"
+#include "../data/datafile.h"
 #include "../shell/errors.h"
+#include "../shell/filebytes.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/fdio.h"
@@ -22,14 +24,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr size_t CopyBlock = size_t{1} << 20;
-
-bool SameFile(const std::string& a, const std::string& b) {
-    if (TFilesHandled::FullPath(a) == TFilesHandled::FullPath(b)) return true;
-    struct stat sa {
-    }, sb{};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
 
 bool HasWildcard(const std::string& entry) {
     return entry.find_first_of("*?") != std::string::npos;
@@ -83,9 +77,7 @@ TFileMerger::TFileMerger(const TPXDictionary& script, const std::vector<std::str
       OutputName(std::move(outputName)),
       Out(out != nullptr ? out : &std::cout) {}
 
-TFileMerger::~TFileMerger() {
-    if (OutputFd >= 0) ::close(OutputFd);
-}
+TFileMerger::~TFileMerger() = default;
 
 void TFileMerger::Write(const std::string& text) {
     if (Progress != nullptr) {
@@ -106,24 +98,30 @@ void TFileMerger::WriteLine(const std::string& text) {
 
 TFileStructure TFileMerger::CheckStructure(const std::string& name, int64_t lineLength,
                                            int64_t* fileSize) {
-    TFd file;
-    file.Fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file.Fd < 0) RaiseSystemError(errno);
+    const TFd file = OpenDataFileForReading(name);
+    return CheckStructure(file.Get(), lineLength, fileSize);
+}
+
+TFileStructure TFileMerger::CheckStructure(int fd, int64_t lineLength, int64_t* fileSize) {
     // The file is scanned as a stream, so records of any length need only
     // the fixed buffer: `at` is the position inside the current record.
     const int64_t dataLength = lineLength - 2;
     std::vector<char> buffer(CopyBlock);
     int64_t size = 0, at = 0;
     for (;;) {
-        const size_t got = ReadFull(file.Fd, buffer.data(), buffer.size());
+        ssize_t got = ::pread(fd, buffer.data(), buffer.size(), size);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            RaiseSystemError(errno);
+        }
         if (got == 0) break;
         size += static_cast<int64_t>(got);
         const unsigned char* bytes = reinterpret_cast<const unsigned char*>(buffer.data());
         size_t i = 0;
-        while (i < got) {
+        while (i < size_t(got)) {
             if (at < dataLength) {
-                const size_t run =
-                    static_cast<size_t>(std::min<int64_t>(dataLength - at, int64_t(got - i)));
+                const size_t run = static_cast<size_t>(
+                    std::min<int64_t>(dataLength - at, int64_t(got) - int64_t(i)));
                 // Without an early exit the scan runs as vector code.
                 unsigned char control = 0;
                 for (size_t k = 0; k < run; ++k)
@@ -144,58 +142,85 @@ TFileStructure TFileMerger::CheckStructure(const std::string& name, int64_t line
     return at == 0 ? TFileStructure::Valid : TFileStructure::ValidPartial;
 }
 
-void TFileMerger::AppendToOutput(const std::string& name) {
-    TFd file;
-    file.Fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (file.Fd < 0) RaiseSystemError(errno);
+void TFileMerger::AppendToOutput(int fd, int64_t size) {
     // The kernel copies without passing the bytes through this process where
     // it can; otherwise (another file system, an old kernel) read and write.
-    bool copied = false;
-    for (;;) {
-        const ssize_t n = ::copy_file_range(file.Fd, nullptr, OutputFd, nullptr, CopyBlock * 16, 0);
-        if (n > 0) {
-            copied = true;
-            continue;
+    off_t in = 0;
+    while (in < size) {
+        const ssize_t n = CopyRange(fd, &in, Output->Fd(), size_t(size - in));
+        if (n > 0) continue;
+        if (n == 0) break;
+        std::vector<char> buffer(CopyBlock);
+        while (in < size) {
+            const ssize_t got =
+                ::pread(fd, buffer.data(), std::min<size_t>(buffer.size(), size_t(size - in)), in);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) RaiseSystemError(errno);
+            if (got == 0) break;
+            Output->Write(buffer.data(), size_t(got));
+            in += got;
         }
-        if (n == 0) return;
-        if (errno == EINTR) continue;
-        if (copied || (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP))
-            RaiseSystemError(errno);
-        break;
     }
-    std::vector<char> buffer(CopyBlock);
-    for (;;) {
-        const size_t got = ReadFull(file.Fd, buffer.data(), buffer.size());
-        if (got == 0) break;
-        WriteFull(OutputFd, buffer.data(), got);
-    }
+}
+
+void TFileMerger::Skip(const std::string& line, const std::string& reason) {
+    const std::string text = " (" + reason + ")";
+    WriteLine(text);
+    Report->push_back(line + text);
+    ++Failed;
 }
 
 void TFileMerger::MergeFile(const std::string& name) {
     const std::string line = "    " + name;
     Write(line);
     struct stat info {};
-    const int found = ::stat(name.c_str(), &info);
-    if (found != 0 && errno != ENOENT && errno != ENOTDIR) RaiseSystemError(errno);
-    if (found != 0 || !S_ISREG(info.st_mode)) {
+    if (::stat(name.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
         const std::string text = LangText("<EN> (file not found)<PL> (brak pliku)");
         WriteLine(text);
         Report->push_back(line + text);
+        ++Failed;
         return;
     }
+    // The reader lock keeps a record store off the file while it is checked
+    // and copied (and refuses a file a store is writing).
+    TFd file;
+    std::string reason;
+    if (!TryOpenDataFileForReading(name, file, reason)) return Skip(line, reason);
     int64_t size = 0;
-    const TFileStructure structure = CheckStructure(name, LineLength, &size);
+    TFileStructure structure = CheckStructure(file.Get(), LineLength, &size);
+    if (structure == TFileStructure::ValidPartial) {
+        // Shortening changes the input: only under the exclusive lock, and
+        // after checking again what the file holds now.
+        if (!LockDataFileExclusive(file.Get())) return Skip(line, IOErrorText(32));
+        structure = CheckStructure(file.Get(), LineLength, &size);
+    }
     if (structure == TFileStructure::Invalid) {
         const std::string text =
             LangText("<EN> (invalid file structure)<PL> (nieprawidlowa struktura pliku)");
         WriteLine(text);
         Report->push_back(line + text);
+        ++Failed;
         return;
     }
     const int64_t records = size / LineLength;
     if (structure == TFileStructure::ValidPartial) {
-        if (::truncate(name.c_str(), records * LineLength) != 0) RaiseSystemError(errno);
+        TFd writable(::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+        if (writable.Get() < 0) return Skip(line, SystemErrorText(errno));
+        struct stat held {
+        }, opened{};
+        if (::fstat(file.Get(), &held) != 0 || ::fstat(writable.Get(), &opened) != 0 ||
+            held.st_ino != opened.st_ino || held.st_dev != opened.st_dev)
+            return Skip(line, IOErrorText(32));
+        if (::ftruncate(writable.Get(), records * LineLength) != 0)
+            return Skip(line, SystemErrorText(errno));
     }
+    try {
+        AppendToOutput(file.Get(), records * LineLength);
+    } catch (const EGeneric& e) {
+        WriteLine("");
+        throw EGeneric(FileErrorText(OutputName, e.Text()));
+    }
+    // Counted only once the records are in the output.
     std::string text = " - " + std::to_string(records);
     Write(text);
     if (structure == TFileStructure::ValidPartial) {
@@ -206,7 +231,6 @@ void TFileMerger::MergeFile(const std::string& name) {
     }
     Total += static_cast<int32_t>(records);
     Report->push_back(line + text);
-    AppendToOutput(name);
     WriteLine("");
 }
 
@@ -262,15 +286,24 @@ void TFileMerger::Run() {
     WriteLine(
         FormatText(LangText("<EN>Creating output file<PL>Tworzenie pliku wynikowego<*> \"%s\"..."),
                    OutputName.c_str()));
-    OutputFd = ::open(OutputName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (OutputFd < 0) RaiseSystemError(errno);
+    // The records gather under a temporary name that replaces the output only
+    // when the merge is complete: a failed merge leaves no partial output.
+    try {
+        Output = std::make_unique<TOutputFile>(OutputName);
+    } catch (const EGeneric& e) {
+        throw EGeneric(FileErrorText(OutputName, e.Text()));
+    }
+    Handled->AddFile(Output->TempPath());
     WriteLine("");
     WriteLine(LangText("<EN>Merging files<PL>Łączenie plików<*>..."));
     for (const std::string& entry : *Inputs)
         MergeSpec(entry);
-    const int closeResult = ::close(OutputFd);
-    OutputFd = -1;
-    if (closeResult != 0) RaiseSystemError(errno);
+    try {
+        Output->Commit();
+    } catch (const EGeneric& e) {
+        throw EGeneric(FileErrorText(OutputName, e.Text()));
+    }
+    Output.reset();
     const std::string total = FormatText(
         LangText(
             "<EN>Number of records in output file<PL>Liczba rekordów w pliku wynikowym<*>: %d"),

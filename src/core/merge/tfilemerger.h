@@ -12,6 +12,7 @@
 
 namespace tallyra::core {
 
+class TOutputFile;
 class TPXDictionary;
 
 // The set of full paths already merged or excluded. Paths are compared as
@@ -66,18 +67,30 @@ public:
     // Merges one input entry: a file name, or a pattern with "*" and "?"
     // whose matches are merged once each, in name order.
     virtual void MergeSpec(const std::string& entry);
-    // Merges one file: reports it missing or invalid, or shortens a partial
-    // last record, then appends it to the output.
+    // Merges one file: reports it missing, unusable (with the reason: in
+    // use, not a regular file, unreadable) or invalid and counts it in
+    // Failed, or shortens a partial last record (under the exclusive lock),
+    // then appends it to the output.
     virtual void MergeFile(const std::string& name);
-    // The whole merge; called once. Raises EGeneric when the output cannot be
-    // created or written, when an input cannot be read, when the output is
-    // also named among the inputs, or when the script has no field.
+    // The whole merge; called once. The output is written under a temporary
+    // name in its folder and takes the output's place only at the end, so a
+    // failed run leaves an existing output as it was and no partial one.
+    // Raises EGeneric naming the output when it cannot be created or
+    // written, when an input cannot be read, when the output is also named
+    // among the inputs, or when the script has no field.
     virtual void Run();
 
-    // The structure check of a file against record length L (L >= 3).
-    // Raises EGeneric on a read failure.
+    // The structure check of a file against record length L (L >= 3), taken
+    // under the reader lock. Raises EGeneric when the file cannot be opened,
+    // locked or read.
     static TFileStructure CheckStructure(const std::string& name, int64_t lineLength,
                                          int64_t* fileSize = nullptr);
+    // The same for an open descriptor, read from its start with pread.
+    static TFileStructure CheckStructure(int fd, int64_t lineLength, int64_t* fileSize = nullptr);
+
+    // Inputs named (or matched) that were not merged: missing, unreadable,
+    // in use, not a regular file, of the wrong structure.
+    int32_t Failed = 0;
 
     int32_t Total = 0;
     std::unique_ptr<TFilesHandled> Handled;
@@ -87,11 +100,13 @@ public:
     std::string OutputName;
 
 private:
-    void AppendToOutput(const std::string& name);
+    void AppendToOutput(int fd, int64_t size);
+    // Reports an input that is not merged, with the reason.
+    void Skip(const std::string& line, const std::string& reason);
 
     std::ostream* Out;
     IMergeProgress* Progress = nullptr;  // borrowed
-    int OutputFd = -1;
+    std::unique_ptr<TOutputFile> Output;
     int64_t LineLength = 0;
 };
 

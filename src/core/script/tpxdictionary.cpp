@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "../shell/errors.h"
+#include "../shell/filebytes.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -36,21 +37,19 @@ int32_t TokenValue(const TPXCompiler& c) {
     return value;
 }
 
-// Loads a file's bytes; EGeneric with the script-opening text when it cannot
-// be opened, the system's error text when reading fails.
+// Loads a file's bytes (at most MaxDocumentBytes); EGeneric with the
+// script-opening text followed by the reason when it cannot be read.
 std::string LoadScriptFile(const std::string& fileName) {
-    std::ifstream file(fileName, std::ios::binary);
-    std::error_code ec;
-    if (!file || std::filesystem::is_directory(fileName, ec)) {
+    try {
+        return ReadFileBytes(fileName, MaxDocumentBytes);
+    } catch (const EGeneric& e) {
+        std::error_code ec;
         const std::string full = std::filesystem::absolute(fileName, ec).string();
-        throw EGeneric(FormatText(
-            LangText(
-                "<EN>Error opening script file:<PL>Błąd otwarcia pliku skryptu:<*>\r\n\"%s\"."),
-            full.c_str()));
+        throw EGeneric(FormatText(LangText("<EN>Error opening script file:<PL>Błąd otwarcia pliku "
+                                           "skryptu:<*>\r\n\"%s\"."),
+                                  full.c_str()) +
+                       "\r\n" + e.Text());
     }
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) RaiseSystemError(EIO);
-    return bytes;
 }
 
 }  // namespace

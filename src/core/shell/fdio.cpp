@@ -1,11 +1,43 @@
 #include "fdio.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "errors.h"
 #include "ioerror.h"
+#include "langtext.h"
 
 namespace tallyra::core {
+
+namespace {
+
+// The write fault of the test hook; FaultAt = 0 means none.
+std::atomic<int64_t> FaultAt{0};
+std::atomic<int64_t> WriteCount{0};
+std::atomic<int> FaultErr{0};
+std::atomic<bool> FaultSticky{false};
+
+// Counts one write and tells whether the hook makes it fail.
+bool FaultHits() {
+    const int64_t at = FaultAt.load(std::memory_order_relaxed);
+    if (at == 0) return false;
+    const int64_t n = ++WriteCount;
+    return n == at || (n > at && FaultSticky.load(std::memory_order_relaxed));
+}
+
+}  // namespace
+
+TFd& TFd::operator=(TFd&& other) noexcept {
+    if (this != &other) {
+        if (Fd >= 0) ::close(Fd);
+        Fd = other.Release();
+    }
+    return *this;
+}
 
 TFd::~TFd() {
     if (Fd >= 0) ::close(Fd);
@@ -27,6 +59,7 @@ size_t ReadFull(int fd, char* buffer, size_t size) {
 
 void WriteFull(int fd, const char* buffer, size_t size) {
     while (size > 0) {
+        if (FaultHits()) RaiseSystemError(FaultErr.load());
         const ssize_t n = ::write(fd, buffer, size);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -35,6 +68,102 @@ void WriteFull(int fd, const char* buffer, size_t size) {
         buffer += n;
         size -= static_cast<size_t>(n);
     }
+}
+
+void PWriteFull(int fd, const char* buffer, size_t size, int64_t offset) {
+    while (size > 0) {
+        if (FaultHits()) RaiseSystemError(FaultErr.load());
+        const ssize_t n = ::pwrite(fd, buffer, size, offset);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            RaiseSystemError(errno);
+        }
+        buffer += n;
+        offset += n;
+        size -= static_cast<size_t>(n);
+    }
+}
+
+ssize_t CopyRange(int in, off_t* inOffset, int out, size_t size) {
+    for (;;) {
+        if (FaultHits()) RaiseSystemError(FaultErr.load());
+        const ssize_t n = ::copy_file_range(in, inOffset, out, nullptr, size, 0);
+        if (n >= 0) return n;
+        if (errno == EINTR) continue;
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP) return -1;
+        RaiseSystemError(errno);
+    }
+}
+
+void SetWriteFault(int64_t nth, int err, bool sticky) {
+    FaultErr = err;
+    FaultSticky = sticky;
+    WriteCount = 0;
+    FaultAt = nth;
+}
+
+int64_t WritesSinceFault() {
+    return WriteCount.load();
+}
+
+std::string NotRegularFileText(mode_t mode) {
+    if (S_ISDIR(mode))
+        return LangText("<EN>This is a folder, not a file.<PL>To jest folder, a nie plik.");
+    return LangText(
+        "<EN>Not a regular file (a device or a pipe).<PL>To nie jest zwykły plik (to urządzenie "
+        "lub potok).");
+}
+
+TFd OpenRegularFile(const std::string& path, int flags, mode_t mode) {
+    // O_NONBLOCK keeps open() from waiting for the other end of a pipe.
+    TFd fd(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode));
+    if (fd.Get() < 0) {
+        if (errno == EISDIR) throw EGeneric(NotRegularFileText(S_IFDIR));
+        RaiseSystemError(errno);
+    }
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) RaiseSystemError(errno);
+    if (!S_ISREG(info.st_mode)) throw EGeneric(NotRegularFileText(info.st_mode));
+    const int status = ::fcntl(fd.Get(), F_GETFL);
+    if (status < 0 || ::fcntl(fd.Get(), F_SETFL, status & ~O_NONBLOCK) != 0)
+        RaiseSystemError(errno);
+    return fd;
+}
+
+TOutputFile::TOutputFile(std::string target) : TargetPath(std::move(target)) {
+    std::string pattern = TargetPath + ".tmp.XXXXXX";
+    File = TFd(::mkostemp(pattern.data(), O_CLOEXEC));
+    if (File.Get() < 0) RaiseSystemError(errno);
+    Temp = pattern;
+    // mkstemp makes the file private; an output is an ordinary document.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(File.Get(), 0666 & ~mask);
+}
+
+TOutputFile::~TOutputFile() {
+    Discard();
+}
+
+void TOutputFile::Commit() {
+    if (Temp.empty()) return;
+    const int fd = File.Release();
+    int err = 0;
+    if (::fdatasync(fd) != 0 && errno != EINVAL) err = errno;
+    if (::close(fd) != 0 && err == 0) err = errno;
+    if (err == 0 && ::rename(Temp.c_str(), TargetPath.c_str()) != 0) err = errno;
+    if (err != 0) {
+        ::unlink(Temp.c_str());
+        Temp.clear();
+        RaiseSystemError(err);
+    }
+    Temp.clear();
+}
+
+void TOutputFile::Discard() {
+    if (File.Get() >= 0) ::close(File.Release());
+    if (!Temp.empty()) ::unlink(Temp.c_str());
+    Temp.clear();
 }
 
 }  // namespace tallyra::core

@@ -1,6 +1,7 @@
 #include "filebytes.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,11 +15,9 @@
 namespace tallyra::core {
 
 std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
-    TFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) RaiseSystemError(errno);
+    const TFd fd = OpenRegularFile(path, O_RDONLY);
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0) RaiseSystemError(errno);
-    if (!S_ISREG(st.st_mode)) RaiseSystemError(EISDIR);
     if (static_cast<uint64_t>(st.st_size) > maxBytes)
         throw EGeneric(FormatText(
             LangText("<EN>The file is too large (more than %llu bytes).<PL>Plik jest za duży "
@@ -35,7 +34,10 @@ std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
         }
         if (n == 0) break;
         if (bytes.size() + static_cast<size_t>(n) > maxBytes)
-            throw EGeneric(LangText("<EN>The file is too large.<PL>Plik jest za duży."));
+            throw EGeneric(FormatText(
+                LangText("<EN>The file is too large (more than %llu bytes).<PL>Plik jest za duży "
+                         "(więcej niż %llu bajtów)."),
+                static_cast<unsigned long long>(maxBytes)));
         bytes.append(buf, static_cast<size_t>(n));
     }
     return bytes;
@@ -78,6 +80,23 @@ bool FileModTime(const std::string& path, int64_t& out) {
 bool FileExists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool PathExists(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ea, eb;
+    const fs::path fa = fs::weakly_canonical(fs::absolute(a, ea), ea);
+    const fs::path fb = fs::weakly_canonical(fs::absolute(b, eb), eb);
+    if (!ea && !eb && fa == fb) return true;
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 std::string NormaliseLineEnds(const std::string& text) {

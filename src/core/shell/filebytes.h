@@ -8,12 +8,14 @@
 
 namespace tallyra::core {
 
-// Largest document the windows load (keeps a stray huge file from
-// exhausting memory).
+// Largest file read whole into memory: documents the windows load, and the
+// scripts, key scripts and SPSS files the command line reads (keeps a stray
+// huge file from exhausting memory).
 constexpr uint64_t MaxDocumentBytes = 64ull * 1024 * 1024;
 
-// The file's bytes. Raises EGeneric when it cannot be read or is larger
-// than maxBytes.
+// The file's bytes. Raises EGeneric when it cannot be read, is not a regular
+// file (a folder, device or pipe is refused without reading from it) or is
+// larger than maxBytes ("The file is too large (more than N bytes).").
 std::string ReadFileBytes(const std::string& path, uint64_t maxBytes = MaxDocumentBytes);
 
 // Replaces the file's content with `bytes` (creating it), flushed to disk.
@@ -33,6 +35,13 @@ void MakeBackup(const std::string& path);
 bool FileModTime(const std::string& path, int64_t& out);
 
 bool FileExists(const std::string& path);
+
+// True when anything (a file, folder, link, device) is at `path`.
+bool PathExists(const std::string& path);
+
+// True when both names lead to one file: the same full path after resolving
+// links, or the same device and inode.
+bool SameFile(const std::string& a, const std::string& b);
 
 // Replaces lone CR and lone LF with CR LF, the line end of documents.
 std::string NormaliseLineEnds(const std::string& text);

@@ -100,6 +100,11 @@ int IOCodeFromErrno(int err) {
 }
 
 std::string SystemErrorText(int err) {
+    // A file size limit is not a full disk, though both end a write.
+    if (err == EFBIG)
+        return LangText(
+            "<EN>The file has reached the largest size allowed.<PL>Plik osiągnął największy "
+            "dozwolony rozmiar.");
     const int code = IOCodeFromErrno(err);
     if (code != 0) return IOErrorText(code);
     return FormatText(LangText("<EN>Unknown I/O error<PL>Nieznany błąd we/wy<*> %d."), err);
@@ -111,6 +116,14 @@ void RaiseIOError(int code) {
 
 void RaiseSystemError(int err) {
     throw EGeneric(SystemErrorText(err));
+}
+
+std::string FileErrorText(const std::string& path, const std::string& text) {
+    return path + ": " + text;
+}
+
+void RaiseFileError(const std::string& path, int err) {
+    throw EGeneric(FileErrorText(path, SystemErrorText(err)));
 }
 
 }  // namespace tallyra::core

@@ -23,4 +23,10 @@ std::string SystemErrorText(int err);
 // Raises EGeneric with SystemErrorText(err).
 [[noreturn]] void RaiseSystemError(int err);
 
+// A failure text that names its file: "PATH: TEXT".
+std::string FileErrorText(const std::string& path, const std::string& text);
+
+// Raises EGeneric with FileErrorText(path, SystemErrorText(err)).
+[[noreturn]] void RaiseFileError(const std::string& path, int err);
+
 }  // namespace tallyra::core

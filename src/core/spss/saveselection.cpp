@@ -1,6 +1,7 @@
 #include "saveselection.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -8,9 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "../data/datafile.h"
 #include "../merge/tfilemerger.h"
 #include "../script/tpxdictionary.h"
 #include "../shell/errors.h"
+#include "../shell/filebytes.h"
 #include "../shell/fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
@@ -49,19 +52,23 @@ std::vector<const TPXFieldInstruction*> KeptFields(
     return kept;
 }
 
-int64_t FileSize(const std::string& name) {
+int64_t FileSize(const std::string& name, TDataFileLock lock) {
+    const TFd fd = OpenDataFileForReading(name, lock);
     struct stat info {};
-    if (::stat(name.c_str(), &info) != 0) RaiseSystemError(errno);
-    if (!S_ISREG(info.st_mode)) RaiseSystemError(EISDIR);
+    if (::fstat(fd.Get(), &info) != 0) RaiseFileError(name, errno);
     return static_cast<int64_t>(info.st_size);
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
-    if (TFilesHandled::FullPath(a) == TFilesHandled::FullPath(b)) return true;
-    struct stat sa {
-    }, sb{};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+// The store's structure test for `count` whole records: each ends in CR LF
+// and holds no CR or LF before it.
+bool RecordsFit(const char* data, size_t count, size_t L) {
+    for (size_t r = 0; r < count; ++r) {
+        const char* rec = data + r * L;
+        if (rec[L - 2] != '\r' || rec[L - 1] != '\n') return false;
+        if (std::memchr(rec, '\r', L - 2) != nullptr || std::memchr(rec, '\n', L - 2) != nullptr)
+            return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -112,7 +119,8 @@ std::string SaveSelectionOverwriteQuestion(const std::string& existing) {
 TSaveSelectionSummary CheckSaveSelection(const TPXDictionary& script, const std::string& dataFile,
                                          const std::vector<int32_t>& fieldIndexes,
                                          const TRecordSelection& records,
-                                         const std::string& outputName) {
+                                         const std::string& outputName,
+                                         const std::string& scriptFile, TDataFileLock lock) {
     const auto fields = AllFields(script);
     const auto kept = KeptFields(fields, fieldIndexes);
     const int64_t lineLength = script.Instructions.LineLength();
@@ -123,7 +131,7 @@ TSaveSelectionSummary CheckSaveSelection(const TPXDictionary& script, const std:
     TSaveSelectionSummary summary;
     summary.Fields = static_cast<int32_t>(kept.size());
     summary.AllFields = static_cast<int32_t>(fields.size());
-    summary.FullCount = FileSize(dataFile) / lineLength;
+    summary.FullCount = FileSize(dataFile, lock) / lineLength;
     for (int64_t n = 1; n <= summary.FullCount; ++n)
         if (records(n)) ++summary.Records;
     if (summary.Records == 0)
@@ -137,11 +145,16 @@ TSaveSelectionSummary CheckSaveSelection(const TPXDictionary& script, const std:
     // The data file would be emptied before it is read, and two outputs of
     // one name would overwrite each other.
     const TSaveSelectionNames names = SaveSelectionNames(outputName);
-    for (const std::string* name : {&names.Data, &names.Script, &names.Syntax})
+    for (const std::string* name : {&names.Data, &names.Script, &names.Syntax}) {
         if (SameFile(*name, dataFile))
             throw EGeneric(FormatText(LangText("<EN>The file \"%s\" is the data file being read."
                                                "<PL>Plik \"%s\" jest czytanym plikiem danych."),
                                       name->c_str()));
+        if (!scriptFile.empty() && SameFile(*name, scriptFile))
+            throw EGeneric(FormatText(LangText("<EN>The file \"%s\" is the script being read."
+                                               "<PL>Plik \"%s\" jest czytanym skryptem."),
+                                      name->c_str()));
+    }
     if (SameFile(names.Data, names.Script) || SameFile(names.Data, names.Syntax))
         throw EGeneric(FormatText(
             LangText("<EN>The data file \"%s\" would be overwritten by its script or SPSS syntax."
@@ -153,9 +166,10 @@ TSaveSelectionSummary CheckSaveSelection(const TPXDictionary& script, const std:
 TSaveSelectionSummary SaveSelection(const TPXDictionary& script, const std::string& dataFile,
                                     const std::vector<int32_t>& fieldIndexes,
                                     const TRecordSelection& records, const std::string& outputName,
-                                    int maxNameLength) {
+                                    int maxNameLength, const std::string& scriptFile,
+                                    TDataFileLock lock) {
     const TSaveSelectionSummary summary =
-        CheckSaveSelection(script, dataFile, fieldIndexes, records, outputName);
+        CheckSaveSelection(script, dataFile, fieldIndexes, records, outputName, scriptFile, lock);
     const auto kept = KeptFields(AllFields(script), fieldIndexes);
     const TSaveSelectionNames names = SaveSelectionNames(outputName);
     const size_t lineLength = static_cast<size_t>(script.Instructions.LineLength());
@@ -163,12 +177,17 @@ TSaveSelectionSummary SaveSelection(const TPXDictionary& script, const std::stri
     for (const TPXFieldInstruction* field : kept)
         outLength += static_cast<size_t>(field->Width);
 
+    // Each file is written under a temporary name and takes its place only
+    // when complete, so a failure never leaves a partial file; the data file
+    // and the script are in place before the syntax is built from them.
+    const auto writeFailed = [](const TOutputFile& file, const EGeneric& e) {
+        return EGeneric(FileErrorText(file.Target(), e.Text()));
+    };
+    TOutputFile dataOut(names.Data);
     {
-        TFd source, target;
-        source.Fd = ::open(dataFile.c_str(), O_RDONLY | O_CLOEXEC);
-        if (source.Fd < 0) RaiseSystemError(errno);
-        target.Fd = ::open(names.Data.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (target.Fd < 0) RaiseSystemError(errno);
+        // The reader lock keeps a record store off the file while it is read.
+        const TFd source = OpenDataFileForReading(dataFile, lock);
+        const auto mismatch = [&]() { return EGeneric(DataMismatchText(dataFile)); };
         // Whole records per read; kept records gather in the output buffer.
         const size_t perRead = std::max<size_t>(1, BufferSize / lineLength);
         std::vector<char> in(perRead * lineLength);
@@ -177,15 +196,33 @@ TSaveSelectionSummary SaveSelection(const TPXDictionary& script, const std::stri
         std::string record(outLength, ' ');
         record[outLength - 2] = '\r';
         record[outLength - 1] = '\n';
+        const auto flush = [&]() {
+            try {
+                dataOut.Write(out.data(), out.size());
+            } catch (const EGeneric& e) {
+                throw writeFailed(dataOut, e);
+            }
+            out.clear();
+        };
         int64_t n = 0;
-        while (n < summary.FullCount) {
-            const int64_t batch =
-                std::min<int64_t>(static_cast<int64_t>(perRead), summary.FullCount - n);
-            const size_t want = static_cast<size_t>(batch) * lineLength;
-            if (ReadFull(source.Fd, in.data(), want) != want) RaiseSystemError(EIO);
-            for (int64_t r = 0; r < batch; ++r) {
-                if (!records(n + r + 1)) continue;
-                const char* from = in.data() + static_cast<size_t>(r) * lineLength;
+        for (;;) {
+            size_t got = 0;
+            try {
+                got = ReadFull(source.Get(), in.data(), in.size());
+            } catch (const EGeneric& e) {
+                throw EGeneric(FileErrorText(dataFile, e.Text()));
+            }
+            const size_t whole = got / lineLength;
+            const size_t tail = got - whole * lineLength;
+            // The file must fit the script as it does for the record store.
+            if (!RecordsFit(in.data(), whole, lineLength)) throw mismatch();
+            const char* rest = in.data() + whole * lineLength;
+            if (tail > 0 && (std::memchr(rest, '\r', std::min(tail, lineLength - 2)) != nullptr ||
+                             std::memchr(rest, '\n', std::min(tail, lineLength - 2)) != nullptr))
+                throw mismatch();
+            for (size_t r = 0; r < whole && n + int64_t(r) < summary.FullCount; ++r) {
+                if (!records(n + int64_t(r) + 1)) continue;
+                const char* from = in.data() + r * lineLength;
                 size_t at = 0;
                 for (const TPXFieldInstruction* field : kept) {
                     std::copy_n(from + field->Column - 1, field->Width,
@@ -193,18 +230,23 @@ TSaveSelectionSummary SaveSelection(const TPXDictionary& script, const std::stri
                     at += static_cast<size_t>(field->Width);
                 }
                 out += record;
-                if (out.size() >= BufferSize) {
-                    WriteFull(target.Fd, out.data(), out.size());
-                    out.clear();
-                }
+                if (out.size() >= BufferSize) flush();
             }
-            n += batch;
+            n += int64_t(whole);
+            if (got < in.size()) break;
         }
-        WriteFull(target.Fd, out.data(), out.size());
-        const int result = ::close(target.Fd);
-        target.Fd = -1;
-        if (result != 0) RaiseSystemError(errno);
+        // The file changed between counting and reading.
+        if (n != summary.FullCount) throw mismatch();
+        flush();
     }
+    const auto commit = [&](TOutputFile& file) {
+        try {
+            file.Commit();
+        } catch (const EGeneric& e) {
+            throw writeFailed(file, e);
+        }
+    };
+    commit(dataOut);
 
     std::vector<std::string> lines;
     for (const TPXFieldInstruction* field : kept)
@@ -212,19 +254,28 @@ TSaveSelectionSummary SaveSelection(const TPXDictionary& script, const std::stri
     std::string scriptText;
     for (const std::string& line : lines)
         scriptText += line + "\r\n";
-    {
-        TFd file;
-        file.Fd = ::open(names.Script.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (file.Fd < 0) RaiseSystemError(errno);
-        WriteFull(file.Fd, scriptText.data(), scriptText.size());
-        const int result = ::close(file.Fd);
-        file.Fd = -1;
-        if (result != 0) RaiseSystemError(errno);
+    TOutputFile scriptOut(names.Script);
+    try {
+        scriptOut.Write(scriptText.data(), scriptText.size());
+    } catch (const EGeneric& e) {
+        throw writeFailed(scriptOut, e);
     }
+    commit(scriptOut);
 
-    TVarColl vars(names.Script, maxNameLength);
-    vars.WriteDataList(names.Syntax, fs::path(names.Data).extension().string(), TWriteMode::Create);
-    vars.WriteVariableLabels(names.Syntax, TWriteMode::Append);
+    TVarColl vars;
+    vars.ReadScriptText(scriptText, maxNameLength);
+    vars.Validate();
+    fs::path dataPath = fs::absolute(names.Syntax);
+    dataPath.replace_extension(fs::path(names.Data).extension());
+    const std::string syntax =
+        vars.DataListText(dataPath.lexically_normal().string()) + vars.VariableLabelsText();
+    TOutputFile syntaxOut(names.Syntax);
+    try {
+        syntaxOut.Write(syntax.data(), syntax.size());
+    } catch (const EGeneric& e) {
+        throw writeFailed(syntaxOut, e);
+    }
+    commit(syntaxOut);
     return summary;
 }
 

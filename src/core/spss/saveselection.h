@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "data/datafile.h"
+
 namespace tallyra::core {
 
 class TPXDictionary;
@@ -49,24 +51,35 @@ std::string SaveSelectionOverwriteQuestion(const std::string& existing);
 // Counts the selection and applies the refusals before any file is touched:
 // raises EGeneric with "No records selected.", "No fields selected.",
 // "All fields and all records selected.", for a field index outside the
-// fields, and for an output name that is the data file itself or that
-// clashes with the new script or syntax name.
+// fields, for a data file that cannot be opened under the reader lock (the
+// "in use" text while a store holds it), and for an output name that is the
+// data file itself or the script `scriptFile` (when given), or that clashes
+// with the new script or syntax name. `lock` says how the data file is
+// opened (TDataFileLock::HeldByCaller when the caller's own store holds it).
 TSaveSelectionSummary CheckSaveSelection(const TPXDictionary& script, const std::string& dataFile,
                                          const std::vector<int32_t>& fieldIndexes,
                                          const TRecordSelection& records,
-                                         const std::string& outputName);
+                                         const std::string& outputName,
+                                         const std::string& scriptFile = std::string(),
+                                         TDataFileLock lock = TDataFileLock::Take);
 
 // The whole save. The caller first writes any pending changes of the record
 // being edited. `script` is a checked script with at least one field;
 // fieldIndexes count the script's field instructions (text and numeric) from
 // 0, in any order, repeats ignored; the kept fields keep the script's order.
-// Writes the data file, then the script, then the syntax (replacing existing
-// files); files completed before a failure stay. Raises EGeneric (refusals as
-// CheckSaveSelection, I/O errors with the system's text, variable set errors
-// such as a repeated variable name).
+// The data file is read under the reader lock and must fit the script as
+// it does for the record store. The data file, then the script, then the
+// syntax are each written under a temporary name that replaces the file only
+// when it is complete: a failure leaves no partial file, and the files
+// completed before it stay.
+// Raises EGeneric (refusals as CheckSaveSelection, the station's mismatch
+// text for a data file that does not fit the script, I/O errors naming the
+// file, variable set errors such as a repeated variable name).
 TSaveSelectionSummary SaveSelection(const TPXDictionary& script, const std::string& dataFile,
                                     const std::vector<int32_t>& fieldIndexes,
                                     const TRecordSelection& records, const std::string& outputName,
-                                    int maxNameLength);
+                                    int maxNameLength,
+                                    const std::string& scriptFile = std::string(),
+                                    TDataFileLock lock = TDataFileLock::Take);
 
 }  // namespace tallyra::core

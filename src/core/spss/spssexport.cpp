@@ -8,7 +8,8 @@
 #include "../shell/errors.h"
 #include "../shell/format.h"
 #include "../shell/langtext.h"
-#include "../shell/privatetemp.h"
+#include "../shell/fdio.h"
+#include "../shell/ioerror.h"
 
 namespace tallyra::core {
 
@@ -36,15 +37,25 @@ void ApplyNinesMissing(TVarColl& vars, bool missing8, bool missing9) {
 }
 
 void WriteSPSExport(TVarColl& vars, const std::string& target, const TSPSExportOptions& options) {
-    vars.WriteDataList(target, ".dat", TWriteMode::Create);
-    if (options.VariableLabels) vars.WriteVariableLabels(target, TWriteMode::Append);
-    vars.WriteValueLabels(target, TWriteMode::Append);
+    std::filesystem::path data = std::filesystem::absolute(target);
+    data.replace_extension(".dat");
+    std::string text = vars.DataListText(data.lexically_normal().string());
+    if (options.VariableLabels) text += vars.VariableLabelsText();
+    text += vars.ValueLabelsText();
     ApplyNinesMissing(vars, options.Missing8, options.Missing9);
-    vars.WriteMissingValues(target, TWriteMode::Append);
+    text += vars.MissingValuesText();
+    // Under a temporary name until complete: a failed export leaves no
+    // partial syntax file and an older one as it was.
+    try {
+        TOutputFile out(target);
+        out.Write(text.data(), text.size());
+        out.Commit();
+    } catch (const EGeneric& e) {
+        throw EGeneric(FileErrorText(target, e.Text()));
+    }
 }
 
-std::unique_ptr<TVarColl> BuildScriptVars(const std::string& scriptFileName,
-                                          std::string_view scriptText,
+std::unique_ptr<TVarColl> BuildScriptVars(std::string_view scriptText,
                                           const TScriptOptions& checkOptions, int maxNameLength,
                                           const std::string& errorText) {
     const std::string text = NormalizeLineEnds(scriptText);
@@ -54,12 +65,10 @@ std::unique_ptr<TVarColl> BuildScriptVars(const std::string& scriptFileName,
         TPXDictionary script(text, checkOptions, messages);
         if (messages.CountKinds({mkError}) > 0) throw EGeneric(errorText);
     }
-    std::filesystem::path tempName = std::filesystem::path(scriptFileName).filename();
-    tempName.replace_extension(".tmp");
-    TPrivateTempFile temp(tempName.string());
-    temp.Write(text);
-    temp.Close();
-    return std::make_unique<TVarColl>(temp.Path(), maxNameLength);
+    auto vars = std::make_unique<TVarColl>();
+    vars->ReadScriptText(text, maxNameLength);
+    vars->Validate();
+    return vars;
 }
 
 void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scriptText,
@@ -85,8 +94,7 @@ void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scrip
             LangText("<EN>The SPSS syntax file \"%s\" would replace the script or the data file."
                      "<PL>Plik składni SPSS \"%s\" zastąpiłby skrypt lub plik danych."),
             target.c_str()));
-    const auto vars =
-        BuildScriptVars(scriptFileName, scriptText, checkOptions, maxNameLength, errorText);
+    const auto vars = BuildScriptVars(scriptText, checkOptions, maxNameLength, errorText);
     WriteSPSExport(*vars, target, options);
 }
 

@@ -29,16 +29,16 @@ int64_t NinesValue(int width, bool endsWithEight);
 // choice of neither box leave the set unchanged.
 void ApplyNinesMissing(TVarColl& vars, bool missing8, bool missing9);
 
-// Writes the export commands for a built set into target (created).
+// Writes the export commands for a built set into target, under a temporary
+// name that replaces target only when complete. Raises EGeneric naming the
+// target when it cannot be written (target is then unchanged).
 void WriteSPSExport(TVarColl& vars, const std::string& target, const TSPSExportOptions& options);
 
-// The variable set of a script text whose file name is scriptFileName, built
-// exactly as the export builds it: checks the text with `checkOptions` (any
-// error raises EGeneric with `errorText`), writes it to the private temporary
-// folder under the script's name with ".tmp" and reads the set from that copy
-// (removed again, also on failure). Raises EGeneric for set errors.
-std::unique_ptr<TVarColl> BuildScriptVars(const std::string& scriptFileName,
-                                          std::string_view scriptText,
+// The variable set of a script text, built exactly as the export builds it:
+// checks the text with `checkOptions` (any error raises EGeneric with
+// `errorText`) and reads the set from the text in memory. Raises EGeneric for
+// set errors.
+std::unique_ptr<TVarColl> BuildScriptVars(std::string_view scriptText,
                                           const TScriptOptions& checkOptions, int maxNameLength,
                                           const std::string& errorText);
 

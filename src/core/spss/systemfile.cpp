@@ -8,6 +8,7 @@
 // code) to code page 1250, the model's encoding.
 #include <bit>
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -17,6 +18,7 @@
 
 #include "../shell/cp1250.h"
 #include "../shell/errors.h"
+#include "../shell/fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -349,8 +351,10 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
 }  // namespace
 
 void TVarColl::ReadSystemFile(const std::string& fileName) {
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    TFd fd = OpenRegularFile(fileName, O_RDONLY);
+    std::FILE* file = ::fdopen(fd.Get(), "rb");
     if (file == nullptr) RaiseSystemError(errno);
+    fd.Release();
     try {
         ReadSystemStream(*this, file);
     } catch (...) {

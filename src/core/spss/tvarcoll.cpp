@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fcntl.h>
 #include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include "../script/tpxdictionary.h"
 #include "../script/tpxmessage.h"
 #include "../shell/errors.h"
+#include "../shell/fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -51,10 +53,10 @@ std::string Unquoted(const std::string& stored) {
 
 // Up to `limit` bytes from the start of a file.
 std::string LoadHead(const std::string& fileName, size_t limit, bool wholeOrFail) {
-    struct stat info {};
-    if (::stat(fileName.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) RaiseSystemError(EISDIR);
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    TFd fd = OpenRegularFile(fileName, O_RDONLY);
+    std::FILE* file = ::fdopen(fd.Get(), "rb");
     if (file == nullptr) RaiseSystemError(errno);
+    fd.Release();
     std::string bytes;
     char buffer[32768];
     size_t n;

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "../data/datafile.h"
 #include "../data/tpxdatahandler.h"
 #include "../shell/errors.h"
 #include "../shell/ioerror.h"
@@ -34,11 +35,10 @@ size_t ReadAt(int fd, int64_t offset, char* buffer, size_t n) {
 
 TDataInput::TDataInput(const std::string& fileName, int32_t lineLength)
     : Name(fileName), L(size_t(lineLength)) {
-    File.Fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (File.Fd < 0) RaiseSystemError(errno);
+    // The reader lock keeps a record store off the file while it is read.
+    File = OpenDataFileForReading(fileName);
     struct stat info {};
     if (::fstat(File.Fd, &info) != 0) RaiseSystemError(errno);
-    if (!S_ISREG(info.st_mode)) RaiseSystemError(S_ISDIR(info.st_mode) ? EISDIR : EACCES);
     Size = info.st_size;
     // The store's bound on the number of records.
     if (Size / int64_t(L) >= std::numeric_limits<int32_t>::max() - 1) Mismatch();

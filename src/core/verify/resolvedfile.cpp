@@ -23,19 +23,6 @@ namespace tallyra::core {
 
 namespace {
 
-// Whether two names reach one file: the same inode, or for a name that does
-// not exist yet the same absolute path.
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    if (::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0)
-        return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-    std::error_code ec;
-    namespace fs = std::filesystem;
-    return fs::weakly_canonical(fs::absolute(a, ec), ec) ==
-           fs::weakly_canonical(fs::absolute(b, ec), ec);
-}
-
 std::string StoredText(std::string text) {
     size_t pos = 0;
     while ((pos = text.find("\r\n", pos)) != std::string::npos)

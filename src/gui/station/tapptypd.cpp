@@ -242,7 +242,8 @@ void TAppTYPD_Form::SaveSelection() {
     try {
         // The refusals come before any dialog.
         const core::TSaveSelectionSummary summary =
-            core::CheckSaveSelection(*Script(), v->FileName(), fields, records, std::string());
+            core::CheckSaveSelection(*Script(), v->FileName(), fields, records, std::string(),
+                                     std::string(), core::TDataFileLock::HeldByCaller);
         MsgInformation(summary.Information());
     } catch (const core::ETallyraError& e) {
         MsgError(e.Text());
@@ -267,7 +268,8 @@ void TAppTYPD_Form::SaveSelection() {
         return;
     try {
         v->SaveRecord();
-        core::SaveSelection(*Script(), v->FileName(), fields, records, name, core::SPSSVarSize());
+        core::SaveSelection(*Script(), v->FileName(), fields, records, name, core::SPSSVarSize(),
+                            std::string(), core::TDataFileLock::HeldByCaller);
     } catch (const core::ETallyraError& e) {
         MsgError(e.Text());
     }

@@ -12,6 +12,7 @@ namespace tallyra::core {
 namespace {
 
 using testing::ReadAll;
+using testing::TOtherProcessLock;
 using testing::TScratch;
 using testing::WriteAll;
 
@@ -154,6 +155,49 @@ TEST_F(MergerTest, AnOutputNamedAmongTheInputsIsRefused) {
 TEST_F(MergerTest, AnOutputThatCannotBeCreatedStopsTheRun) {
     WriteAll(Dir / "in.dat", Records(2));
     EXPECT_THROW(Merge({Dir / "in.dat"}, Dir / "no/such/out.dat"), EGeneric);
+}
+
+TEST_F(MergerTest, EveryInputThatIsNotMergedIsReportedWithItsReason) {
+    const std::string inUse = "File access denied - possibly in use by another application.";
+    const std::string partial = Records(2, 'p') + "pp";
+    WriteAll(Dir / "held.dat", partial);
+    WriteAll(Dir / "shared.dat", partial);
+    WriteAll(Dir / "reading.dat", Records(2, 'r'));
+    WriteAll(Dir / "bad.dat", "12\t4\r\n");
+    std::filesystem::create_directory(Dir / "folder.dat");
+    // A store elsewhere holds "held.dat"; another reader holds the other two.
+    TOtherProcessLock store(Dir / "held.dat", LOCK_EX);
+    TOtherProcessLock reader(Dir / "shared.dat", LOCK_SH);
+    TOtherProcessLock reader2(Dir / "reading.dat", LOCK_SH);
+    ASSERT_TRUE(store.Taken && reader.Taken && reader2.Taken);
+    const struct {
+        std::string Name, Line;
+    } cases[] = {
+        {Dir / "held.dat", " (" + inUse + ")"},
+        // A partial record is cut only under the exclusive lock.
+        {Dir / "shared.dat", " (" + inUse + ")"},
+        // Readers share a file that needs no change.
+        {Dir / "reading.dat", " - 2"},
+        {Dir / "folder.dat", " (This is a folder, not a file.)"},
+        {"/dev/zero", " (Not a regular file (a device or a pipe).)"},
+        {Dir / "none.dat", " (file not found)"},
+        {Dir / "bad.dat", " (invalid file structure)"},
+    };
+    std::vector<std::string> inputs;
+    for (const auto& c : cases)
+        inputs.push_back(c.Name);
+    std::ostringstream out;
+    TFileMerger merger(Script, inputs, Report, Dir / "out.dat", &out);
+    merger.Run();
+    for (const auto& c : cases)
+        EXPECT_NE(out.str().find("    " + c.Name + c.Line + "\n"), std::string::npos)
+            << c.Name << "\n"
+            << out.str();
+    EXPECT_EQ(merger.Failed, 6);
+    EXPECT_EQ(merger.Total, 2);
+    EXPECT_EQ(ReadAll(Dir / "out.dat"), Records(2, 'r'));
+    EXPECT_EQ(ReadAll(Dir / "held.dat"), partial);
+    EXPECT_EQ(ReadAll(Dir / "shared.dat"), partial);
 }
 
 TEST_F(MergerTest, AProgressWindowGetsTheTextAndRunsPendingEvents) {

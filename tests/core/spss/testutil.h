@@ -8,6 +8,8 @@
 #include <iterator>
 #include <string>
 
+#include "../otherprocesslock.h"
+
 namespace tallyra::core::testing {
 
 class TScratch {

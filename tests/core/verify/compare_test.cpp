@@ -294,7 +294,7 @@ TEST(TDataComparison, ReportsMissingFilesAndAMissingIdentifier) {
                          TPairBy::Identifier);
         ADD_FAILURE() << "missing file accepted";
     } catch (const EGeneric& e) {
-        EXPECT_EQ(e.Text(), "File not found.");
+        EXPECT_EQ(e.Text(), dir.File("none.dat") + ": File not found.");
     }
     try {
         CompareDataFiles(*withoutId.Dictionary, dir.File("a.dat"), dir.File("a.dat"),
