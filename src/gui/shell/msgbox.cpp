@@ -128,6 +128,16 @@ std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogRequest
     if (FileHandler()) return FileHandler()(r);
     QFileDialog dialog(parent, Q(r.Title), Q(r.Folder), Q(QtFilterOf(r.Filter)));
     dialog.setDefaultSuffix(Q(r.DefaultExt));
+    // A name typed without extension gets the one of the chosen file type
+    // (a type of one plain "*.ext" pattern), so the filter picks the format.
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &r](const QString& filter) {
+            const qsizetype open = filter.lastIndexOf("(*.");
+            const QString ext = open < 0 ? QString() : filter.mid(open + 3).chopped(1);
+            const bool plain =
+                !ext.isEmpty() && !ext.contains(' ') && !ext.contains('*') && !ext.contains(';');
+            dialog.setDefaultSuffix(plain ? ext : Q(r.DefaultExt));
+        });
     if (!r.FileName.empty()) dialog.selectFile(Q(r.FileName));
     switch (r.DialogMode) {
         case TFileDialogRequest::Mode::Open:

@@ -19,6 +19,8 @@
 #include "shell/langui.h"
 #include "shell/objectmessages.h"
 #include "shell/settingsstore.h"
+#include "adjudication.h"
+#include "exportdata.h"
 #include "langprefs.h"
 #include "shell/modalrun.h"
 #include "ttydchild.h"
@@ -206,11 +208,21 @@ void TAppMain_Form::CreateDataMenu() {
                           "<EN>Key data of the script in the data station<PL>Wprowadza dane "
                           "skryptu w stacji wprowadzania danych"),
             &QAction::triggered, this, [this] { EnterData(); });
+    connect(AddMenuAction(Data_Menu, "ExportData_DataMenu",
+                          "<EN>&Export data...<PL>&Eksportuj dane...", ""),
+            &QAction::triggered, this, [this] { ExportDataCommand(this); });
+    connect(
+        AddMenuAction(Data_Menu, "Codebook_DataMenu", "<EN>C&odebook...<PL>&Książka kodów...", ""),
+        &QAction::triggered, this, [this] { CodebookCommand(this); });
+    connect(AddMenuAction(Data_Menu, "CompareData_DataMenu",
+                          "<EN>Compare &data files...<PL>P&orównaj pliki danych...", ""),
+            &QAction::triggered, this, [this] { CompareDataCommand(this); });
     connect(Data_Menu, &QMenu::aboutToShow, this, &TAppMain_Form::UpdateDataMenu);
 }
 
 void TAppMain_Form::UpdateDataMenu() {
-    for (const char* name : {"MergeData_DataMenu", "PreviewData_DataMenu", "EnterData_DataMenu"})
+    for (const char* name : {"MergeData_DataMenu", "PreviewData_DataMenu", "EnterData_DataMenu",
+                             "ExportData_DataMenu", "Codebook_DataMenu", "CompareData_DataMenu"})
         if (QAction* a = ScriptAction(name)) a->setEnabled(ActiveScript() != nullptr);
 }
 

@@ -1,0 +1,334 @@
+#include "adjudication.h"
+
+#include <QAbstractItemView>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <filesystem>
+
+#include "script/tpxdictionary.h"
+#include "shell/cp1250.h"
+#include "shell/errors.h"
+#include "shell/format.h"
+#include "shell/langtext.h"
+#include "shell/langui.h"
+#include "shell/modalrun.h"
+#include "shell/msgbox.h"
+#include "shell/privatetemp.h"
+#include "spss/spssexport.h"
+#include "tappmain.h"
+#include "ttydchild.h"
+
+namespace tallyra::gui {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string DataFilter() {
+    return core::LangText(
+        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
+        "(*.*)|*.*");
+}
+
+QTableWidgetItem* Cell(const std::string& utf8, bool editable) {
+    auto* item = new QTableWidgetItem(Q(utf8));
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    if (editable) flags |= Qt::ItemIsEditable;
+    item->setFlags(flags);
+    return item;
+}
+
+// Shown between quotes so that blanks at either end can be seen.
+std::string Shown(const std::string& cp1250) {
+    return "\"" + core::Cp1250ToUtf8(cp1250) + "\"";
+}
+
+}  // namespace
+
+TAdjudication_Form::TAdjudication_Form(QWidget* parent, const core::TPXDictionary& script,
+                                       core::TComparisonResult result,
+                                       std::vector<std::string> names, std::string first,
+                                       std::string second)
+    : TDlgGen_Form(parent),
+      Script(script),
+      Comparison(std::move(result)),
+      Names(std::move(names)),
+      FirstFile(std::move(first)),
+      SecondFile(std::move(second)),
+      Choices(Comparison.Differences.size()) {
+    setObjectName("Adjudication_Form");
+    TagTitle(this, "<EN>Compare data files<PL>Porównanie plików danych");
+    resize(900, 560);
+
+    auto* files = new QLabel(this);
+    files->setObjectName("Files_Label");
+    files->setText(
+        Q(core::FormatText(core::LangText("<EN>First: %s\nSecond: %s<PL>Pierwszy: %s\nDrugi: %s"),
+                           FirstFile.c_str(), SecondFile.c_str())));
+    ContentLayout()->addWidget(files);
+
+    Differences_Table = new QTableWidget(int(Comparison.Differences.size()), ColCount, this);
+    Differences_Table->setObjectName("Differences_Table");
+    Differences_Table->setHorizontalHeaderLabels(
+        {LT("<EN>Record<PL>Rekord"), LT("<EN>Field<PL>Pole"), LT("<EN>Left text<PL>Tekst"),
+         LT("<EN>First<PL>Pierwszy"), LT("<EN>Second<PL>Drugi"),
+         LT("<EN>Chosen value<PL>Wybrana wartość")});
+    Differences_Table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Differences_Table->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                       QAbstractItemView::EditKeyPressed |
+                                       QAbstractItemView::AnyKeyPressed);
+    Differences_Table->horizontalHeader()->setStretchLastSection(true);
+    Differences_Table->verticalHeader()->setVisible(false);
+    Filling = true;
+    for (size_t i = 0; i < Comparison.Differences.size(); ++i) {
+        const core::TFieldDifference& d = Comparison.Differences[i];
+        const core::TPXFieldInstruction* f = Script.Instructions.Field(d.FieldIndex);
+        const int row = int(i);
+        Differences_Table->setItem(row, ColRecord, Cell(core::Cp1250ToUtf8(d.Key), false));
+        Differences_Table->setItem(row, ColField,
+                                   Cell(core::Cp1250ToUtf8(size_t(d.FieldIndex) < Names.size()
+                                                               ? Names[size_t(d.FieldIndex)]
+                                                               : std::string()),
+                                        false));
+        Differences_Table->setItem(row, ColLeft,
+                                   Cell(core::Cp1250ToUtf8(f ? f->Left : std::string()), false));
+        Differences_Table->setItem(row, ColFirst, Cell(Shown(d.First), false));
+        Differences_Table->setItem(row, ColSecond, Cell(Shown(d.Second), false));
+        Differences_Table->setItem(row, ColChosen, Cell(std::string(), true));
+    }
+    Filling = false;
+    Differences_Table->resizeColumnsToContents();
+    ContentLayout()->addWidget(Differences_Table, 1);
+    // A double click on a keying takes it; the chosen cell is typed into.
+    connect(Differences_Table, &QTableWidget::cellDoubleClicked, this, [this](int row, int col) {
+        if (col == ColFirst) ChooseFirst(row);
+        if (col == ColSecond) ChooseSecond(row);
+    });
+    connect(Differences_Table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (Filling || item->column() != ColChosen) return;
+        ChooseText(item->row(), S(item->text()));
+    });
+
+    auto* buttons = new QHBoxLayout;
+    First_Button = new QPushButton(this);
+    First_Button->setObjectName("First_Button");
+    TagText(First_Button, "<EN>Take &first<PL>Weź &pierwszy");
+    Second_Button = new QPushButton(this);
+    Second_Button->setObjectName("Second_Button");
+    TagText(Second_Button, "<EN>Take &second<PL>Weź &drugi");
+    Save_Button = new QPushButton(this);
+    Save_Button->setObjectName("Save_Button");
+    TagText(Save_Button, "<EN>Save &resolved file...<PL>&Zapisz rozstrzygnięty plik...");
+    buttons->addWidget(First_Button);
+    buttons->addWidget(Second_Button);
+    buttons->addStretch(1);
+    buttons->addWidget(Save_Button);
+    ContentLayout()->addLayout(buttons);
+    connect(First_Button, &QPushButton::clicked, this, [this] { ChooseSelected(true); });
+    connect(Second_Button, &QPushButton::clicked, this, [this] { ChooseSelected(false); });
+    connect(Save_Button, &QPushButton::clicked, this, [this] { SaveResolved(); });
+    const bool any = !Comparison.Differences.empty();
+    First_Button->setEnabled(any);
+    Second_Button->setEnabled(any);
+    Save_Button->setEnabled(any);
+
+    // Findings that have no value to choose, read-only.
+    Findings_List = new QListWidget(this);
+    Findings_List->setObjectName("Findings_List");
+    Findings_List->setMaximumHeight(110);
+    const auto keys = [this](const char* text, const std::vector<core::TRecordKey>& list) {
+        const std::string selected = core::LangText(text);
+        for (const core::TRecordKey& k : list)
+            Findings_List->addItem(
+                Q(core::FormatText(selected, core::Cp1250ToUtf8(k.Key).c_str())));
+    };
+    keys("<EN>Record %s only in the first file<PL>Rekord %s tylko w pierwszym pliku",
+         Comparison.OnlyInFirst);
+    keys("<EN>Record %s only in the second file<PL>Rekord %s tylko w drugim pliku",
+         Comparison.OnlyInSecond);
+    const auto repeated = [this](const char* text, const std::vector<std::string>& list) {
+        const std::string selected = core::LangText(text);
+        for (const std::string& k : list)
+            Findings_List->addItem(Q(core::FormatText(selected, core::Cp1250ToUtf8(k).c_str())));
+    };
+    repeated(
+        "<EN>Identifier %s repeated in the first file, its records not paired"
+        "<PL>Identyfikator %s powtórzony w pierwszym pliku, jego rekordy bez pary",
+        Comparison.DuplicatesFirst);
+    repeated(
+        "<EN>Identifier %s repeated in the second file, its records not paired"
+        "<PL>Identyfikator %s powtórzony w drugim pliku, jego rekordy bez pary",
+        Comparison.DuplicatesSecond);
+    Findings_List->setVisible(Findings_List->count() > 0);
+    ContentLayout()->addWidget(Findings_List);
+
+    Summary_Label = new QLabel(this);
+    Summary_Label->setObjectName("Summary_Label");
+    std::string summary = core::ComparisonSummaryText(Comparison);
+    for (size_t p = summary.find('\r'); p != std::string::npos; p = summary.find('\r'))
+        summary.erase(p, 1);
+    while (!summary.empty() && summary.back() == '\n')
+        summary.pop_back();
+    Summary_Label->setText(Q(summary));
+    ContentLayout()->addWidget(Summary_Label);
+
+    // The window closes with the Cancel button, captioned Close here.
+    OkButton()->setVisible(false);
+    HelpButton()->setVisible(false);
+    CancelButton()->setDefault(false);
+    TagText(CancelButton(), "<EN>Close<PL>Zamknij");
+}
+
+void TAdjudication_Form::ShowChoice(int row) {
+    Filling = true;
+    const auto& c = Choices[size_t(row)];
+    Differences_Table->item(row, ColChosen)->setText(c ? Q(core::Cp1250ToUtf8(*c)) : QString());
+    Filling = false;
+}
+
+void TAdjudication_Form::ChooseFirst(int row) {
+    if (row < 0 || size_t(row) >= Choices.size()) return;
+    Choices[size_t(row)] = Comparison.Differences[size_t(row)].First;
+    ShowChoice(row);
+}
+
+void TAdjudication_Form::ChooseSecond(int row) {
+    if (row < 0 || size_t(row) >= Choices.size()) return;
+    Choices[size_t(row)] = Comparison.Differences[size_t(row)].Second;
+    ShowChoice(row);
+}
+
+void TAdjudication_Form::ChooseText(int row, const std::string& utf8) {
+    if (row < 0 || size_t(row) >= Choices.size()) return;
+    // Clearing the cell takes the choice back.
+    if (utf8.empty())
+        Choices[size_t(row)].reset();
+    else
+        Choices[size_t(row)] = core::Utf8ToCp1250(utf8);
+    ShowChoice(row);
+}
+
+void TAdjudication_Form::ChooseSelected(bool first) {
+    for (const QModelIndex& index : Differences_Table->selectionModel()->selectedRows())
+        first ? ChooseFirst(index.row()) : ChooseSecond(index.row());
+}
+
+std::vector<core::TResolvedValue> TAdjudication_Form::ResolvedValues() const {
+    std::vector<core::TResolvedValue> values;
+    for (size_t i = 0; i < Choices.size(); ++i)
+        if (Choices[i])
+            values.push_back(core::ResolveDifference(Comparison.Differences[i], true, *Choices[i]));
+    return values;
+}
+
+int TAdjudication_Form::UnresolvedCount() const {
+    int n = 0;
+    for (const auto& c : Choices)
+        if (!c) ++n;
+    return n;
+}
+
+bool TAdjudication_Form::SaveResolved() {
+    if (const int open = UnresolvedCount(); open > 0) {
+        const int answer = MsgConfirm(core::FormatText(
+            core::LangText("<EN>Differences without a chosen value: %d.\r\nThey keep the value of "
+                           "the first file.\r\n\r\nSave anyway?<PL>Różnice bez wybranej wartości: "
+                           "%d.\r\nZachowają wartość z pierwszego pliku.\r\n\r\nZapisać mimo to?"),
+            open, open));
+        if (answer != MsgResultYes) return false;
+    }
+    TFileDialogRequest save;
+    save.DialogMode = TFileDialogRequest::Mode::Save;
+    save.Title = core::LangText("<EN>Save resolved file<PL>Zapisz rozstrzygnięty plik");
+    save.Folder = fs::path(FirstFile).parent_path().string();
+    save.FileName = fs::path(FirstFile).stem().string() + "-resolved.dat";
+    save.Filter = DataFilter();
+    save.DefaultExt = "dat";
+    const std::vector<std::string> chosen = RunFileDialog(this, save);
+    if (chosen.empty()) return false;
+    return WriteResolved(chosen.front());
+}
+
+bool TAdjudication_Form::WriteResolved(const std::string& target) {
+    try {
+        core::WriteResolvedFile(Script, FirstFile, ResolvedValues(), target,
+                                {FirstFile, SecondFile});
+    } catch (const core::ETallyraError& e) {
+        MsgError(core::FormatText(
+            core::LangText("<EN>Error saving file<PL>Błąd zapisywania pliku<*>:\r\n\"%s\".\r\n"
+                           "\r\n%s"),
+            target.c_str(), e.Text().c_str()));
+        return false;
+    }
+    MsgInformation(core::FormatText(
+        core::LangText("<EN>The resolved file was written:\r\n\"%s\".<PL>Zapisano rozstrzygnięty "
+                       "plik:\r\n\"%s\"."),
+        target.c_str()));
+    return true;
+}
+
+void CompareDataCommand(TAppMain_Form* main) {
+    TTYDChild_Form* w = main ? main->ActiveScript() : nullptr;
+    if (!w) return;
+    w->CheckScript();
+    if (!w->ScriptUsable()) return;
+    std::vector<std::string> files;
+    for (const char* title :
+         {"<EN>Compare data files: first keying<PL>Porównaj pliki danych: pierwsze wprowadzenie",
+          "<EN>Compare data files: second keying<PL>Porównaj pliki danych: drugie "
+          "wprowadzenie"}) {
+        TFileDialogRequest open;
+        open.DialogMode = TFileDialogRequest::Mode::Open;
+        open.Title = core::LangText(title);
+        open.Folder = main->OpenDir;
+        open.Filter = DataFilter();
+        open.DefaultExt = "dat";
+        const std::vector<std::string> chosen = RunFileDialog(main, open);
+        if (chosen.empty()) return;
+        std::error_code ec;
+        const fs::path full = fs::absolute(fs::path(chosen.front()), ec);
+        files.push_back(ec ? chosen.front() : full.string());
+        main->OpenDir = fs::path(files.back()).parent_path().string();
+    }
+    const core::TPXDictionary& script = *w->CheckedScript();
+    const std::string hint = core::LangText("<EN>Comparing data files<PL>Porównywanie plików");
+    int shown = -1;
+    core::TComparisonResult result;
+    std::vector<std::string> names;
+    try {
+        // The names come from the text being edited, saved or not.
+        {
+            std::string tempName = fs::path(w->GetFileName()).filename().replace_extension(".tmp");
+            core::TPrivateTempFile copy(tempName);
+            copy.Write(w->TextBytes());
+            copy.Close();
+            names = core::FieldVariableNames(copy.Path(), script, core::SPSSVarSize());
+        }
+        main->SetProgress(hint, 0);
+        result = core::CompareDataFiles(script, files[0], files[1], core::DefaultPairing(script),
+                                        [&](int64_t done, int64_t total) {
+                                            const int p = total > 0 ? int(done * 100 / total) : 100;
+                                            if (p == shown) return;
+                                            shown = p;
+                                            main->SetProgress(hint, p);
+                                        });
+    } catch (const core::ETallyraError& e) {
+        main->SetProgress(std::string(), -1);
+        MsgError(e.Text());
+        return;
+    }
+    main->SetProgress(std::string(), -1);
+    if (result.Agree()) {
+        MsgInformation(core::ComparisonSummaryText(result));
+        return;
+    }
+    TAdjudication_Form window(main, script, std::move(result), std::move(names), files[0],
+                              files[1]);
+    RunModal(&window);
+}
+
+}  // namespace tallyra::gui
