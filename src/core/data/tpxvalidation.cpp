@@ -40,10 +40,17 @@ bool TPXDataHandler::ValidateCurrent() {
     Sound(2);
     if (cur < AutoBoundary) return true;
     if (!Owner) return false;
-    return Owner->OwnerAskForce(
+    const bool force = Owner->OwnerAskForce(
         FormatText(LangText("<EN>Value out of range\r\n%s.\r\n\r\nForce value?"
                             "<PL>Liczba spoza zakresu\r\n%s.\r\n\r\nWymusić wartość?"),
                    numeric->Range.ToText().c_str()));
+    if (force) ++Forced;
+    return force;
+}
+
+bool TPXDataHandler::VerifyCurrent(bool typed) {
+    if (!Verifier || !InIncomplete() || !FieldAt(Context->Cur)) return true;
+    return Verifier->VerifyValue(*this, Context->Cur, typed) || !typed;
 }
 
 void TPXDataHandler::AddDataError(int32_t record, int32_t field, int32_t code) {

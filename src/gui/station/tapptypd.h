@@ -46,6 +46,7 @@ public:
 
 protected:
     bool AllowsNewDataFile() const override { return false; }
+    bool KeysData() const override { return false; }
     bool StartsOnFirstRecord() const override { return true; }
     bool ShowsLogo() const override { return false; }
     bool WritesSettings() const override { return false; }
