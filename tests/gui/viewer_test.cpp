@@ -17,6 +17,7 @@
 #include "station/rangedlg.h"
 #include "station/tapptypd.h"
 #include "studio/ttydchild.h"
+#include "verify/operatorlog.h"
 
 namespace tallyra::gui::test {
 namespace {
@@ -105,6 +106,12 @@ TEST_F(ViewerTest, AsksForAnExistingFileAndShowsTheFirstRecord) {
     // Ctrl+End stays on the last full record: no new records here.
     Key(Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(w.Store()->Context->Rec, 5);
+    // Nobody keys here: no verify mode, no operator log.
+    ASSERT_NE(w.Action("VerifyData_Action"), nullptr);
+    EXPECT_FALSE(w.Action("VerifyData_Action")->isVisible());
+    const std::string data = w.Store()->FileName();
+    w.CloseData();
+    EXPECT_FALSE(QFileInfo::exists(Q(core::OperatorLogName(data))));
 }
 
 TEST_F(ViewerTest, AnEmptyFileIsAMismatch) {
