@@ -50,7 +50,7 @@ std::string TEntryVerifier::RecordKey(const TPXDataHandler& store) const {
     return std::to_string(store.Context->Rec);
 }
 
-int32_t TEntryVerifier::ReferenceOf(TPXDataHandler& store, int32_t field) {
+int32_t TEntryVerifier::ReferenceOf(TPXDataHandler& store, int32_t field, bool typed) {
     const int32_t rec = store.Context->Rec;
     if (rec != ForRecord) {
         ForRecord = rec;
@@ -64,7 +64,7 @@ int32_t TEntryVerifier::ReferenceOf(TPXDataHandler& store, int32_t field) {
         Told = false;
     }
     if (RefRecord > 0 || Told) return RefRecord;
-    if (IdentifierIndex >= 0 && field != IdentifierIndex) return 0;
+    if (IdentifierIndex >= 0 && field < IdentifierIndex) return 0;
     const std::string key = RecordKey(store);
     const char* problem =
         "<EN>Record %s is not in the first keying\r\n%s.\r\n\r\nIt is keyed without "
@@ -83,6 +83,10 @@ int32_t TEntryVerifier::ReferenceOf(TPXDataHandler& store, int32_t field) {
                 "weryfikacji.";
     }
     if (found <= 0) {
+        // Told when the operator keys a value of the record, not when the
+        // store opens it (an automatic identifier past the last reference
+        // record is not yet a questionnaire).
+        if (!typed) return 0;
         Told = true;
         if (store.Owner) {
             store.Owner->OwnerRefreshNow();
@@ -101,7 +105,7 @@ int32_t TEntryVerifier::ReferenceOf(TPXDataHandler& store, int32_t field) {
 bool TEntryVerifier::VerifyValue(TPXDataHandler& store, int32_t field, bool typed) {
     const TPXFieldInstruction* f = store.FieldAt(field);
     if (!f) return true;
-    if (ReferenceOf(store, field) == 0) return true;
+    if (ReferenceOf(store, field, typed) == 0) return true;
     const std::string reference = FieldBytes(RefBytes, *f);
     const std::string keyed = FieldBytes(store.CurRecord, *f);
     const int32_t rec = store.Context->Rec;

@@ -14,7 +14,7 @@
 // a value (fields before the identifier field are then not compared), or by
 // record number for a script without identifier. A record the reference
 // does not hold (or holds twice) is keyed without verification after one
-// information box.
+// information box at its first typed value.
 #pragma once
 
 #include <cstdint>
@@ -71,8 +71,9 @@ public:
 
 private:
     // The reference record (1-based) of the store's current record, or 0
-    // when it has none (yet); informs the owner once per record.
-    int32_t ReferenceOf(TPXDataHandler& store, int32_t field);
+    // when it has none (yet); informs the owner once per record, at the
+    // first typed value.
+    int32_t ReferenceOf(TPXDataHandler& store, int32_t field, bool typed);
     std::string RecordKey(const TPXDataHandler& store) const;
 
     const TPXDictionary& Script;

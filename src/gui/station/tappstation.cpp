@@ -220,8 +220,10 @@ bool TAppTYStation_Form::OpenScript(const std::string& name) {
     bool ok = false;
     try {
         LoadScript(name);
+        SetProgress(std::string(), -1);
         ok = OwnMessages->CountKinds({core::mkError}) == 0 && OwnScript->Instructions.Count() > 0;
     } catch (const core::ETallyraError& e) {
+        SetProgress(std::string(), -1);
         MsgError(e.Text());
         OwnScript.reset();
         OwnMessages.reset();

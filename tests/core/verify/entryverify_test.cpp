@@ -111,7 +111,9 @@ TEST(VerifyMode, PairsByIdentifierOnceItIsKeyed) {
     TVerifySession s(script, dir.File("first.dat"), dir.File("second.dat"), TPairBy::Identifier);
     s.Keys("4");  // 07 paired with record 2: q agrees
     EXPECT_EQ(s.Count("warning:"), 0);
-    EXPECT_EQ(s.Count("information: Record 08 is not in the first keying"), 1);
+    // The automatic 08 of the next record is not announced: nothing of it
+    // has been keyed yet.
+    EXPECT_EQ(s.Count("information:"), 0);
     s.Keys("<Up>035");  // 03 holds 1: asked again
     EXPECT_EQ(s.Count("warning: The value differs"), 1);
     s.Keys("1");
