@@ -1,0 +1,40 @@
+#include "qttranslations.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QPointer>
+#include <QTranslator>
+
+#include "shell/langtext.h"
+
+namespace tallyra::gui {
+
+bool FollowLanguageInQt(int language) {
+    // One catalogue at a time, owned by the application object; the pointer
+    // clears itself when that object (and the catalogue with it) is gone.
+    static QPointer<QTranslator> installed;
+    static int installedLanguage = core::LangEnglish;
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app || language < core::LangEnglish || language >= core::LangCount) return false;
+    if (!installed) installedLanguage = core::LangEnglish;
+    if (language == installedLanguage) return true;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+    }
+    installedLanguage = core::LangEnglish;
+    // Qt's source texts are English.
+    if (language == core::LangEnglish) return true;
+    auto* catalogue = new QTranslator(app);
+    const QString name = "qtbase_" + QString::fromLatin1(core::LangRecs[language].Code).toLower();
+    if (!catalogue->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete catalogue;
+        return false;
+    }
+    QCoreApplication::installTranslator(catalogue);
+    installed = catalogue;
+    installedLanguage = language;
+    return true;
+}
+
+}  // namespace tallyra::gui
