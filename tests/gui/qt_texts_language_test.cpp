@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -20,10 +21,12 @@ namespace {
 // Captions Qt gives its standard buttons and its file dialog on its own.
 struct TQtCaptions {
     QString Yes, Cancel, FileCancel, FileOpen;
+    QLocale::Language Locale;
 };
 
 TQtCaptions QtCaptionsNow(QWidget* parent) {
     TQtCaptions c;
+    c.Locale = QLocale().language();
     QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::Cancel,
                     parent);
     c.Yes = box.button(QMessageBox::Yes)->text();
@@ -45,6 +48,7 @@ void ExpectEnglish(QWidget* parent, const char* when) {
     EXPECT_EQ(c.Cancel, "Cancel") << when;
     EXPECT_EQ(c.FileCancel, "Cancel") << when;
     EXPECT_EQ(c.FileOpen, "&Open") << when;
+    EXPECT_NE(c.Locale, QLocale::Polish) << when;
 }
 
 void ExpectPolish(QWidget* parent, const char* when) {
@@ -53,6 +57,8 @@ void ExpectPolish(QWidget* parent, const char* when) {
     EXPECT_EQ(c.Cancel, "Anuluj") << when;
     EXPECT_EQ(c.FileCancel, "Anuluj") << when;
     EXPECT_EQ(c.FileOpen, QString::fromUtf8("&Otwórz")) << when;
+    // Dates and sizes in the file dialog's columns are written the Polish way.
+    EXPECT_EQ(c.Locale, QLocale::Polish) << when;
 }
 
 TEST_F(StudioTest, QtOwnTextsFollowTheLanguageChangesOfStudio) {

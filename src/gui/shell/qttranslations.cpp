@@ -2,12 +2,29 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QPointer>
 #include <QTranslator>
 
 #include "shell/langtext.h"
 
 namespace tallyra::gui {
+
+namespace {
+
+// Dates, sizes and numbers Qt formats (the file dialog's columns) in the
+// language of the texts; English keeps the system's conventions when the
+// system is English.
+void FollowLanguageInLocale(int language) {
+    static const QLocale original;
+    if (language == core::LangPolish)
+        QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
+    else
+        QLocale::setDefault(original.language() == QLocale::English ? original
+                                                                    : QLocale(QLocale::English));
+}
+
+}  // namespace
 
 bool FollowLanguageInQt(int language) {
     // One catalogue at a time, owned by the application object; the pointer
@@ -17,6 +34,7 @@ bool FollowLanguageInQt(int language) {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || language < core::LangEnglish || language >= core::LangCount) return false;
     if (!installed) installedLanguage = core::LangEnglish;
+    FollowLanguageInLocale(language);
     if (language == installedLanguage) return true;
     if (installed) {
         QCoreApplication::removeTranslator(installed);
