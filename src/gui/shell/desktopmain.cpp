@@ -1,6 +1,7 @@
 #include "desktopmain.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLocale>
 #include <QTextBrowser>
 #include <QUrl>
@@ -49,6 +50,7 @@ int SmokeHelp(const QString& topic) {
     std::printf("page: %s\n", qUtf8Printable(loaded ? text->source().toLocalFile()
                                                     : QStringLiteral("(not found)")));
     std::printf("title: %s\n", qUtf8Printable(text->documentTitle()));
+    std::printf("theme icon: %s\n", QIcon::hasThemeIcon("tallyra") ? "found" : "missing");
     std::printf("Qt's Cancel: %s\n",
                 qUtf8Printable(QCoreApplication::translate("QPlatformTheme", "Cancel")));
     return loaded ? 0 : 1;

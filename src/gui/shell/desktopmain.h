@@ -21,7 +21,8 @@ namespace tallyra::gui {
 //   --version           prints the program's name and version (status 0)
 //   --smoke-help TOPIC  opens the help viewer on TOPIC (a context number or a
 //                       page name such as "contents") in the start-up
-//                       language, prints the page's file and title and
+//                       language, prints the page's file and title,
+//                       whether the icon theme has the program's icon and
 //                       Qt's own Cancel caption, and exits: 0 when the page
 //                       was found and shows text, 1 when not, 2 without TOPIC
 int RunDesktopProgram(int& argc, char** argv, const char* applicationName, const char* usage,

@@ -104,7 +104,8 @@ void TAppGen_Form::Create() {
     if (!LanguageAccepted(core::CurrentLanguage()))
         core::SetCurrentLanguage(LanguageAccepted(1) ? 1 : 2);
     // 5. icon and logo
-    setWindowIcon(QIcon(AppLogoPixmap(64)));
+    // The installed icon set's drawing; the build tree has only the logo.
+    setWindowIcon(QIcon::fromTheme("tallyra", QIcon(AppLogoPixmap(64))));
     ShowLogo();
     // 6. captions, Qt's own texts among them
     FollowLanguageInQt(core::CurrentLanguage());
