@@ -12,9 +12,11 @@ namespace tallyra::gui {
 
 namespace {
 
-// Dates, sizes and numbers Qt formats (the file dialog's columns) in the
-// language of the texts; English keeps the system's conventions when the
-// system is English.
+// What Qt takes from the default locale (the file dialog's names of file
+// types, the formats of widgets that show numbers and dates) in the language
+// of the texts; English keeps the system's conventions when the system is
+// English. The file dialog's size and date columns follow the system's
+// locale whatever is chosen here.
 void FollowLanguageInLocale(int language) {
     static const QLocale original;
     if (language == core::LangPolish)
