@@ -7,5 +7,10 @@
 int main(int argc, char** argv) {
     using namespace tallyra::gui;
     return RunDesktopProgram(argc, argv, "Tallyra Station",
+                             "Usage: tallyra-station [OPTIONS] [SCRIPT [DATA]]\n"
+                             "\n"
+                             "Tallyra Station, the operator's data station: keys questionnaires\n"
+                             "into DATA under SCRIPT. With only SCRIPT the open-data dialog\n"
+                             "follows, with neither the open-script dialog.\n",
                              [] { return std::make_unique<TAppTYStation_Form>(); });
 }

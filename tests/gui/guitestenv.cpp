@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "shell/langtext.h"
+#include "shell/qttranslations.h"
 #include "shell/tappcmplx.h"
 #include "shell/tappgen.h"
 #include "studio/tappmain.h"
@@ -52,6 +53,7 @@ void ResetEnvironment() {
     boxes = new TScriptedBoxes;
     store = new core::TMemorySettingsStore;
     core::SetCurrentLanguage(core::LangEnglish);
+    FollowLanguageInQt(core::LangEnglish);
     SetMsgHandler([](TMsgKind kind, const std::string& text) {
         Boxes().Log.push_back({kind, text});
         if (kind != TMsgKind::Confirm && kind != TMsgKind::YesNo) return MsgResultOk;
