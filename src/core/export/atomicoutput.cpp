@@ -10,6 +10,7 @@
 
 #include "../merge/tfilemerger.h"
 #include "../shell/errors.h"
+#include "../shell/filebytes.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -61,6 +62,19 @@ void RefuseInputAsOutput(const std::string& target, const std::vector<std::strin
                                                "plików wejściowych."),
                                       target.c_str()));
     }
+}
+
+TBackedUpTarget::TBackedUpTarget(const std::string& target, const std::vector<std::string>& inputs)
+    : Target(target) {
+    RefuseInputAsOutput(target, inputs);
+    RefuseInputAsOutput(BackupName(target), inputs);
+    Moved = FileExists(target) && BackupName(target) != target;
+    MakeBackup(target);
+}
+
+TBackedUpTarget::~TBackedUpTarget() {
+    if (Moved && !Kept && !FileExists(Target))
+        std::rename(BackupName(Target).c_str(), Target.c_str());
 }
 
 }  // namespace tallyra::core

@@ -71,6 +71,19 @@ std::unique_ptr<TVarColl> BuildScriptVars(std::string_view scriptText,
     return vars;
 }
 
+std::unique_ptr<TVarColl> BuildDictionaryVars(const TPXDictionary& script, int maxNameLength) {
+    std::vector<std::string> lines;
+    for (int32_t i = 0; i < script.Instructions.Count(); ++i)
+        if (const TPXFieldInstruction* f = script.Instructions.Field(i)) f->WriteDefinition(lines);
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    auto vars = std::make_unique<TVarColl>();
+    vars->ReadScriptText(text, maxNameLength);
+    vars->Validate();
+    return vars;
+}
+
 void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scriptText,
                        const TScriptOptions& checkOptions, const std::string& target,
                        const TSPSExportOptions& options, int maxNameLength) {
