@@ -273,9 +273,7 @@ void TAppTYStation_Form::OpenDataCommand() {
     r.DialogMode =
         AllowsNewDataFile() ? TFileDialogRequest::Mode::Save : TFileDialogRequest::Mode::Open;
     r.Title = core::LangText("<EN>Open data<PL>Otwórz dane");
-    r.Filter = core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
+    r.Filter = DataFileFilter();
     r.DefaultExt = "dat";
     r.Folder = OpenDir;
     r.ConfirmOverwrite = false;
@@ -369,29 +367,25 @@ void TAppTYStation_Form::OpenStore(const std::string& name, const std::string& r
 
 void TAppTYStation_Form::VerifyDataCommand() {
     if (!Script() || !CurrentValueAccepted()) return;
-    const std::string filter = core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
-    TFileDialogRequest first;
-    first.DialogMode = TFileDialogRequest::Mode::Open;
-    first.Title = core::LangText(
-        "<EN>Verify data: the first keying<PL>Weryfikuj dane: pierwsze "
-        "wprowadzenie");
-    first.Filter = filter;
-    first.DefaultExt = "dat";
-    first.Folder = OpenDir;
-    const std::vector<std::string> reference = RunFileDialog(this, first);
+    const auto ask = [this](TFileDialogRequest::Mode mode, const char* title,
+                            const std::string& folder) {
+        TFileDialogRequest r;
+        r.DialogMode = mode;
+        r.Title = core::LangText(title);
+        r.Filter = DataFileFilter();
+        r.DefaultExt = "dat";
+        r.Folder = folder;
+        r.ConfirmOverwrite = false;  // the file to key is often one begun earlier
+        return RunFileDialog(this, r);
+    };
+    const std::vector<std::string> reference =
+        ask(TFileDialogRequest::Mode::Open,
+            "<EN>Verify data: the first keying<PL>Weryfikuj dane: pierwsze wprowadzenie", OpenDir);
     if (reference.empty()) return;
-    TFileDialogRequest second;
-    second.DialogMode = TFileDialogRequest::Mode::Save;
-    second.Title = core::LangText(
-        "<EN>Verify data: the file to key<PL>Weryfikuj dane: plik do "
-        "wprowadzania");
-    second.Filter = filter;
-    second.DefaultExt = "dat";
-    second.Folder = FolderOf(reference.front());
-    second.ConfirmOverwrite = false;
-    const std::vector<std::string> chosen = RunFileDialog(this, second);
+    const std::vector<std::string> chosen =
+        ask(TFileDialogRequest::Mode::Save,
+            "<EN>Verify data: the file to key<PL>Weryfikuj dane: plik do wprowadzania",
+            FolderOf(reference.front()));
     if (!chosen.empty()) OpenVerify(reference.front(), chosen.front());
     UpdateCommands();
 }

@@ -272,9 +272,7 @@ void TAppTYPD_Form::SaveSelection() {
     r.Title = core::LangText("<EN>Save file as...<PL>Zapisz plik jako...");
     r.Folder = SaveAsDir;
     r.DefaultExt = "dat";
-    r.Filter = core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
+    r.Filter = DataFileFilter();
     r.ConfirmOverwrite = false;  // the three files are asked about together below
     const std::vector<std::string> chosen = RunFileDialog(this, r);
     if (chosen.empty()) return;

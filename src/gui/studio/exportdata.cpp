@@ -26,12 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string DataFilter() {
-    return core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
-}
-
 std::string FullPath(const std::string& path) {
     std::error_code ec;
     const fs::path full = fs::absolute(fs::path(path), ec);
@@ -52,7 +46,7 @@ std::string AskDataFile(TAppMain_Form* main, const char* title) {
     open.DialogMode = TFileDialogRequest::Mode::Open;
     open.Title = core::LangText(title);
     open.Folder = main->OpenDir;
-    open.Filter = DataFilter();
+    open.Filter = DataFileFilter();
     open.DefaultExt = "dat";
     const std::vector<std::string> chosen = RunFileDialog(main, open);
     if (chosen.empty()) return {};

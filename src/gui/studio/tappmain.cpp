@@ -237,9 +237,7 @@ void TAppMain_Form::MergeData() {
     if (!w) return;
     w->CheckScript();
     if (!w->ScriptUsable()) return;
-    const std::string filter = core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
+    const std::string filter = DataFileFilter();
     TFileDialogRequest open;
     open.DialogMode = TFileDialogRequest::Mode::OpenMulti;
     open.Title = core::LangText("<EN>Merge data files<PL>Łącz pliki danych");
