@@ -131,9 +131,14 @@ TFd OpenRegularFile(const std::string& path, int flags, mode_t mode) {
 }
 
 TOutputFile::TOutputFile(std::string target) : TargetPath(std::move(target)) {
+    // A folder, a device or a pipe is never replaced by an output: renaming
+    // onto it would put a file in place of the device.
+    struct stat existing {};
+    if (::stat(TargetPath.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        throw EGeneric(FileErrorText(TargetPath, NotRegularFileText(existing.st_mode)));
     std::string pattern = TargetPath + ".tmp.XXXXXX";
     File = TFd(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (File.Get() < 0) RaiseSystemError(errno);
+    if (File.Get() < 0) RaiseFileError(TargetPath, errno);
     Temp = pattern;
     // mkstemp makes the file private; an output is an ordinary document.
     const mode_t mask = ::umask(0);

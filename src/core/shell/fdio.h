@@ -77,7 +77,8 @@ TFd OpenRegularFile(const std::string& path, int flags, mode_t mode = 0666);
 // never leaves a partial output and never destroys an existing target.
 class TOutputFile {
 public:
-    // Raises EGeneric when the temporary file cannot be created.
+    // Raises EGeneric naming the target when it is a folder, a device or a
+    // pipe, or when the temporary file cannot be created.
     explicit TOutputFile(std::string target);
     ~TOutputFile();
     TOutputFile(const TOutputFile&) = delete;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unordered_set>
 
 #include "../script/tpxdictionary.h"
 #include "../script/tpxmessage.h"
@@ -80,6 +81,21 @@ std::string LoadSourceFile(const std::string& fileName) {
 TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view head) {
     if (std::filesystem::path(fileName).extension().string() == ".cdb")
         return TVarSourceKind::ColumnList;
+    // A system file cut short inside its first record, or a ".sav" that does
+    // not even have one, goes to the system file reader, which says the file
+    // ends too early or is no system file, rather than being read as a
+    // listing.
+    {
+        static constexpr std::string_view Marks[] = {"$FL2@(#) SPSS DATA FILE",
+                                                     "$FL3@(#) SPSS DATA FILE"};
+        for (const std::string_view mark : Marks)
+            if (head.size() >= 3 && head.size() < mark.size() && mark.starts_with(head))
+                return TVarSourceKind::SystemFile;
+        std::string extension = std::filesystem::path(fileName).extension().string();
+        for (char& c : extension)
+            if (c >= 'A' && c <= 'Z') c = char(c + 32);
+        if (extension == ".sav" || extension == ".zsav") return TVarSourceKind::SystemFile;
+    }
     // Lines end at CR LF, LF or CR.
     size_t pos = 0;
     const auto nextLine = [&](std::string& line) {
@@ -266,7 +282,16 @@ void TVarColl::ReadScriptText(std::string_view source, int maxNameLength) {
             LangText("<EN>Error reading .SLO file.\r\n%s<PL>Błąd czytania pliku .SLO.\r\n%s"),
             detail.c_str()));
     }
+    ReadScriptFields(script, maxNameLength);
+}
+
+void TVarColl::ReadScriptFields(const TPXDictionary& script, int maxNameLength) {
     const size_t maxLen = maxNameLength > 0 ? static_cast<size_t>(maxNameLength) : 0;
+    // The names taken so far, so that a derived name that is taken becomes
+    // the numbered one without a walk over every variable.
+    std::unordered_set<std::string> taken;
+    for (const auto& v : Items)
+        taken.insert(v->Name);
     for (const auto& instruction : script.Instructions.Items) {
         if (instruction->Kind != ikField) continue;
         const auto& field = static_cast<const TPXFieldInstruction&>(*instruction);
@@ -285,13 +310,13 @@ void TVarColl::ReadScriptText(std::string_view source, int maxNameLength) {
                 name = UpperAscii(name);
                 for (char& c : name)
                     if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == '_')) c = '_';
-                for (const auto& other : Items)
-                    if (other->Name == name) name = numbered;
+                if (taken.count(name) != 0) name = numbered;
             } else {
                 name = numbered;
             }
             v->Name = name;
         }
+        taken.insert(v->Name);
         v->Start = field.Column;
         v->Width = field.Width;
         v->Decimals = 0;

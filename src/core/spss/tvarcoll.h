@@ -13,6 +13,10 @@
 #include "tvar.h"
 
 namespace tallyra::core {
+class TPXDictionary;
+}
+
+namespace tallyra::core {
 
 // How a writer opens its target: create (or truncate) it, or append to the
 // end of an existing file.
@@ -66,6 +70,9 @@ public:
     // it). The *Bytes/*Text forms read content already in memory.
     void ReadScript(const std::string& fileName, int maxNameLength);
     void ReadScriptText(std::string_view text, int maxNameLength);
+    // One variable per field instruction of a script already read, in field
+    // order (the names ReadScriptText gives).
+    void ReadScriptFields(const TPXDictionary& script, int maxNameLength);
     void ReadSyntax(const std::string& fileName);
     void ReadSyntaxText(std::string_view text);
     // Reads a listing file that was already converted (ConvertListingBytes).
