@@ -30,7 +30,7 @@ TAtomicOutput::TAtomicOutput(const std::string& target) : Target(target) {
     std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     // mkstemp creates the file exclusively (never following a link).
     Descriptor = ::mkstemp(pattern.data());
-    if (Descriptor < 0) RaiseFileError(target, errno);
+    if (Descriptor < 0) RaiseCreateError(target, errno);
     TempName = pattern;
     // mkstemp's 0600 would make the export private; give it the usual mode.
     const mode_t mask = ::umask(0);

@@ -114,6 +114,14 @@ std::string NotRegularFileText(mode_t mode) {
         "lub potok).");
 }
 
+void RaiseCreateError(const std::string& target, int err) {
+    if (err == ENOENT || err == ENOTDIR)
+        throw EGeneric(FileErrorText(
+            target, LangText("<EN>The folder for this file does not exist.<PL>Folder dla tego "
+                             "pliku nie istnieje.")));
+    RaiseFileError(target, err);
+}
+
 TFd OpenRegularFile(const std::string& path, int flags, mode_t mode) {
     // O_NONBLOCK keeps open() from waiting for the other end of a pipe.
     TFd fd(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode));
@@ -138,7 +146,7 @@ TOutputFile::TOutputFile(std::string target) : TargetPath(std::move(target)) {
         throw EGeneric(FileErrorText(TargetPath, NotRegularFileText(existing.st_mode)));
     std::string pattern = TargetPath + ".tmp.XXXXXX";
     File = TFd(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (File.Get() < 0) RaiseFileError(TargetPath, errno);
+    if (File.Get() < 0) RaiseCreateError(TargetPath, errno);
     Temp = pattern;
     // mkstemp makes the file private; an output is an ordinary document.
     const mode_t mask = ::umask(0);

@@ -64,6 +64,10 @@ int64_t WritesSinceFault();
 // pipe (selected for the current language).
 std::string NotRegularFileText(mode_t mode);
 
+// Raises EGeneric naming `target` for a failure `err` (errno) to create it:
+// a missing folder is said to be one, anything else has the system's text.
+[[noreturn]] void RaiseCreateError(const std::string& target, int err);
+
 // Opens `path` with `flags` (O_RDONLY or O_RDWR, plus O_CREAT etc.) without
 // ever waiting on a pipe or a device, and makes sure it is a regular file.
 // Raises EGeneric with NotRegularFileText for a folder, device or pipe, and
