@@ -12,6 +12,7 @@
 #include "../script/tpxmessage.h"
 #include "../shell/errors.h"
 #include "../shell/fdio.h"
+#include "../shell/filebytes.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -46,14 +47,8 @@ std::string Unquoted(const std::string& stored) {
     return stored.size() > 2 ? stored.substr(1, stored.size() - 2) : std::string();
 }
 
-[[noreturn]] void RaiseTooLarge(const std::string& fileName) {
-    throw EGeneric(FormatText(LangText("<EN>The file \"%s\" is too large to be read."
-                                       "<PL>Plik \"%s\" jest zbyt duży, by go odczytać."),
-                              fileName.c_str()));
-}
-
 // Up to `limit` bytes from the start of a file.
-std::string LoadHead(const std::string& fileName, size_t limit, bool wholeOrFail) {
+std::string LoadHead(const std::string& fileName, size_t limit) {
     TFd fd = OpenRegularFile(fileName, O_RDONLY);
     std::FILE* file = ::fdopen(fd.Get(), "rb");
     if (file == nullptr) RaiseSystemError(errno);
@@ -64,10 +59,8 @@ std::string LoadHead(const std::string& fileName, size_t limit, bool wholeOrFail
     while (bytes.size() < limit && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
         bytes.append(buffer, n);
     const bool failed = std::ferror(file) != 0;
-    const bool more = !failed && bytes.size() >= limit && std::fgetc(file) != EOF;
     std::fclose(file);
     if (failed) RaiseSystemError(EIO);
-    if (wholeOrFail && (more || bytes.size() > limit)) RaiseTooLarge(fileName);
     if (bytes.size() > limit) bytes.resize(limit);
     return bytes;
 }
@@ -75,7 +68,9 @@ std::string LoadHead(const std::string& fileName, size_t limit, bool wholeOrFail
 }  // namespace
 
 std::string LoadSourceFile(const std::string& fileName) {
-    return LoadHead(fileName, static_cast<size_t>(MaxSourceFileSize), true);
+    // The one rule of every whole-file read: a regular file of at most
+    // MaxDocumentBytes, checked before reading.
+    return ReadFileBytes(fileName, MaxDocumentBytes);
 }
 
 TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view head) {
@@ -158,7 +153,7 @@ std::string ConvertListingBytes(std::string_view bytes) {
 }
 
 TVarColl::TVarColl(const std::string& fileName, int maxNameLength) {
-    const std::string head = LoadHead(fileName, 1 << 20, false);
+    const std::string head = LoadHead(fileName, 1 << 20);
     switch (DetectVarSourceKind(fileName, head)) {
         case TVarSourceKind::ColumnList:
             ReadColumnList(fileName);
@@ -170,9 +165,10 @@ TVarColl::TVarColl(const std::string& fileName, int maxNameLength) {
             ReadSyntax(fileName);
             break;
         case TVarSourceKind::Listing: {
-            const std::string bytes = LoadSourceFile(fileName);
+            // The temporary copy goes with `temp` on every path, a failure
+            // (even running out of memory) included.
             TPrivateTempFile temp(std::filesystem::path(fileName).stem().string() + ".$$$");
-            temp.Write(ConvertListingBytes(bytes));
+            temp.Write(ConvertListingBytes(LoadSourceFile(fileName)));
             temp.Close();
             ReadListing(temp.Path());  // the temporary file goes with `temp`
             break;

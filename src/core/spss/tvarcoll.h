@@ -22,10 +22,6 @@ namespace tallyra::core {
 // end of an existing file.
 enum class TWriteMode { Create, Append };
 
-// The largest source file the readers load (bytes); a larger one is refused
-// with a clear error instead of being read into memory.
-constexpr int64_t MaxSourceFileSize = int64_t{256} << 20;
-
 class TVarColl {
 public:
     TVarColl() = default;
@@ -129,8 +125,9 @@ TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view
 // same block becomes CR.
 std::string ConvertListingBytes(std::string_view bytes);
 
-// Loads a whole file (at most MaxSourceFileSize bytes). Raises EGeneric with
-// the system's error text, or the too-large text.
+// Loads a whole file as core::ReadFileBytes does (a regular file of at most
+// MaxDocumentBytes). Raises EGeneric with the system's error text, the
+// not-a-regular-file text or the too-large text.
 std::string LoadSourceFile(const std::string& fileName);
 
 }  // namespace tallyra::core
