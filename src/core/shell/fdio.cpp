@@ -126,8 +126,14 @@ TFd OpenRegularFile(const std::string& path, int flags, mode_t mode) {
     // O_NONBLOCK keeps open() from waiting for the other end of a pipe.
     TFd fd(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode));
     if (fd.Get() < 0) {
-        if (errno == EISDIR) throw EGeneric(NotRegularFileText(S_IFDIR));
-        RaiseSystemError(errno);
+        const int err = errno;
+        // A pipe without a reader (ENXIO), a folder opened for writing: what
+        // the thing is says more than the system's number.
+        struct stat existing {};
+        if (err == EISDIR) throw EGeneric(NotRegularFileText(S_IFDIR));
+        if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+            throw EGeneric(NotRegularFileText(existing.st_mode));
+        RaiseSystemError(err);
     }
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) RaiseSystemError(errno);
