@@ -115,10 +115,21 @@ std::string NotRegularFileText(mode_t mode) {
 }
 
 void RaiseCreateError(const std::string& target, int err) {
-    if (err == ENOENT || err == ENOTDIR)
+    if (err == ENOENT || err == ENOTDIR) {
+        const size_t slash = target.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : target.substr(0, slash);
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            throw EGeneric(FileErrorText(
+                target, LangText("<EN>The folder for this file does not exist.<PL>Folder dla "
+                                 "tego pliku nie istnieje.")));
+        // The folder is there but takes no new files (a system folder).
         throw EGeneric(FileErrorText(
-            target, LangText("<EN>The folder for this file does not exist.<PL>Folder dla tego "
-                             "pliku nie istnieje.")));
+            target, LangText("<EN>No file can be created in this folder.<PL>W tym folderze nie "
+                             "można utworzyć pliku.")));
+    }
     RaiseFileError(target, err);
 }
 
