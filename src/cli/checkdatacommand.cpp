@@ -79,23 +79,27 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
     auto store = OpenReadingStore(*script, files[1], err);
     if (!store) return ExitUsage;
     if (store->FullCount == 0) {
-        err << ConsoleText(NoFullRecordsText()) << "\n";
+        err << "tallyra check-data: " << files[1] << ": " << ConsoleText(NoFullRecordsText())
+            << "\n";
         return ExitUsage;
     }
     try {
         if (record > 0) {
-            if (record == store->FullCount + 1) {
-                err << ConsoleText(LangText(
-                           "<EN>You are currently in an incomplete record.\r\nMove to one of "
-                           "the earlier ones.<PL>Znajdujesz się w niepełnym rekordzie.\r\nPrzejdź "
-                           "do jednego z wcześniejszych."))
-                    << "\n";
-                return ExitUsage;
-            }
+            // Only full records can be checked: name the file, the record and
+            // how many there are.
             if (record > store->FullCount) {
+                const bool partial =
+                    record == store->FullCount + 1 && store->IncompleteLength() > 0;
                 err << "tallyra check-data: "
-                    << ConsoleText(LangText("<EN>Invalid record index.<PL>Nieprawidłowy indeks "
-                                            "rekordu."))
+                    << ConsoleText(FormatText(
+                           LangText(partial
+                                        ? "<EN>%s: record %lld is incomplete (the file has %d "
+                                          "full records).<PL>%s: rekord %lld jest niepełny (plik "
+                                          "zawiera %d pełnych rekordów)."
+                                        : "<EN>%s: there is no record %lld (the file has %d "
+                                          "full records).<PL>%s: nie ma rekordu %lld (plik "
+                                          "zawiera %d pełnych rekordów)."),
+                           files[1].c_str(), record, int(store->FullCount)))
                     << "\n";
                 return ExitUsage;
             }

@@ -9,6 +9,7 @@
 #include "script/tscriptoptions.h"
 #include "shell/errors.h"
 #include "shell/fdio.h"
+#include "shell/ioerror.h"
 #include "shell/langtext.h"
 #include "spss/spssexport.h"
 
@@ -96,7 +97,11 @@ int RunCodebook(const std::vector<std::string>& args, std::ostream& out, std::os
             *script->Dictionary, *vars, std::filesystem::path(files[0]).filename().string(),
             store.get(), std::filesystem::path(dataFile).filename().string());
         TAtomicOutput output(target);
-        WriteFull(output.Fd(), page.data(), page.size());
+        try {
+            WriteFull(output.Fd(), page.data(), page.size());
+        } catch (const EGeneric& e) {
+            throw EGeneric(FileErrorText(target, e.Text()));
+        }
         output.Commit();
     } catch (const ETallyraError& e) {
         err << "tallyra codebook: " << ConsoleText(e.Text()) << "\n";

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "cliutil.h"
+#include "shell/fdio.h"
 #include "datautil.h"
 #include "jsonwriter.h"
 #include "script/tscriptoptions.h"
@@ -50,19 +51,13 @@ namespace {
 
 // Prints the I/O error of a data file that cannot be read, naming it.
 bool Readable(const std::string& path, std::ostream& err) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    int error = fd < 0 ? errno : 0;
-    struct stat info {};
-    if (fd >= 0) {
-        if (::fstat(fd, &info) != 0)
-            error = errno;
-        else if (!S_ISREG(info.st_mode))
-            error = S_ISDIR(info.st_mode) ? EISDIR : EACCES;
-        ::close(fd);
+    try {
+        OpenRegularFile(path, O_RDONLY);
+        return true;
+    } catch (const ETallyraError& e) {
+        err << "tallyra compare: " << path << ": " << ConsoleText(e.Text()) << "\n";
+        return false;
     }
-    if (error == 0) return true;
-    err << "tallyra compare: " << path << ": " << ConsoleText(SystemErrorText(error)) << "\n";
-    return false;
 }
 
 void PrintJson(const TComparisonResult& r, const TPXDictionary& script,

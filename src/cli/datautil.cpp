@@ -5,6 +5,8 @@
 #include "cliutil.h"
 #include "data/datafile.h"
 #include "data/tpddatahandler.h"
+#include "script/tscriptoptions.h"
+#include "spss/tvarcoll.h"
 #include "shell/errors.h"
 #include "shell/format.h"
 #include "shell/ioerror.h"
@@ -77,19 +79,43 @@ std::unique_ptr<TPXDataHandler> OpenReadingStore(TDataScript& script, const std:
     return nullptr;
 }
 
-int32_t FindFieldArgument(const TPXDictionary& script, const std::string& name) {
+TFieldFinder::TFieldFinder(const TPXDictionary& script) : Script(script) {
     const TPXInstructionList& list = script.Instructions;
+    // The variable names `vars` prints (and the SPSS export writes): one per
+    // field instruction, in order.
+    TVarColl vars;
+    vars.ReadScriptFields(script, SPSSVarSize());
+    int32_t ordinal = 0;
+    for (int32_t i = 0; i < list.Count(); ++i) {
+        const TPXFieldInstruction* f = list.Field(i);
+        if (!f) continue;
+        // The first field of a name wins.
+        if (!f->Label.empty()) ByLabel.emplace(f->Label, i);
+        if (!f->VarName.empty()) ByLabel.emplace(f->VarName, i);
+        if (ordinal < vars.Count()) ByVariable.emplace(vars.Get(ordinal)->Name, i);
+        ++ordinal;
+    }
+}
+
+int32_t TFieldFinder::Find(const std::string& name) const {
     std::string upper = name;
     for (char& c : upper)
         if (c >= 'a' && c <= 'z') c = char(c - 32);
-    for (int32_t i = 0; i < list.Count(); ++i) {
-        const TPXFieldInstruction* f = list.Field(i);
-        if (f && !upper.empty() && (f->Label == upper || f->VarName == upper)) return i;
+    if (!upper.empty()) {
+        for (const auto* names : {&ByLabel, &ByVariable}) {
+            const auto found = names->find(upper);
+            if (found != names->end()) return found->second;
+        }
     }
+    const TPXInstructionList& list = Script.Instructions;
     const auto index = ParseInteger(name);
     if (index && *index >= 0 && *index < list.Count() && list.Field(int32_t(*index)))
         return int32_t(*index);
     return -1;
+}
+
+int32_t FindFieldArgument(const TPXDictionary& script, const std::string& name) {
+    return TFieldFinder(script).Find(name);
 }
 
 }  // namespace tallyra::cli

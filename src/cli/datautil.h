@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <unordered_map>
 
 #include "data/dataowner.h"
 #include "data/tpxdatahandler.h"
@@ -41,8 +42,22 @@ std::string DataMismatchText(const std::string& path);
 std::unique_ptr<core::TPXDataHandler> OpenReadingStore(TDataScript& script, const std::string& path,
                                                        std::ostream& err);
 
-// The field named by its label, its variable name or its 0-based
-// instruction index; -1 when there is none.
+// The field named by its label, its VARNAME, the variable name `tallyra vars`
+// prints for it (derived from its left text, --var-size long) or its 0-based
+// instruction index, tried in that order; -1 when there is none.
 int32_t FindFieldArgument(const core::TPXDictionary& script, const std::string& name);
+
+// FindFieldArgument for many names of one script: the names are gathered
+// once. The script must outlive the finder.
+class TFieldFinder {
+public:
+    explicit TFieldFinder(const core::TPXDictionary& script);
+    int32_t Find(const std::string& name) const;
+
+private:
+    const core::TPXDictionary& Script;
+    std::unordered_map<std::string, int32_t> ByLabel;     // LABEL and VARNAME
+    std::unordered_map<std::string, int32_t> ByVariable;  // the names `vars` prints
+};
 
 }  // namespace tallyra::cli

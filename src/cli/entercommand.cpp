@@ -83,14 +83,20 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return usage("--start takes a script and no data file (and no --viewer)");
     if (start < 0 && files.size() != 2) return usage("give a script and a data file");
 
+    // The key script is read twice, a window at a time: first to the end to
+    // find a broken key before anything is entered, then to play it. Memory
+    // stays the same whatever its length.
     std::string error;
-    const auto keyBytes = ReadFileBytes(keysFile, error);
-    if (!keyBytes) {
-        err << "tallyra: " << keysFile << ": " << error << "\n";
+    try {
+        TKeyScriptReader check = TKeyScriptReader::FromFile(keysFile);
+        TScriptKey key;
+        while (check.Next(key, error)) {
+        }
+    } catch (const ETallyraError& e) {
+        err << "tallyra: " << ConsoleText(e.Text()) << "\n";
         return ExitUsage;
     }
-    const auto keys = ParseKeyScript(Utf8ToCp1250(*keyBytes), error);
-    if (!keys) {
+    if (!error.empty()) {
         err << "tallyra: " << keysFile << ": " << error << "\n";
         return ExitUsage;
     }
@@ -124,14 +130,26 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
     owner.Keyboard = &keyboard;
     keyboard.StartEntry(viewer);
     if (store->WriteFailed()) return ExitUsage;
-    for (const TScriptKey& key : *keys) {
-        owner.Answers.assign(key.Answers.begin(), key.Answers.end());
-        keyboard.Press(key.Stroke);
-        owner.Answers.clear();
-        // A record that cannot be written ends the run: its message, naming
-        // the file, has been printed; the file holds whole records and at
-        // most one partial one.
-        if (store->WriteFailed()) return ExitUsage;
+    try {
+        TKeyScriptReader keys = TKeyScriptReader::FromFile(keysFile);
+        TScriptKey key;
+        while (keys.Next(key, error)) {
+            owner.Answers.assign(key.Answers.begin(), key.Answers.end());
+            keyboard.Press(key.Stroke);
+            owner.Answers.clear();
+            // A record that cannot be written ends the run: its message, naming
+            // the file, has been printed; the file holds whole records and at
+            // most one partial one.
+            if (store->WriteFailed()) return ExitUsage;
+        }
+    } catch (const ETallyraError& e) {
+        // The key script went away or changed between the two readings.
+        err << "tallyra: " << ConsoleText(e.Text()) << "\n";
+        return ExitUsage;
+    }
+    if (!error.empty()) {
+        err << "tallyra: " << keysFile << ": " << error << "\n";
+        return ExitUsage;
     }
     try {
         store->SaveRecord();

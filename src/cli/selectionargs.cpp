@@ -31,16 +31,18 @@ std::optional<std::vector<int32_t>> ParseFieldList(const TPXDictionary& script,
                                                    const std::string& text, std::string& unknown) {
     // Field names become field numbers: the save counts fields, not instructions.
     std::vector<int32_t> fields;
+    const TFieldFinder finder(script);
+    std::vector<int32_t> ordinals(size_t(script.Instructions.Count()), -1);
+    int32_t count = 0;
+    for (int32_t i = 0; i < script.Instructions.Count(); ++i)
+        if (script.Instructions.Field(i) != nullptr) ordinals[size_t(i)] = count++;
     for (const std::string& name : SplitCommas(text)) {
-        const int32_t index = FindFieldArgument(script, Utf8ToCp1250(name));
+        const int32_t index = finder.Find(Utf8ToCp1250(name));
         if (index < 0) {
             unknown = name;
             return std::nullopt;
         }
-        int32_t ordinal = 0;
-        for (int32_t i = 0; i < index; ++i)
-            if (script.Instructions.Field(i) != nullptr) ++ordinal;
-        fields.push_back(ordinal);
+        fields.push_back(ordinals[size_t(index)]);
     }
     return fields;
 }

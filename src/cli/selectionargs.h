@@ -1,6 +1,7 @@
 // The --fields and --records arguments of the sub-commands that cut a
 // selection out of a data file (subset, export): fields named by label,
-// variable name or instruction index, records as in the viewer's range dialog.
+// VARNAME, the variable name `vars` prints or instruction index, records as
+// in the viewer's range dialog.
 #pragma once
 
 #include <cstdint>

@@ -132,13 +132,33 @@ TEST_F(DataCommands, CheckDataNeedsFullRecordsAndAnExistingFile) {
     EXPECT_FALSE(std::filesystem::exists(Path("none.dat")));
     Write("d.dat", "0011");
     EXPECT_EQ(Run(RunCheckData, {Path("s.slo"), Path("d.dat")}), 2);
-    EXPECT_EQ(Err.str(), "There are no FULL records in the data.\n");
-    Write("d.dat", "001145\r\n0011");
-    EXPECT_EQ(Run(RunCheckData, {Path("s.slo"), Path("d.dat"), "--record", "2"}), 2);
-    EXPECT_EQ(Err.str(),
-              "You are currently in an incomplete record.\nMove to one of the earlier ones.\n");
-    EXPECT_EQ(Run(RunCheckData, {Path("s.slo"), Path("d.dat"), "--record", "3"}), 2);
-    EXPECT_EQ(Err.str(), "tallyra check-data: Invalid record index.\n");
+    EXPECT_EQ(Err.str(), "tallyra check-data: " + Path("d.dat") +
+                             ": There are no FULL records in the data.\n");
+    // A record past the full ones: the message names the file, the record and
+    // the number of full records, in either language.
+    struct Case {
+        const char* Data;
+        const char* Record;
+        const char* Lang;
+        std::string Expected;
+    };
+    const Case cases[] = {
+        {"001145\r\n0011", "2", "en", ": record 2 is incomplete (the file has 1 full records).\n"},
+        {"001145\r\n0011", "3", "en", ": there is no record 3 (the file has 1 full records).\n"},
+        {"001145\r\n002145\r\n003145\r\n004145\r\n", "5", "en",
+         ": there is no record 5 (the file has 4 full records).\n"},
+        {"001145\r\n002145\r\n003145\r\n004145\r\n", "5", "pl",
+         ": nie ma rekordu 5 (plik zawiera 4 pełnych rekordów).\n"},
+        {"001145\r\n0011", "2", "pl",
+         ": rekord 2 jest niepełny (plik zawiera 1 pełnych rekordów).\n"},
+    };
+    for (const Case& c : cases) {
+        Write("d.dat", c.Data);
+        EXPECT_EQ(Run(RunCheckData,
+                      {Path("s.slo"), Path("d.dat"), "--record", c.Record, "--lang", c.Lang}),
+                  2);
+        EXPECT_EQ(Err.str(), "tallyra check-data: " + Path("d.dat") + c.Expected);
+    }
 }
 
 TEST_F(DataCommands, FreqByLabelVarnameOrIndex) {
@@ -154,6 +174,31 @@ TEST_F(DataCommands, FreqByLabelVarnameOrIndex) {
     EXPECT_EQ(Out.str().substr(0, 60),
               "{\"field\":2,\"rows\":[{\"value\":\"20\",\"count\":1,\"percent\":\"25.0%\"");
     EXPECT_EQ(Run(RunFreq, {Path("s.slo"), Path("d.dat"), "nosuch"}), 2);
+}
+
+// The names `vars` prints for fields without VARNAME (the left text cut to
+// the name length and before its first blank) name fields as well.
+TEST_F(DataCommands, FreqTakesTheVariableNamesVarsPrints) {
+    Write("h.slo",
+          "left='Household number' width=2 recid*\r\n"
+          "left='Car type' width=1 range=[0:9]*\r\n"
+          "left='Car colour' width=1 range=[0:9]*\r\n");
+    Write("h.dat", "0112\r\n0213\r\n");
+    const struct {
+        const char* Name;
+        const char* FirstRow;
+    } cases[] = {{"HOUSEHOL", "01\t1\t50.0%\t50.0%\n"},
+                 {"househol", "01\t1\t50.0%\t50.0%\n"},
+                 {"CAR", "1\t2\t100.0%\t100.0%\n"},
+                 // The second "Car" would be CAR as well: it gets its number.
+                 {"V3", "2\t1\t50.0%\t50.0%\n"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(RunFreq, {Path("h.slo"), Path("h.dat"), c.Name}), 0) << c.Name << Err.str();
+        EXPECT_EQ(Out.str().substr(Out.str().find('\n') + 1, std::string(c.FirstRow).size()),
+                  c.FirstRow)
+            << c.Name << "\n"
+            << Out.str();
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "shell/langtext.h"
 
@@ -55,6 +56,39 @@ TEST_F(SubsetCommand, SavesChosenFieldsOfChosenRecords) {
     EXPECT_EQ(data, expected);
     EXPECT_TRUE(fs::exists(Dir / "part.slo"));
     EXPECT_TRUE(fs::exists(Dir / "part.sps"));
+}
+
+// The names `vars` prints for the example (HOUSEHOL, CAR) choose the same
+// fields as their instruction indexes.
+TEST_F(SubsetCommand, FieldsNamedAsVarsPrintsThem) {
+    const std::string byName = (Dir / "names.dat").string();
+    const std::string byIndex = (Dir / "indexes.dat").string();
+    ASSERT_EQ(Run({Script, Data, byName, "--fields", "HOUSEHOL,car", "--records", "1-"}), 0) << Err;
+    ASSERT_EQ(Run({Script, Data, byIndex, "--fields", "1,4", "--records", "1-"}), 0) << Err;
+    EXPECT_EQ(ReadAll(byName), ReadAll(byIndex));
+    EXPECT_EQ(ReadAll(byName).substr(0, 9), "0000107\r\n");
+}
+
+// An output that is a folder or a pipe is refused with a message naming it,
+// and nothing takes its place.
+TEST_F(SubsetCommand, OutputThatIsNoRegularFileIsRefused) {
+    fs::create_directories(Dir / "folder.dat");
+    const std::string fifo = (Dir / "pipe.dat").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const struct {
+        std::string Out;
+        std::string Text;
+    } cases[] = {{(Dir / "folder.dat").string(), ": This is a folder, not a file.\n"},
+                 {fifo, ": Not a regular file (a device or a pipe).\n"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run({Script, Data, c.Out, "--fields", "1", "--records", "1", "--force"}), 1)
+            << c.Out;
+        EXPECT_EQ(Err, "tallyra subset: " + c.Out + c.Text);
+    }
+    EXPECT_TRUE(fs::is_directory(Dir / "folder.dat"));
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    for (const auto& entry : fs::directory_iterator(Dir))
+        EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << entry.path();
 }
 
 TEST_F(SubsetCommand, RefusesWithoutLosingFiles) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 
+#include "shell/desktopmain.h"
 #include "shell/langtext.h"
 #include "shell/qttranslations.h"
 #include "shell/tappcmplx.h"
@@ -134,7 +135,7 @@ TChldEdit_Form* StudioTest::OpenNew(const std::string& name, const std::string& 
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    tallyra::gui::TDesktopApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     tallyra::gui::TAppGen_Form::SetShowLogo(false);
     tallyra::gui::TAppCmplx_Form::UseProcessArguments() = false;

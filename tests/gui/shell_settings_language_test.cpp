@@ -21,7 +21,12 @@
 #include <QToolBar>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+
 #include "guitestenv.h"
+#include "shell/desktopmain.h"
+#include "shell/errors.h"
 #include "shell/langtext.h"
 #include "shell/langui.h"
 #include "shell/qsettingsstore.h"
@@ -415,4 +420,51 @@ TEST_F(StudioTest, RecentsRemoveCommandsAskFirst) {
     trigger("RemoveAll_RecentsMenu");
     EXPECT_EQ(Boxes().Log.back().Text, "Remove all recent files entries?");
     EXPECT_TRUE(Main->Recents().List().Items.empty());
+}
+
+namespace {
+
+// An object whose event handler fails the way the given function does.
+class TFailingObject : public QObject {
+public:
+    explicit TFailingObject(std::function<void()> fail) : Fail(std::move(fail)) {}
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::User) Fail();
+        return QObject::event(e);
+    }
+    std::function<void()> Fail;
+};
+
+}  // namespace
+
+// An exception out of an event handler never reaches Qt's loop: the
+// application shows its text in an error box once the event is over, and
+// goes on delivering events.
+TEST(DesktopApplication, ExceptionsOutOfEventHandlersBecomeErrorBoxes) {
+    ResetEnvironment();
+    const struct {
+        std::function<void()> Fail;
+        std::string Text;
+    } cases[] = {
+        {[] { throw std::bad_alloc(); },
+         "Not enough memory.\r\nThe last action was not completed."},
+        {[] { throw core::EGeneric("d.dat: This is a folder, not a file."); },
+         "d.dat: This is a folder, not a file."},
+        {[] { throw 42; }, "An unexpected error stopped the last action."},
+    };
+    for (const auto& c : cases) {
+        Boxes().Log.clear();
+        TFailingObject object(c.Fail);
+        QEvent event(QEvent::User);
+        EXPECT_FALSE(QApplication::sendEvent(&object, &event));
+        EXPECT_TRUE(Boxes().Log.empty());  // not inside the failed event
+        QApplication::processEvents();
+        ASSERT_EQ(Boxes().Log.size(), 1u) << c.Text;
+        EXPECT_EQ(Boxes().Log[0].Kind, TMsgKind::Error);
+        EXPECT_EQ(Boxes().Log[0].Text, c.Text);
+    }
+    core::SetCurrentLanguage(core::LangPolish);
+    EXPECT_EQ(TDesktopApplication::NotEnoughMemoryText(),
+              "Za mało pamięci.\r\nOstatnia czynność nie została dokończona.");
+    core::SetCurrentLanguage(core::LangEnglish);
 }

@@ -1,6 +1,13 @@
 #include "keyscript.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "../shell/cp1250.h"
+#include "../shell/errors.h"
+#include "../shell/fdio.h"
 #include "../shell/format.h"
+#include "../shell/ioerror.h"
 
 namespace tallyra::core {
 
@@ -23,64 +30,163 @@ const TKeyNameRow KeyNames[] = {
 
 }  // namespace
 
-std::optional<std::vector<TScriptKey>> ParseKeyScript(std::string_view text, std::string& error) {
-    std::vector<TScriptKey> keys;
-    size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            ++i;
-            continue;
-        }
-        if (c != '<') {
-            TScriptKey key;
-            key.Stroke.Char = c;
-            keys.push_back(key);
-            ++i;
-            continue;
-        }
-        if (i + 1 < text.size() && text[i + 1] == '<') {
-            TScriptKey key;
-            key.Stroke.Char = '<';
-            keys.push_back(key);
-            i += 2;
-            continue;
-        }
-        const size_t close = text.find('>', i + 1);
-        // "<KP+>" holds no ">" of its own, so the first ">" closes every name.
-        if (close == std::string_view::npos || close - i > 40) {
-            error = Format("unterminated key name at offset %zu", i + 1);
-            return std::nullopt;
-        }
-        std::string_view name = text.substr(i + 1, close - i - 1);
-        const size_t at = i + 1;
-        i = close + 1;
-        if (name == "Yes" || name == "No") {
-            if (keys.empty()) {
-                error = Format("<%s> at offset %zu answers no key", std::string(name).c_str(), at);
-                return std::nullopt;
-            }
-            keys.back().Answers.push_back(name == "Yes");
-            continue;
-        }
-        TKeyStroke stroke;
-        while (name.size() > 2 && name[1] == '-' &&
-               (name[0] == 'C' || name[0] == 'A' || name[0] == 'S')) {
-            (name[0] == 'C' ? stroke.Ctrl : name[0] == 'A' ? stroke.Alt : stroke.Shift) = true;
-            name.remove_prefix(2);
-        }
-        bool known = false;
-        for (const TKeyNameRow& row : KeyNames)
-            if (name == row.Name) {
-                stroke.Key = row.Key;
-                known = true;
-            }
-        if (!known) {
-            error = Format("unknown key <%s> at offset %zu", std::string(name).c_str(), at);
-            return std::nullopt;
-        }
-        keys.push_back({stroke, {}});
+TKeyScriptReader::TKeyScriptReader(std::string_view text) : Text(text) {}
+
+TKeyScriptReader TKeyScriptReader::FromFile(const std::string& path) {
+    TKeyScriptReader reader;
+    reader.Path = path;
+    try {
+        reader.Fd = OpenRegularFile(path, O_RDONLY).Release();
+    } catch (const EGeneric& e) {
+        throw EGeneric(FileErrorText(path, e.Text()));
     }
+    return reader;
+}
+
+TKeyScriptReader::TKeyScriptReader(TKeyScriptReader&& other) noexcept
+    : Buffer(std::move(other.Buffer)),
+      Pending(std::move(other.Pending)),
+      Path(std::move(other.Path)),
+      Fd(other.Fd),
+      Pos(other.Pos),
+      Dropped(other.Dropped) {
+    Text = Path.empty() ? other.Text : std::string_view(Buffer);
+    other.Fd = -1;
+}
+
+TKeyScriptReader::~TKeyScriptReader() {
+    if (Fd >= 0) ::close(Fd);
+}
+
+void TKeyScriptReader::Fill(size_t n) {
+    if (Fd < 0 || Text.size() - Pos >= n) return;
+    // What was read goes; the window keeps only the bytes not yet parsed.
+    Buffer.erase(0, Pos);
+    Dropped += Pos;
+    Pos = 0;
+    char raw[65536];
+    while (Fd >= 0 && Buffer.size() < n) {
+        size_t got;
+        try {
+            got = ReadFull(Fd, raw, sizeof raw);
+        } catch (const EGeneric& e) {
+            throw EGeneric(FileErrorText(Path, e.Text()));
+        }
+        std::string bytes = std::move(Pending);
+        Pending.clear();
+        bytes.append(raw, got);
+        if (got < sizeof raw) {
+            ::close(Fd);
+            Fd = -1;
+        } else {
+            // An incomplete character at the end waits for the rest of it.
+            size_t keep = bytes.size();
+            for (size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
+                const auto lead = static_cast<unsigned char>(bytes[bytes.size() - back]);
+                if (lead < 0xC0) continue;
+                const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+                if (length > back) keep = bytes.size() - back;
+                break;
+            }
+            Pending = bytes.substr(keep);
+            bytes.resize(keep);
+        }
+        Buffer += Utf8ToCp1250(bytes);
+    }
+    Text = Buffer;
+}
+
+bool TKeyScriptReader::SkipLineBreaks() {
+    for (;;) {
+        Fill(1);
+        if (Pos >= Text.size()) return false;
+        if (Text[Pos] != '\r' && Text[Pos] != '\n') return true;
+        ++Pos;
+    }
+}
+
+bool TKeyScriptReader::ReadToken(TKeyStroke& stroke, int& answer, size_t& at, std::string& error) {
+    // A key name is at most 40 bytes, so the whole token is in the window.
+    Fill(64);
+    stroke = TKeyStroke();
+    answer = -1;
+    const size_t i = Pos;
+    at = static_cast<size_t>(Dropped) + i + 1;
+    const char c = Text[i];
+    if (c != '<') {
+        stroke.Char = c;
+        Pos = i + 1;
+        return true;
+    }
+    if (i + 1 < Text.size() && Text[i + 1] == '<') {
+        stroke.Char = '<';
+        Pos = i + 2;
+        return true;
+    }
+    const size_t close = Text.substr(0, i + 42).find('>', i + 1);
+    // "<KP+>" holds no ">" of its own, so the first ">" closes every name.
+    if (close == std::string_view::npos || close - i > 40) {
+        error = Format("unterminated key name at offset %zu", at);
+        return false;
+    }
+    std::string_view name = Text.substr(i + 1, close - i - 1);
+    if (name == "Yes" || name == "No") {
+        answer = name == "Yes" ? 1 : 0;
+        Pos = close + 1;
+        return true;
+    }
+    while (name.size() > 2 && name[1] == '-' &&
+           (name[0] == 'C' || name[0] == 'A' || name[0] == 'S')) {
+        (name[0] == 'C' ? stroke.Ctrl : name[0] == 'A' ? stroke.Alt : stroke.Shift) = true;
+        name.remove_prefix(2);
+    }
+    for (const TKeyNameRow& row : KeyNames)
+        if (name == row.Name) {
+            stroke.Key = row.Key;
+            Pos = close + 1;
+            return true;
+        }
+    error = Format("unknown key <%s> at offset %zu", std::string(name).c_str(), at);
+    return false;
+}
+
+bool TKeyScriptReader::Next(TScriptKey& key, std::string& error) {
+    error.clear();
+    key = TScriptKey();
+    if (!SkipLineBreaks()) return false;
+    int answer;
+    size_t at;
+    if (!ReadToken(key.Stroke, answer, at, error)) return false;
+    if (answer >= 0) {
+        // Answers that follow a key are taken with it below; one here has none.
+        error = Format("<%s> at offset %zu answers no key", answer ? "Yes" : "No", at);
+        return false;
+    }
+    // The answers right after the key belong to it; the token after them
+    // stays for the next call.
+    while (SkipLineBreaks()) {
+        // The token is in the window before the mark is taken, so the
+        // window does not move under it.
+        Fill(64);
+        const size_t mark = Pos;
+        TKeyStroke next;
+        std::string ignored;
+        if (!ReadToken(next, answer, at, ignored) || answer < 0) {
+            Pos = mark;
+            break;
+        }
+        key.Answers.push_back(answer == 1);
+    }
+    return true;
+}
+
+std::optional<std::vector<TScriptKey>> ParseKeyScript(std::string_view text, std::string& error) {
+    TKeyScriptReader reader(text);
+    std::vector<TScriptKey> keys;
+    TScriptKey key;
+    while (reader.Next(key, error))
+        keys.push_back(std::move(key));
+    if (!error.empty()) return std::nullopt;
     return keys;
 }
 

@@ -80,12 +80,25 @@ public:
         std::error_code ec;
         if (fs::exists(Target, ec) && fs::equivalent(Target, dataName, ec)) return;
         if (Target == dataName) return;
-        std::string pattern = Target + ".XXXXXX";
-        Fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (Fd < 0) RaiseSystemError(errno);
-        TempName = pattern;
-        // Marks the copy as being written (see RemoveStaleBackupCopies).
-        ::flock(Fd, LOCK_EX | LOCK_NB);
+        // The lock marks the copy as being written (see RemoveStaleBackupCopies).
+        // Another store's clean-up may take the new file in the moment before
+        // it is locked; then the name leads elsewhere and a new one is made.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string pattern = Target + ".XXXXXX";
+            const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+            if (fd < 0) RaiseFileError(Target, errno);
+            struct stat held {
+            }, named{};
+            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+                ::stat(pattern.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+                held.st_dev == named.st_dev) {
+                Fd = fd;
+                TempName = pattern;
+                return;
+            }
+            ::close(fd);
+        }
+        RaiseFileError(Target, EEXIST);
     }
     ~TBackupWriter() { Discard(); }
 

@@ -11,6 +11,7 @@
 #include "../merge/tfilemerger.h"
 #include "../shell/errors.h"
 #include "../shell/filebytes.h"
+#include "../shell/fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -20,13 +21,17 @@ namespace tallyra::core {
 namespace fs = std::filesystem;
 
 TAtomicOutput::TAtomicOutput(const std::string& target) : Target(target) {
+    // A folder, a device or a pipe is never replaced by an output.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        throw EGeneric(FileErrorText(target, NotRegularFileText(existing.st_mode)));
     const fs::path path(target);
     fs::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
     std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     // mkstemp creates the file exclusively (never following a link).
     Descriptor = ::mkstemp(pattern.data());
-    if (Descriptor < 0) RaiseSystemError(errno);
+    if (Descriptor < 0) RaiseCreateError(target, errno);
     TempName = pattern;
     // mkstemp's 0600 would make the export private; give it the usual mode.
     const mode_t mask = ::umask(0);
@@ -40,11 +45,11 @@ TAtomicOutput::~TAtomicOutput() {
 }
 
 void TAtomicOutput::Commit() {
-    if (::fsync(Descriptor) != 0) RaiseSystemError(errno);
+    if (::fsync(Descriptor) != 0 && errno != EINVAL) RaiseFileError(Target, errno);
     const int result = ::close(Descriptor);
     Descriptor = -1;
-    if (result != 0) RaiseSystemError(errno);
-    if (::rename(TempName.c_str(), Target.c_str()) != 0) RaiseSystemError(errno);
+    if (result != 0) RaiseFileError(Target, errno);
+    if (::rename(TempName.c_str(), Target.c_str()) != 0) RaiseFileError(Target, errno);
     Done = true;
 }
 

@@ -12,7 +12,8 @@ namespace tallyra::core {
 class TAtomicOutput {
 public:
     // Creates the temporary file exclusively in the target's folder. Raises
-    // EGeneric with the system's text (missing folder, no permission).
+    // EGeneric naming the target when it is a folder, a device or a pipe, or
+    // with the system's text (missing folder, no permission).
     explicit TAtomicOutput(const std::string& target);
     // Removes the temporary file unless Commit succeeded.
     ~TAtomicOutput();
@@ -22,8 +23,9 @@ public:
     // The descriptor to write to (owned by this object).
     int Fd() const { return Descriptor; }
     // Flushes the bytes to the disk, closes the file and renames it to the
-    // target, replacing a file of that name. Raises EGeneric on failure (the
-    // temporary file is then removed and the target left as it was).
+    // target, replacing a file of that name. Raises EGeneric naming the
+    // target on failure (the temporary file is then removed and the target
+    // left as it was).
     void Commit();
 
 private:

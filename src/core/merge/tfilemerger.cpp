@@ -288,11 +288,7 @@ void TFileMerger::Run() {
                    OutputName.c_str()));
     // The records gather under a temporary name that replaces the output only
     // when the merge is complete: a failed merge leaves no partial output.
-    try {
-        Output = std::make_unique<TOutputFile>(OutputName);
-    } catch (const EGeneric& e) {
-        throw EGeneric(FileErrorText(OutputName, e.Text()));
-    }
+    Output = std::make_unique<TOutputFile>(OutputName);
     Handled->AddFile(Output->TempPath());
     WriteLine("");
     WriteLine(LangText("<EN>Merging files<PL>Łączenie plików<*>..."));

@@ -37,6 +37,10 @@ public:
 
     // True when some interval holds v.
     bool Contains(int32_t v) const;
+    // The number of intervals (after the first) that meet an earlier one:
+    // interval j counts when some i < j has Lo[j] <= Hi[i] and Hi[j] >= Lo[i].
+    // O(n log n) in the number of intervals.
+    int32_t OverlappingCount() const;
     // Same count and equal bounds at every index (order matters).
     bool SameAs(const TNRangeList& other) const;
     // The bracketed form: [1,3:5,7:9]; an interval from RANGE_MIN writes nothing
@@ -44,6 +48,17 @@ public:
     std::string ToText() const;
 
     std::vector<TNRange> Items;
+};
+
+// A sorted, merged copy of a range list for many membership questions:
+// Contains answers as TNRangeList::Contains does, in O(log n).
+class TNRangeIndex {
+public:
+    explicit TNRangeIndex(const TNRangeList& list);
+    bool Contains(int32_t v) const;
+
+private:
+    std::vector<TNRange> Merged;  // disjoint, ascending, each with Lo <= Hi
 };
 
 struct TIRange {

@@ -109,10 +109,11 @@ void TPXDictionary::Complete() {
                     AddWarning(0x4009);
             }
             if (col.Filters) {
+                const TNRangeIndex index(range);
                 for (const TFilterItem& filter : *col.Filters) {
                     if (Options.WarnFilterOutside) {
                         for (const TNRange& v : filter.Values.Items) {
-                            if (!range.Contains(v.Lo) || !range.Contains(v.Hi)) {
+                            if (!index.Contains(v.Lo) || !index.Contains(v.Hi)) {
                                 AddWarning(0x4005);
                                 break;
                             }

@@ -380,15 +380,10 @@ void TPXDictionary::ReadKeyword(int keyword) {
             else
                 ReadNumRanges(col.Range);
             if (Options.WarnOverlap && col.Range) {
-                const TNRangeList& r = *col.Range;
-                for (int32_t j = 1; j < r.Count(); ++j) {
-                    for (int32_t i = j - 1; i >= 0; --i) {
-                        if (r[j].Lo <= r[i].Hi && r[j].Hi >= r[i].Lo) {
-                            AddWarning(0x4001);
-                            break;
-                        }
-                    }
-                }
+                // One warning for every interval that meets an earlier one.
+                const int32_t overlapping = col.Range->OverlappingCount();
+                for (int32_t j = 0; j < overlapping; ++j)
+                    AddWarning(0x4001);
             }
             if (!col.Range) col.Range = std::make_unique<TNRangeList>(TNRangeList::AnyValue());
             break;

@@ -114,12 +114,37 @@ std::string NotRegularFileText(mode_t mode) {
         "lub potok).");
 }
 
+void RaiseCreateError(const std::string& target, int err) {
+    if (err == ENOENT || err == ENOTDIR) {
+        const size_t slash = target.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "."
+                                   : slash == 0               ? "/"
+                                                              : target.substr(0, slash);
+        struct stat info {};
+        if (::stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+            throw EGeneric(FileErrorText(
+                target, LangText("<EN>The folder for this file does not exist.<PL>Folder dla "
+                                 "tego pliku nie istnieje.")));
+        // The folder is there but takes no new files (a system folder).
+        throw EGeneric(FileErrorText(
+            target, LangText("<EN>No file can be created in this folder.<PL>W tym folderze nie "
+                             "można utworzyć pliku.")));
+    }
+    RaiseFileError(target, err);
+}
+
 TFd OpenRegularFile(const std::string& path, int flags, mode_t mode) {
     // O_NONBLOCK keeps open() from waiting for the other end of a pipe.
     TFd fd(::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode));
     if (fd.Get() < 0) {
-        if (errno == EISDIR) throw EGeneric(NotRegularFileText(S_IFDIR));
-        RaiseSystemError(errno);
+        const int err = errno;
+        // A pipe without a reader (ENXIO), a folder opened for writing: what
+        // the thing is says more than the system's number.
+        struct stat existing {};
+        if (err == EISDIR) throw EGeneric(NotRegularFileText(S_IFDIR));
+        if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+            throw EGeneric(NotRegularFileText(existing.st_mode));
+        RaiseSystemError(err);
     }
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) RaiseSystemError(errno);
@@ -131,9 +156,14 @@ TFd OpenRegularFile(const std::string& path, int flags, mode_t mode) {
 }
 
 TOutputFile::TOutputFile(std::string target) : TargetPath(std::move(target)) {
+    // A folder, a device or a pipe is never replaced by an output: renaming
+    // onto it would put a file in place of the device.
+    struct stat existing {};
+    if (::stat(TargetPath.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        throw EGeneric(FileErrorText(TargetPath, NotRegularFileText(existing.st_mode)));
     std::string pattern = TargetPath + ".tmp.XXXXXX";
     File = TFd(::mkostemp(pattern.data(), O_CLOEXEC));
-    if (File.Get() < 0) RaiseSystemError(errno);
+    if (File.Get() < 0) RaiseCreateError(TargetPath, errno);
     Temp = pattern;
     // mkstemp makes the file private; an output is an ordinary document.
     const mode_t mask = ::umask(0);

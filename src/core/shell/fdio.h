@@ -64,6 +64,10 @@ int64_t WritesSinceFault();
 // pipe (selected for the current language).
 std::string NotRegularFileText(mode_t mode);
 
+// Raises EGeneric naming `target` for a failure `err` (errno) to create it:
+// a missing folder is said to be one, anything else has the system's text.
+[[noreturn]] void RaiseCreateError(const std::string& target, int err);
+
 // Opens `path` with `flags` (O_RDONLY or O_RDWR, plus O_CREAT etc.) without
 // ever waiting on a pipe or a device, and makes sure it is a regular file.
 // Raises EGeneric with NotRegularFileText for a folder, device or pipe, and
@@ -77,7 +81,8 @@ TFd OpenRegularFile(const std::string& path, int flags, mode_t mode = 0666);
 // never leaves a partial output and never destroys an existing target.
 class TOutputFile {
 public:
-    // Raises EGeneric when the temporary file cannot be created.
+    // Raises EGeneric naming the target when it is a folder, a device or a
+    // pipe, or when the temporary file cannot be created.
     explicit TOutputFile(std::string target);
     ~TOutputFile();
     TOutputFile(const TOutputFile&) = delete;

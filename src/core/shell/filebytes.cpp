@@ -44,8 +44,9 @@ std::string ReadFileBytes(const std::string& path, uint64_t maxBytes) {
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-    TFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (fd.Get() < 0) RaiseSystemError(errno);
+    // A folder, a device or a pipe is refused without writing to it (or
+    // waiting for a reader of the pipe).
+    TFd fd = OpenRegularFile(path, O_WRONLY | O_CREAT | O_TRUNC);
     WriteFull(fd.Get(), bytes.data(), bytes.size());
     if (::fdatasync(fd.Get()) != 0 && errno != EINVAL) RaiseSystemError(errno);
     if (::close(fd.Release()) != 0) RaiseSystemError(errno);

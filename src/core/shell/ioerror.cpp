@@ -105,6 +105,9 @@ std::string SystemErrorText(int err) {
         return LangText(
             "<EN>The file has reached the largest size allowed.<PL>Plik osiągnął największy "
             "dozwolony rozmiar.");
+    // A folder where a file is wanted is no matter of permissions.
+    if (err == EISDIR)
+        return LangText("<EN>This is a folder, not a file.<PL>To jest folder, a nie plik.");
     const int code = IOCodeFromErrno(err);
     if (code != 0) return IOErrorText(code);
     return FormatText(LangText("<EN>Unknown I/O error<PL>Nieznany błąd we/wy<*> %d."), err);

@@ -46,8 +46,8 @@ void WriteSPSExport(TVarColl& vars, const std::string& target, const TSPSExportO
     text += vars.MissingValuesText();
     // Under a temporary name until complete: a failed export leaves no
     // partial syntax file and an older one as it was.
+    TOutputFile out(target);
     try {
-        TOutputFile out(target);
         out.Write(text.data(), text.size());
         out.Commit();
     } catch (const EGeneric& e) {

@@ -2,8 +2,10 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include "../shell/errors.h"
 #include "../shell/fdio.h"
 #include "../shell/ioerror.h"
 #include "tvarcoll.h"
@@ -27,10 +29,18 @@ std::string Quoted(const std::string& text) {
 void WriteTarget(const std::string& target, TWriteMode mode, std::string_view text) {
     const int flags =
         mode == TWriteMode::Create ? (O_WRONLY | O_CREAT | O_TRUNC) : (O_WRONLY | O_APPEND);
+    // A folder, a device or a pipe is never written to as syntax.
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        throw EGeneric(FileErrorText(target, NotRegularFileText(existing.st_mode)));
     TFd fd(::open(target.c_str(), flags | O_CLOEXEC, 0666));
-    if (fd.Get() < 0) RaiseSystemError(errno);
-    WriteFull(fd.Get(), text.data(), text.size());
-    if (::close(fd.Release()) != 0) RaiseSystemError(errno);
+    if (fd.Get() < 0) RaiseCreateError(target, errno);
+    try {
+        WriteFull(fd.Get(), text.data(), text.size());
+    } catch (const EGeneric& e) {
+        throw EGeneric(FileErrorText(target, e.Text()));
+    }
+    if (::close(fd.Release()) != 0) RaiseFileError(target, errno);
 }
 
 }  // namespace

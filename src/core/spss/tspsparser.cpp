@@ -107,8 +107,9 @@ void TSPSParser::NextToken(bool allowDot) {
             const char d = Current();
             if (static_cast<size_t>(Pos) > size || d == '\r' || d == '\n')
                 Error(
-                    LangText("<EN>Unterminated string, dummy"
-                             "<PL>Koniec linii a tekst nie został zakończony, buraku."));
+                    LangText("<EN>Unterminated string: the quoted text does not end before "
+                             "the end of the line.<PL>Niezakończony tekst: tekst w cudzysłowie nie "
+                             "kończy się przed końcem linii."));
             Advance();
             if (d == c) {
                 if (Current() == c && static_cast<size_t>(Pos) <= size) {

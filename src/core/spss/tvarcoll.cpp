@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unordered_set>
 
 #include "../script/tpxdictionary.h"
 #include "../script/tpxmessage.h"
 #include "../shell/errors.h"
 #include "../shell/fdio.h"
+#include "../shell/filebytes.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -45,14 +47,8 @@ std::string Unquoted(const std::string& stored) {
     return stored.size() > 2 ? stored.substr(1, stored.size() - 2) : std::string();
 }
 
-[[noreturn]] void RaiseTooLarge(const std::string& fileName) {
-    throw EGeneric(FormatText(LangText("<EN>The file \"%s\" is too large to be read."
-                                       "<PL>Plik \"%s\" jest zbyt duży, by go odczytać."),
-                              fileName.c_str()));
-}
-
 // Up to `limit` bytes from the start of a file.
-std::string LoadHead(const std::string& fileName, size_t limit, bool wholeOrFail) {
+std::string LoadHead(const std::string& fileName, size_t limit) {
     TFd fd = OpenRegularFile(fileName, O_RDONLY);
     std::FILE* file = ::fdopen(fd.Get(), "rb");
     if (file == nullptr) RaiseSystemError(errno);
@@ -63,10 +59,8 @@ std::string LoadHead(const std::string& fileName, size_t limit, bool wholeOrFail
     while (bytes.size() < limit && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
         bytes.append(buffer, n);
     const bool failed = std::ferror(file) != 0;
-    const bool more = !failed && bytes.size() >= limit && std::fgetc(file) != EOF;
     std::fclose(file);
     if (failed) RaiseSystemError(EIO);
-    if (wholeOrFail && (more || bytes.size() > limit)) RaiseTooLarge(fileName);
     if (bytes.size() > limit) bytes.resize(limit);
     return bytes;
 }
@@ -74,12 +68,29 @@ std::string LoadHead(const std::string& fileName, size_t limit, bool wholeOrFail
 }  // namespace
 
 std::string LoadSourceFile(const std::string& fileName) {
-    return LoadHead(fileName, static_cast<size_t>(MaxSourceFileSize), true);
+    // The one rule of every whole-file read: a regular file of at most
+    // MaxDocumentBytes, checked before reading.
+    return ReadFileBytes(fileName, MaxDocumentBytes);
 }
 
 TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view head) {
     if (std::filesystem::path(fileName).extension().string() == ".cdb")
         return TVarSourceKind::ColumnList;
+    // A system file cut short inside its first record, or a ".sav" that does
+    // not even have one, goes to the system file reader, which says the file
+    // ends too early or is no system file, rather than being read as a
+    // listing.
+    {
+        static constexpr std::string_view Marks[] = {"$FL2@(#) SPSS DATA FILE",
+                                                     "$FL3@(#) SPSS DATA FILE"};
+        for (const std::string_view mark : Marks)
+            if (head.size() >= 3 && head.size() < mark.size() && mark.starts_with(head))
+                return TVarSourceKind::SystemFile;
+        std::string extension = std::filesystem::path(fileName).extension().string();
+        for (char& c : extension)
+            if (c >= 'A' && c <= 'Z') c = char(c + 32);
+        if (extension == ".sav" || extension == ".zsav") return TVarSourceKind::SystemFile;
+    }
     // Lines end at CR LF, LF or CR.
     size_t pos = 0;
     const auto nextLine = [&](std::string& line) {
@@ -142,7 +153,7 @@ std::string ConvertListingBytes(std::string_view bytes) {
 }
 
 TVarColl::TVarColl(const std::string& fileName, int maxNameLength) {
-    const std::string head = LoadHead(fileName, 1 << 20, false);
+    const std::string head = LoadHead(fileName, 1 << 20);
     switch (DetectVarSourceKind(fileName, head)) {
         case TVarSourceKind::ColumnList:
             ReadColumnList(fileName);
@@ -154,9 +165,10 @@ TVarColl::TVarColl(const std::string& fileName, int maxNameLength) {
             ReadSyntax(fileName);
             break;
         case TVarSourceKind::Listing: {
-            const std::string bytes = LoadSourceFile(fileName);
+            // The temporary copy goes with `temp` on every path, a failure
+            // (even running out of memory) included.
             TPrivateTempFile temp(std::filesystem::path(fileName).stem().string() + ".$$$");
-            temp.Write(ConvertListingBytes(bytes));
+            temp.Write(ConvertListingBytes(LoadSourceFile(fileName)));
             temp.Close();
             ReadListing(temp.Path());  // the temporary file goes with `temp`
             break;
@@ -266,7 +278,16 @@ void TVarColl::ReadScriptText(std::string_view source, int maxNameLength) {
             LangText("<EN>Error reading .SLO file.\r\n%s<PL>Błąd czytania pliku .SLO.\r\n%s"),
             detail.c_str()));
     }
+    ReadScriptFields(script, maxNameLength);
+}
+
+void TVarColl::ReadScriptFields(const TPXDictionary& script, int maxNameLength) {
     const size_t maxLen = maxNameLength > 0 ? static_cast<size_t>(maxNameLength) : 0;
+    // The names taken so far, so that a derived name that is taken becomes
+    // the numbered one without a walk over every variable.
+    std::unordered_set<std::string> taken;
+    for (const auto& v : Items)
+        taken.insert(v->Name);
     for (const auto& instruction : script.Instructions.Items) {
         if (instruction->Kind != ikField) continue;
         const auto& field = static_cast<const TPXFieldInstruction&>(*instruction);
@@ -285,13 +306,13 @@ void TVarColl::ReadScriptText(std::string_view source, int maxNameLength) {
                 name = UpperAscii(name);
                 for (char& c : name)
                     if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || c == '_')) c = '_';
-                for (const auto& other : Items)
-                    if (other->Name == name) name = numbered;
+                if (taken.count(name) != 0) name = numbered;
             } else {
                 name = numbered;
             }
             v->Name = name;
         }
+        taken.insert(v->Name);
         v->Start = field.Column;
         v->Width = field.Width;
         v->Decimals = 0;

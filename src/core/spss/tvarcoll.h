@@ -13,14 +13,14 @@
 #include "tvar.h"
 
 namespace tallyra::core {
+class TPXDictionary;
+}
+
+namespace tallyra::core {
 
 // How a writer opens its target: create (or truncate) it, or append to the
 // end of an existing file.
 enum class TWriteMode { Create, Append };
-
-// The largest source file the readers load (bytes); a larger one is refused
-// with a clear error instead of being read into memory.
-constexpr int64_t MaxSourceFileSize = int64_t{256} << 20;
 
 class TVarColl {
 public:
@@ -66,6 +66,9 @@ public:
     // it). The *Bytes/*Text forms read content already in memory.
     void ReadScript(const std::string& fileName, int maxNameLength);
     void ReadScriptText(std::string_view text, int maxNameLength);
+    // One variable per field instruction of a script already read, in field
+    // order (the names ReadScriptText gives).
+    void ReadScriptFields(const TPXDictionary& script, int maxNameLength);
     void ReadSyntax(const std::string& fileName);
     void ReadSyntaxText(std::string_view text);
     // Reads a listing file that was already converted (ConvertListingBytes).
@@ -122,8 +125,9 @@ TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view
 // same block becomes CR.
 std::string ConvertListingBytes(std::string_view bytes);
 
-// Loads a whole file (at most MaxSourceFileSize bytes). Raises EGeneric with
-// the system's error text, or the too-large text.
+// Loads a whole file as core::ReadFileBytes does (a regular file of at most
+// MaxDocumentBytes). Raises EGeneric with the system's error text, the
+// not-a-regular-file text or the too-large text.
 std::string LoadSourceFile(const std::string& fileName);
 
 }  // namespace tallyra::core

@@ -250,12 +250,11 @@ std::string FormatOperatorLogLine(const TOperatorSession& s) {
 }
 
 void AppendOperatorLog(const std::string& dataFile, const TOperatorSession& session) {
-    TFd fd(
-        ::open(OperatorLogName(dataFile).c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-    if (fd.Get() < 0) RaiseSystemError(errno);
+    // A folder, device or pipe of the log's name is refused without opening
+    // it for good.
+    TFd fd = OpenRegularFile(OperatorLogName(dataFile), O_RDWR | O_APPEND | O_CREAT, 0666);
     struct stat info {};
     if (::fstat(fd.Get(), &info) != 0) RaiseSystemError(errno);
-    if (!S_ISREG(info.st_mode)) RaiseSystemError(EISDIR);
     std::string text;
     if (info.st_size == 0) {
         text = OperatorLogHeader();
@@ -342,11 +341,7 @@ TOperatorStats SumOperatorLog(std::string_view text) {
 }
 
 TOperatorStats ReadOperatorStats(const std::string& logFile) {
-    TFd fd(::open(logFile.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) RaiseSystemError(errno);
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0) RaiseSystemError(errno);
-    if (!S_ISREG(info.st_mode)) RaiseSystemError(S_ISDIR(info.st_mode) ? EISDIR : EACCES);
+    const TFd fd = OpenRegularFile(logFile, O_RDONLY);
     TLogSummer summer;
     std::vector<char> block(size_t(256) << 10);
     std::string line;  // at most MaxLineBytes + 1 bytes of the current line

@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,8 @@
 #include "qsettingsstore.h"
 #include "qttranslations.h"
 #include "tappgen.h"
+#include "shell/errors.h"
+#include "shell/ioerror.h"
 #include "shell/langtext.h"
 
 namespace tallyra::gui {
@@ -58,6 +61,37 @@ int SmokeHelp(const QString& topic) {
 
 }  // namespace
 
+bool TDesktopApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::bad_alloc&) {
+        ShowLater(NotEnoughMemoryText());
+    } catch (const core::ETallyraError& e) {
+        ShowLater(e.Text());
+    } catch (const std::exception& e) {
+        ShowLater(e.what());
+    } catch (...) {
+        ShowLater(
+            core::LangText("<EN>An unexpected error stopped the last action."
+                           "<PL>Nieoczekiwany błąd przerwał ostatnią czynność."));
+    }
+    return false;
+}
+
+std::string TDesktopApplication::NotEnoughMemoryText() {
+    return core::IOErrorText(8) + "\r\n" +
+           core::LangText(
+               "<EN>The last action was not completed.<PL>Ostatnia czynność nie "
+               "została dokończona.");
+}
+
+void TDesktopApplication::ShowLater(const std::string& text) {
+    // The box opens once the failed event is over: a box inside the failing
+    // event would run a nested loop in the middle of it.
+    QMetaObject::invokeMethod(
+        this, [text] { MsgError(text); }, Qt::QueuedConnection);
+}
+
 int RunDesktopProgram(int& argc, char** argv, const char* applicationName, const char* usage,
                       const std::function<std::unique_ptr<QWidget>()>& makeWindow) {
     // Asking for the usage or the version needs no display.
@@ -74,7 +108,7 @@ int RunDesktopProgram(int& argc, char** argv, const char* applicationName, const
             return 0;
         }
     }
-    QApplication app(argc, argv);
+    TDesktopApplication app(argc, argv);
     QApplication::setApplicationName(applicationName);
     QApplication::setOrganizationName("Tallyra");
     core::SetCurrentLanguage(
@@ -98,10 +132,15 @@ int RunDesktopProgram(int& argc, char** argv, const char* applicationName, const
         std::unique_ptr<QWidget> window = makeWindow();
         window->show();
         return app.exec();
+    } catch (const std::bad_alloc&) {
+        MsgError(core::IOErrorText(8));
+        return 2;
+    } catch (const core::ETallyraError& e) {
+        MsgError(e.Text());
     } catch (const std::exception& e) {
         MsgError(e.what());
-        return 1;
     }
+    return 1;
 }
 
 }  // namespace tallyra::gui

@@ -2,6 +2,7 @@
 // typing, accepting, auto-advance, pages, filters, groups, identifiers,
 // validation, automatic filling before a boundary, update mode, navigation.
 #include "data_fixture.h"
+#include "shell/cp1250.h"
 
 namespace tallyra::core::testing {
 namespace {
@@ -377,6 +378,47 @@ TEST(Entry, KeyScriptSyntax) {
     EXPECT_EQ((*keys)[3].Answers, (std::vector<bool>{true, false}));
     for (const char* bad : {"<Nope>", "<Yes>", "<End", "<C-x>"})
         EXPECT_FALSE(ParseKeyScript(bad, error).has_value()) << bad;
+}
+
+// A key script read from its file a window at a time gives the keys the
+// whole text gives: Polish letters of two bytes fall across every window
+// boundary, answers across line breaks, and a broken key far into the file is
+// reported at the offset the whole text has.
+TEST(Entry, KeyScriptFileReadInPiecesGivesTheSameKeys) {
+    TTempDir dir;
+    std::string utf8;
+    for (int i = 0; utf8.size() < 300000; ++i) {
+        utf8 += i % 3 == 0 ? "\xc5\xbc\xc3\xb3\xc5\x82w" : "ab";  // "żółw"
+        utf8 += i % 7 == 0 ? "<C-End>\r\n<Yes>\n<No>" : "<Enter><<";
+        if (i % 11 == 0) utf8 += "\xe2\x82\xac";  // the euro sign, three bytes
+        if (i % 13 == 0) utf8 += "\xff";          // not UTF-8 at all
+    }
+    for (const bool broken : {false, true}) {
+        const std::string text = broken ? utf8 + "x<Nope>" : utf8;
+        const std::string path = dir.File(broken ? "broken.keys" : "k.keys");
+        std::ofstream(path, std::ios::binary) << text;
+        std::string wholeError;
+        const auto whole = ParseKeyScript(Utf8ToCp1250(text), wholeError);
+        TKeyScriptReader reader = TKeyScriptReader::FromFile(path);
+        std::string error;
+        TScriptKey key;
+        size_t n = 0;
+        while (reader.Next(key, error)) {
+            if (whole) {
+                ASSERT_LT(n, whole->size());
+                ASSERT_EQ(KeyName(key.Stroke), KeyName((*whole)[n].Stroke)) << "key " << n;
+                ASSERT_EQ(key.Answers, (*whole)[n].Answers) << "key " << n;
+            }
+            ++n;
+        }
+        EXPECT_EQ(whole.has_value(), !broken);
+        EXPECT_EQ(error, wholeError);
+        if (whole) {
+            EXPECT_EQ(n, whole->size());
+        }
+    }
+    EXPECT_THROW(TKeyScriptReader::FromFile(dir.File("missing.keys")), EGeneric);
+    EXPECT_THROW(TKeyScriptReader::FromFile(dir.Path), EGeneric);
 }
 
 }  // namespace

@@ -2,7 +2,9 @@
 // temporary file, field texts and record identifiers.
 #include <unistd.h>
 
+#include "core/otherprocesslock.h"
 #include "data_fixture.h"
+#include "shell/filebytes.h"
 #include "shell/ioerror.h"
 
 namespace tallyra::core::testing {
@@ -94,6 +96,37 @@ TEST(TPXDataHandler, DataFileNamedLikeItsBackupIsNotOverwritten) {
     auto store =
         TPXDataHandler::CreateForFile(*script.Dictionary, true, nullptr, dir.File("d.bak"));
     EXPECT_EQ(store->FullCount, 1);
+    EXPECT_EQ(ReadAll(dir.File("d.bak")), "000100002\r\n");
+}
+
+// Copies "NAME.bak.XXXXXX" of a store killed while writing its backup go
+// when the file is next opened; a copy locked by a store writing it now, and
+// names of any other shape, stay.
+TEST(TPXDataHandler, StaleBackupCopiesOfOurNamingGoWhenTheFileIsOpened) {
+    TScript script(TwoFields);
+    TTempDir dir;
+    WriteAll(dir.File("d.dat"), "000100002\r\n");
+    const char* const stale[] = {"d.bak.Ab12Cd", "d.bak.zzzzzz", "d.bak.000000"};
+    const char* const kept[] = {"d.bak.Ab12C",  "d.bak.Ab12Cde", "d.bak.Ab-2Cd", "e.bak.Ab12Cd",
+                                "d.dat.Ab12Cd", "d.bak.Ab12Cd~", "xd.bak.Ab12Cd"};
+    for (const char* name : stale)
+        WriteAll(dir.File(name), "");
+    for (const char* name : kept)
+        WriteAll(dir.File(name), "");
+    WriteAll(dir.File("d.bak.InUse1"), "");
+    TOtherProcessLock writing(dir.File("d.bak.InUse1"), LOCK_EX);
+    ASSERT_TRUE(writing.Taken);
+    // A read-only store cleans nothing up.
+    TPXDataHandler::CreateForReading(*script.Dictionary, nullptr, dir.File("d.dat"));
+    for (const char* name : stale)
+        EXPECT_TRUE(FileExists(dir.File(name))) << name;
+    auto store =
+        TPXDataHandler::CreateForFile(*script.Dictionary, true, nullptr, dir.File("d.dat"));
+    for (const char* name : stale)
+        EXPECT_FALSE(PathExists(dir.File(name))) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(FileExists(dir.File(name))) << name;
+    EXPECT_TRUE(FileExists(dir.File("d.bak.InUse1")));
     EXPECT_EQ(ReadAll(dir.File("d.bak")), "000100002\r\n");
 }
 

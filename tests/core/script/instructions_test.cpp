@@ -40,6 +40,60 @@ TEST(TNRangeList, TextFormAndComparison) {
     EXPECT_EQ(reversed.ToText(), "[5:1]");
 }
 
+// The overlap count and the index against their plain definitions, on small
+// hand-picked lists and on random ones (reversed and open-ended intervals too).
+TEST(TNRangeList, OverlapCountAndIndexAgreeWithThePlainDefinitions) {
+    const auto plainCount = [](const TNRangeList& r) {
+        int32_t count = 0;
+        for (int32_t j = 1; j < r.Count(); ++j)
+            for (int32_t i = j - 1; i >= 0; --i)
+                if (r[j].Lo <= r[i].Hi && r[j].Hi >= r[i].Lo) {
+                    ++count;
+                    break;
+                }
+        return count;
+    };
+    std::vector<TNRangeList> lists;
+    const std::vector<std::vector<TNRange>> fixed = {
+        {},
+        {{1, 1}},
+        {{1, 1}, {1, 1}},
+        {{1, 3}, {4, 6}, {2, 2}},
+        {{5, 1}, {3, 3}},
+        {{3, 3}, {5, 1}},
+        {{RANGE_MIN, 4}, {RANGE_MAX, RANGE_MAX}, {-3, RANGE_MAX}},
+        {{10, 20}, {0, 9}, {21, 30}, {15, 15}, {31, 31}},
+    };
+    for (const auto& items : fixed) {
+        TNRangeList list;
+        for (const TNRange& r : items)
+            list.Add(r.Lo, r.Hi);
+        lists.push_back(list);
+    }
+    uint32_t seed = 12345;
+    const auto next = [&seed](int32_t span) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int32_t>((seed >> 8) % static_cast<uint32_t>(span)) - span / 2;
+    };
+    for (int n = 0; n < 200; ++n) {
+        TNRangeList list;
+        const int count = 1 + (n % 40);
+        for (int k = 0; k < count; ++k) {
+            const int32_t lo = next(100);
+            list.Add(lo, k % 5 == 0 ? lo : lo + next(20));
+        }
+        lists.push_back(list);
+    }
+    for (const TNRangeList& list : lists) {
+        EXPECT_EQ(list.OverlappingCount(), plainCount(list)) << list.ToText();
+        const TNRangeIndex index(list);
+        for (int32_t v : {RANGE_MIN - 1, RANGE_MIN, RANGE_MAX})
+            EXPECT_EQ(index.Contains(v), list.Contains(v)) << list.ToText() << " " << v;
+        for (int32_t v = -80; v <= 80; ++v)
+            EXPECT_EQ(index.Contains(v), list.Contains(v)) << list.ToText() << " " << v;
+    }
+}
+
 TEST(TPXFieldInstruction, AutoValueFillsTheField) {
     struct Case {
         const char* Auto;

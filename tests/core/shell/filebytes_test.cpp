@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sys/stat.h>
 
 #include "shell/errors.h"
 #include "shell/filebytes.h"
@@ -44,6 +46,37 @@ TEST(ReadFileBytes, RefusesMissingFilesFoldersAndFilesOverTheLimit) {
     EXPECT_THROW(ReadFileBytes((dir / "none.slo").string()), EGeneric);
     EXPECT_THROW(ReadFileBytes(dir.string()), EGeneric);
     EXPECT_THROW(WriteFileBytes((dir / "no/such/dir.slo").string(), "x"), EGeneric);
+    std::filesystem::remove_all(dir);
+}
+
+// Reading and writing a folder or a pipe: refused at once with what it is
+// (a pipe without a writer or reader is never waited on), nothing replaced.
+TEST(ReadFileBytes, FoldersAndPipesAreRefusedAsWhatTheyAre) {
+    const auto dir = std::filesystem::temp_directory_path() / "tallyra_filebytes_kinds";
+    std::filesystem::create_directories(dir / "folder");
+    const std::string pipe = (dir / "pipe").string();
+    ::mkfifo(pipe.c_str(), 0600);
+    const struct {
+        std::string Path;
+        std::string Text;
+    } cases[] = {{(dir / "folder").string(), "This is a folder, not a file."},
+                 {pipe, "Not a regular file (a device or a pipe)."},
+                 {"/dev/null", "Not a regular file (a device or a pipe)."}};
+    for (const auto& c : cases) {
+        const auto textOf = [](const std::function<void()>& f) {
+            try {
+                f();
+            } catch (const EGeneric& e) {
+                return e.Text();
+            }
+            return std::string("no error");
+        };
+        EXPECT_EQ(textOf([&] { ReadFileBytes(c.Path); }), c.Text) << c.Path;
+        // A device is not written to either (/dev/null would take anything).
+        EXPECT_EQ(textOf([&] { WriteFileBytes(c.Path, "x"); }), c.Text) << c.Path;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "folder"));
     std::filesystem::remove_all(dir);
 }
 

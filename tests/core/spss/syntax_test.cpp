@@ -84,7 +84,8 @@ TEST(ReadSyntax, ErrorsCarryTheirTextLineAndColumn) {
          "Incorrect position range length: 0.\r\nVariable V.\r\nLine 1, column 26."},
         // Arriving at a CR counts as the start of the next line.
         {"DATA LIST FILE='a' /A 1.\r\nVARIABLE LABELS A 'open\r\n",
-         "Unterminated string, dummy\r\nLine 3, column 1."},
+         "Unterminated string: the quoted text does not end before the end of the line.\r\n"
+         "Line 3, column 1."},
         // A single asterisk does not start a comment.
         {"DATA LIST FILE='a' /A 1\r\n.\r\n* VARIABLE LABELS A 'x'.",
          "Syntax error.\r\nLine 3, column 2."},

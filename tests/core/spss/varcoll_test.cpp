@@ -182,6 +182,13 @@ TEST(KindDetection, FileNamesAndFirstLinesChooseTheReader) {
         {"a.slo", "{ note\r\nleft='a'*", K::Script},
         {"a.slo", "{ note }\r\nleft='a'*", K::Script},
         {"a.slo", " \r\n\r\n", K::Empty},
+        // A system file cut inside its first record, under any name, and
+        // anything named .sav: the system file reader says what is wrong.
+        {"cut.dat", "$FL2@(#) SPSS", K::SystemFile},
+        {"cut.dat", "$FL", K::SystemFile},
+        {"a.lst", "$F", K::Listing},
+        {"a.sav", "", K::SystemFile},
+        {"a.SAV", "1-2 A label", K::SystemFile},
     };
     for (const Case& c : cases)
         EXPECT_EQ(DetectVarSourceKind(c.name, c.head), c.kind) << c.head;
