@@ -52,7 +52,7 @@ enum TPXCommand : int {
     cmdPrevField = 23,
 };
 
-// Data check mask bits (one per kind of data error 0x2065..0x206c).
+// Data check mask bits (one per kind of data error, mcUndefinedValue to mcAutomaticOutsideGroup).
 constexpr uint8_t CheckMaskAll = 255;
 
 // Converts a whole field text to a 32-bit integer as the data engine reads
