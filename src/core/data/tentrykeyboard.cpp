@@ -76,7 +76,7 @@ void TEntryKeyboard::ProcessQueue() {
     }
 }
 
-void TEntryKeyboard::Command(int a, bool validate) {
+void TEntryKeyboard::Command(TPXCommand a, bool validate) {
     Store.DoCommand(a, validate);
 }
 

@@ -84,7 +84,7 @@ private:
     void ControlKey(const TKeyStroke& key, TPXFieldEditor* editor);
     void EditorChanged();
     void BuildPage();
-    void Command(int a, bool validate);
+    void Command(TPXCommand a, bool validate);
     void RunCheck(bool all);
 
     TPXDataHandler& Store;

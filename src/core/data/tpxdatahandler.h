@@ -153,7 +153,7 @@ public:
     // The command dispatcher: runs command a (0..23) after validating the
     // current value when `validate` is set, then the automatic processing of
     // new ground. Queues OwnerRefresh. Raises EGeneric on I/O failures.
-    void DoCommand(int a, bool validate);
+    void DoCommand(TPXCommand a, bool validate);
     // Whether the current field's value may be left (asks the owner whether
     // to force an out-of-range number).
     bool ValidateCurrent();
@@ -248,7 +248,7 @@ protected:
     bool Visitable(int32_t i) const;
     bool QualifiesInMode(const TPXFieldInstruction& f) const;
     bool UpdateMode() const;
-    void Execute(int a);
+    void Execute(TPXCommand a);
     void FillValue(const std::string& text);
     void AcceptTail();
     void AcceptTyped();

@@ -352,7 +352,7 @@ void TPXDataHandler::MarkUndefined() {
     NextField();
 }
 
-void TPXDataHandler::Execute(int a) {
+void TPXDataHandler::Execute(TPXCommand a) {
     switch (a) {
         case cmdFillConst:
         case cmdFillFiltered:
@@ -430,7 +430,7 @@ void TPXDataHandler::Execute(int a) {
     }
 }
 
-void TPXDataHandler::DoCommand(int a, bool validate) {
+void TPXDataHandler::DoCommand(TPXCommand a, bool validate) {
     TPXDataContext& c = *Context;
     const int64_t completionsAtStart = Completions;
     bool firstPass = true;
