@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "../merge/tfilemerger.h"
+#include "../shell/filebytes.h"
 #include "../script/tpxdictionary.h"
 #include "../script/tpxmessage.h"
 #include "../shell/errors.h"
@@ -101,8 +101,7 @@ void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scrip
     // describes (a target ending in ".dat").
     std::filesystem::path data(target);
     data.replace_extension(".dat");
-    if (TFilesHandled::FullPath(target) == TFilesHandled::FullPath(scriptFileName) ||
-        TFilesHandled::FullPath(target) == TFilesHandled::FullPath(data.string()))
+    if (SameFile(target, scriptFileName) || SameFile(target, data.string()))
         throw EGeneric(FormatText(
             LangText("<EN>The SPSS syntax file \"%s\" would replace the script or the data file."
                      "<PL>Plik składni SPSS \"%s\" zastąpiłby skrypt lub plik danych."),
