@@ -29,24 +29,22 @@ TAtomicOutput::TAtomicOutput(const std::string& target) : Target(target) {
     if (folder.empty()) folder = ".";
     std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
     // mkstemp creates the file exclusively (never following a link).
-    Descriptor = ::mkstemp(pattern.data());
-    if (Descriptor < 0) RaiseCreateError(target, errno);
+    File = TFd(::mkstemp(pattern.data()));
+    if (File.Get() < 0) RaiseCreateError(target, errno);
     TempName = pattern;
     // mkstemp's 0600 would make the export private; give it the usual mode.
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    ::fchmod(Descriptor, 0666 & ~mask);
+    ::fchmod(File.Get(), 0666 & ~mask);
 }
 
 TAtomicOutput::~TAtomicOutput() {
-    if (Descriptor >= 0) ::close(Descriptor);
     if (!Done && !TempName.empty()) ::unlink(TempName.c_str());
 }
 
 void TAtomicOutput::Commit() {
-    if (::fsync(Descriptor) != 0 && errno != EINVAL) RaiseFileError(Target, errno);
-    const int result = ::close(Descriptor);
-    Descriptor = -1;
+    if (::fsync(File.Get()) != 0 && errno != EINVAL) RaiseFileError(Target, errno);
+    const int result = ::close(File.Release());
     if (result != 0) RaiseFileError(Target, errno);
     if (::rename(TempName.c_str(), Target.c_str()) != 0) RaiseFileError(Target, errno);
     Done = true;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "../shell/fdio.h"
+
 namespace tallyra::core {
 
 class TAtomicOutput {
@@ -21,7 +23,7 @@ public:
     TAtomicOutput& operator=(const TAtomicOutput&) = delete;
 
     // The descriptor to write to (owned by this object).
-    int Fd() const { return Descriptor; }
+    int Fd() const { return File.Get(); }
     // Flushes the bytes to the disk, closes the file and renames it to the
     // target, replacing a file of that name. Raises EGeneric naming the
     // target on failure (the temporary file is then removed and the target
@@ -31,7 +33,7 @@ public:
 private:
     std::string Target;
     std::string TempName;
-    int Descriptor = -1;
+    TFd File;
     bool Done = false;
 };
 

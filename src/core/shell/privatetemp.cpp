@@ -48,8 +48,9 @@ TPrivateTempFile::TPrivateTempFile(std::string_view fileName) {
     for (int attempt = 0; attempt < 1000; ++attempt) {
         const std::string candidate =
             folder + "/" + stem + (attempt == 0 ? "" : "-" + std::to_string(attempt)) + extension;
-        Fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (Fd >= 0) {
+        File = TFd(
+            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (File.Get() >= 0) {
             FilePath = candidate;
             return;
         }
@@ -59,18 +60,16 @@ TPrivateTempFile::TPrivateTempFile(std::string_view fileName) {
 }
 
 TPrivateTempFile::~TPrivateTempFile() {
-    if (Fd >= 0) ::close(Fd);
     if (!FilePath.empty()) ::unlink(FilePath.c_str());
 }
 
 void TPrivateTempFile::Write(std::string_view bytes) {
-    WriteFull(Fd, bytes.data(), bytes.size());
+    WriteFull(File.Get(), bytes.data(), bytes.size());
 }
 
 void TPrivateTempFile::Close() {
-    if (Fd < 0) return;
-    const int result = ::close(Fd);
-    Fd = -1;
+    if (File.Get() < 0) return;
+    const int result = ::close(File.Release());
     if (result != 0) RaiseSystemError(errno);
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "fdio.h"
+
 namespace tallyra::core {
 
 // The private folder: $TMPDIR (or /tmp) + "/tallyra-" + the user id, made
@@ -33,7 +35,7 @@ public:
 
 private:
     std::string FilePath;
-    int Fd = -1;
+    TFd File;
 };
 
 }  // namespace tallyra::core
