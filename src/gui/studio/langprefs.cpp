@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <Qsci/qsciscintilla.h>
 
+#include "editor/editoroptions.h"
 #include "script/keywords.h"
 #include "script/tpxmessage.h"
 #include "shell/cp1250.h"
@@ -485,26 +486,31 @@ QWidget* TLangPrefsDialog_Form::EditorPage() {
         int Bit;
         bool Strings;
     } boxes[] = {
-        {"DrawMargin_CB", "<EN>Visible right &margin<PL>Widoczny prawy &margines", 0, false},
-        {"DrawGutter_CB", "<EN>Visible &left margin<PL>Widoczny &lewy margines", 1, false},
-        {"DblClickLine_CB", "<EN>&Double click line<PL>Podwójne kliknięcie zaznacza &wiersz", 3,
+        {"DrawMargin_CB", "<EN>Visible right &margin<PL>Widoczny prawy &margines",
+         core::moDrawMargin, false},
+        {"DrawGutter_CB", "<EN>Visible &left margin<PL>Widoczny &lewy margines", core::moDrawGutter,
          false},
-        {"ColorSyntax_CB", "<EN>Use &syntax highlighting<PL>Podświetlanie &składni", 4, false},
-        {"LineNumbers_CB", "<EN>Line &numbers<PL>&Numery wierszy", 5, false},
-        {"OverwriteCaret_CB", "<EN>&Overwrite cursor<PL>Kursor &nadpisywania", 6, false},
-        {"OverwriteBlocks_CB", "<EN>Overwrite &blocks<PL>Nadpisywanie &bloków", 9, true},
+        {"DblClickLine_CB", "<EN>&Double click line<PL>Podwójne kliknięcie zaznacza &wiersz",
+         core::moDblClickLine, false},
+        {"ColorSyntax_CB", "<EN>Use &syntax highlighting<PL>Podświetlanie &składni",
+         core::moColorSyntax, false},
+        {"LineNumbers_CB", "<EN>Line &numbers<PL>&Numery wierszy", core::moLineNumbers, false},
+        {"OverwriteCaret_CB", "<EN>&Overwrite cursor<PL>Kursor &nadpisywania",
+         core::moOverwriteCaret, false},
+        {"OverwriteBlocks_CB", "<EN>Overwrite &blocks<PL>Nadpisywanie &bloków",
+         core::soOverwriteBlocks, true},
     };
     for (const auto& b : boxes) {
         auto* c = new QCheckBox(group);
         c->setObjectName(b.Name);
         TagText(c, b.Caption);
         c->setProperty("Tag", b.Bit);
-        const uint32_t mask = 1u << b.Bit;
-        c->setChecked(((b.Strings ? Strings : Memo) & mask) != 0);
+        c->setChecked(core::HasOption(b.Strings ? Strings : Memo, b.Bit));
         const bool strings = b.Strings;
-        connect(c, &QCheckBox::toggled, this, [this, mask, strings](bool on) {
+        const int bit = b.Bit;
+        connect(c, &QCheckBox::toggled, this, [this, bit, strings](bool on) {
             uint32_t& set = strings ? Strings : Memo;
-            set = on ? (set | mask) : (set & ~mask);
+            set = core::WithOption(set, bit, on);
         });
         box->addWidget(c);
         EditorBoxes << c;

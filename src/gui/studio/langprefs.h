@@ -51,7 +51,8 @@ public:
     QComboBox *Foreground_Grid, *Background_Grid;
     QCheckBox *Bold_CheckBox, *Italic_CheckBox, *Underline_CheckBox;
     QsciScintilla* Example_DCMemo;
-    // Editor page (each box carries its bit number in the "Tag" property).
+    // Editor page (each box carries its bit number, a core::TMemoOption or
+    // core::TStringsOption, in the "Tag" property).
     QList<QCheckBox*> EditorBoxes;
 
     // The colours as the preview shows them.

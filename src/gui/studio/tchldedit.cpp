@@ -13,6 +13,7 @@
 #include <Qsci/qsciprinter.h>
 #include <Qsci/qsciscintilla.h>
 
+#include "editor/editoroptions.h"
 #include "finddialogs.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
@@ -33,9 +34,7 @@ using Sci = QsciScintillaBase;
 constexpr int BookmarkMargin = 1;
 constexpr int LineNumberMargin = 0;
 
-bool Bit(uint32_t set, int n) {
-    return (set >> n) & 1u;
-}
+using core::HasOption;
 
 std::string TextOf(const QsciScintilla* e, long from, long to) {
     std::string s;
@@ -334,7 +333,7 @@ void TChldEdit_Form::RefreshPanels() {
 
 void TChldEdit_Form::ToggleInsertMode() {
     InsertModeFlag = !InsertModeFlag;
-    const bool blockCaret = !InsertModeFlag && Bit(EditorOpts, 6);
+    const bool blockCaret = !InsertModeFlag && HasOption(EditorOpts, core::moOverwriteCaret);
     DictEdit->SendScintilla(Sci::SCI_SETCARETSTYLE,
                             blockCaret ? long(Sci::CARETSTYLE_BLOCK) : long(Sci::CARETSTYLE_LINE));
     ShowInsertPanel();
@@ -501,7 +500,7 @@ int TChldEdit_Form::ReplaceAll(const std::string& text, const std::string& with,
 
 void TChldEdit_Form::Find() {
     std::string proposal = LastFind;
-    if (Bit(TextOpts, 6)) {
+    if (HasOption(TextOpts, core::soFindAtCursor)) {
         const QString word = DictEdit->wordAtLineIndex(Caret().Line, Caret().Col);
         if (!word.isEmpty()) proposal = S(word);
     }
@@ -568,29 +567,32 @@ void TChldEdit_Form::ApplyEditFont() {
     const QFont f = ToQFont(m ? m->EditFont : TFontSpec{"Courier New", 10, 238}, true);
     DictEdit->setFont(f);
     DictEdit->setMarginsFont(f);
-    if (Bit(EditorOpts, 5) || Bit(EditorOpts, 10))
+    if (core::ShowsLineNumbers(EditorOpts))
         DictEdit->setMarginWidth(LineNumberMargin, QStringLiteral("99999"));
 }
 
 void TChldEdit_Form::ApplyOptions(uint32_t editorOptions, uint32_t textOptions) {
     EditorOpts = editorOptions;
     TextOpts = textOptions;
-    DictEdit->setEdgeMode(Bit(editorOptions, 0) ? QsciScintilla::EdgeLine
-                                                : QsciScintilla::EdgeNone);
+    DictEdit->setEdgeMode(HasOption(editorOptions, core::moDrawMargin) ? QsciScintilla::EdgeLine
+                                                                       : QsciScintilla::EdgeNone);
     DictEdit->setEdgeColumn(80);
-    DictEdit->setMarginWidth(BookmarkMargin, Bit(editorOptions, 1) ? 16 : 0);
-    const bool numbers = Bit(editorOptions, 5) || Bit(editorOptions, 10);
+    DictEdit->setMarginWidth(BookmarkMargin, HasOption(editorOptions, core::moDrawGutter) ? 16 : 0);
+    const bool numbers = core::ShowsLineNumbers(editorOptions);
     DictEdit->setMarginLineNumbers(LineNumberMargin, numbers);
     DictEdit->setMarginWidth(LineNumberMargin, numbers ? QStringLiteral("99999") : QString());
     if (!numbers) DictEdit->setMarginWidth(LineNumberMargin, 0);
-    DictEdit->SendScintilla(Sci::SCI_SETMARGINLEFT, 0, Bit(editorOptions, 7) ? 6L : 1L);
-    DictEdit->SendScintilla(Sci::SCI_SETCARETSTYLE, (!InsertModeFlag && Bit(editorOptions, 6))
-                                                        ? long(Sci::CARETSTYLE_BLOCK)
-                                                        : long(Sci::CARETSTYLE_LINE));
-    DictEdit->setBackspaceUnindents(Bit(textOptions, 0));
-    DictEdit->SendScintilla(Sci::SCI_SETENDATLASTLINE, Bit(textOptions, 2) ? 0L : 1L);
-    DictEdit->setAutoIndent(Bit(textOptions, 4));
-    DictEdit->setTabIndents(Bit(textOptions, 5));
+    DictEdit->SendScintilla(Sci::SCI_SETMARGINLEFT, 0,
+                            HasOption(editorOptions, core::moLeftIndent) ? 6L : 1L);
+    DictEdit->SendScintilla(Sci::SCI_SETCARETSTYLE,
+                            (!InsertModeFlag && HasOption(editorOptions, core::moOverwriteCaret))
+                                ? long(Sci::CARETSTYLE_BLOCK)
+                                : long(Sci::CARETSTYLE_LINE));
+    DictEdit->setBackspaceUnindents(HasOption(textOptions, core::soBackUnindents));
+    DictEdit->SendScintilla(Sci::SCI_SETENDATLASTLINE,
+                            HasOption(textOptions, core::soBeyondFileEnd) ? 0L : 1L);
+    DictEdit->setAutoIndent(HasOption(textOptions, core::soAutoIndent));
+    DictEdit->setTabIndents(HasOption(textOptions, core::soSmartTab));
 }
 
 // ---- events ----
@@ -605,7 +607,7 @@ bool TChldEdit_Form::eventFilter(QObject* watched, QEvent* e) {
             return true;
         }
     } else if (e->type() == QEvent::MouseButtonDblClick && watched == DictEdit->viewport() &&
-               Bit(EditorOpts, 3)) {
+               HasOption(EditorOpts, core::moDblClickLine)) {
         // Double click selects the whole line.
         QMetaObject::invokeMethod(
             this,

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "editor/editoroptions.h"
 #include "script/keywords.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
@@ -250,7 +251,7 @@ void TTYDChild_Form::UpdateMain() {
 
 void TTYDChild_Form::ApplyColors() {
     if (!AppMain) return;
-    const bool colour = (AppMain->EditorOptions >> 4) & 1u;
+    const bool colour = core::HasOption(AppMain->EditorOptions, core::moColorSyntax);
     Colouring->ApplyColors(AppMain->Lang.Colors, ToQFont(AppMain->EditFont, true));
     if (colour) {
         if (Editor()->lexer() != Colouring) Editor()->setLexer(Colouring);
