@@ -14,6 +14,7 @@
 #include <Qsci/qsciscintilla.h>
 
 #include "editor/editoroptions.h"
+#include "editor/editorsave.h"
 #include "finddialogs.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
@@ -192,22 +193,7 @@ std::string TChldEdit_Form::TextUtf8() const {
 }
 
 std::string TChldEdit_Form::TextBytes() const {
-    std::vector<char32_t> unmapped;
-    std::string bytes = core::Utf8ToCp1250(TextUtf8(), &unmapped);
-    if (!unmapped.empty()) {
-        std::string shown;
-        for (size_t i = 0; i < unmapped.size() && i < 5; ++i) {
-            if (!shown.empty()) shown += ", ";
-            shown += core::Format("U+%04X", static_cast<unsigned>(unmapped[i]));
-        }
-        throw core::EGeneric(core::FormatText(
-            core::LangText("<EN>The text holds %d character(s) that code page 1250 cannot "
-                           "store (%s); the file was not changed"
-                           "<PL>Tekst zawiera znaki, których strona kodowa 1250 nie może "
-                           "zapisać (%d: %s); plik nie został zmieniony"),
-            static_cast<int>(unmapped.size()), shown.c_str()));
-    }
-    return core::NormaliseLineEnds(bytes);
+    return core::EditorTextToFileBytes(TextUtf8());
 }
 
 std::string TChldEdit_Form::WriteDocument() const {
@@ -448,15 +434,7 @@ void TChldEdit_Form::SaveBlock() {
 
 void TChldEdit_Form::SaveBlockTo(const std::string& target) {
     try {
-        std::vector<char32_t> unmapped;
-        const std::string bytes = core::Utf8ToCp1250(SelectedTextUtf8(), &unmapped);
-        if (!unmapped.empty())
-            throw core::EGeneric(core::LangText(
-                "<EN>The selected text holds characters that code page 1250 cannot store."
-                "<PL>Zaznaczony tekst zawiera znaki, których strona kodowa 1250 nie może "
-                "zapisać."));
-        core::MakeBackup(target);
-        core::WriteFileBytes(target, core::NormaliseLineEnds(bytes));
+        core::SaveEditorText(target, SelectedTextUtf8());
     } catch (const std::exception& e) {
         MsgError(
             ErrorWithFile("<EN>File write error.<PL>Błąd zapisu pliku.", GetFileName(), e.what()));

@@ -65,8 +65,9 @@ public:
     void LoadFile(const std::string& name) override;
     std::string WriteDocument() const override;
 
-    // The text as code-page-1250 bytes (CR LF line ends); raises EGeneric
-    // when the text holds characters the code page cannot store.
+    // The text as code-page-1250 bytes (CR LF line ends), by the save policy
+    // of core/editor/editorsave.h; raises EGeneric when the text holds
+    // characters the code page cannot store.
     std::string TextBytes() const;
     // Replaces the text with the given 1250 bytes (undo history emptied).
     void SetTextBytes(const std::string& bytes);
@@ -98,7 +99,8 @@ public:
 
     // Edit commands.
     void InsertFile(const std::string& name);
-    // Saves the selection to `target` with the backup rule; errors are shown.
+    // Saves the selection to `target` by the editor's save policy (refused
+    // characters, line ends, backup); errors are shown.
     void SaveBlockTo(const std::string& target);
     void SaveBlock();  // asks for the target
     void Find();
