@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "prefedit.h"
+#include "editor/scriptprefs.h"
 #include "script/tscriptoptions.h"
 
 class QButtonGroup;
@@ -65,7 +66,7 @@ private:
     QWidget* ScriptPage();
     QWidget* ErrorsPage();
     QWidget* ListPage(const char* prefix, const char* all, const char* sel, const char* none,
-                      const QStringList& items, int firstByte, QRadioButton** radios,
+                      const QStringList& items, core::TSwitchList which, QRadioButton** radios,
                       QListWidget** list);
     QWidget* ColorPage();
     QWidget* EditorPage();
