@@ -29,6 +29,10 @@ std::string EditorTextToFileBytes(std::string_view utf8) {
     return NormaliseLineEnds(bytes);
 }
 
+std::string EditorTextFromFileBytes(std::string_view bytes) {
+    return Cp1250ToUtf8(NormaliseLineEnds(std::string(bytes)));
+}
+
 void WriteWithBackup(const std::string& target, const std::string& bytes) {
     MakeBackup(target);
     WriteFileBytes(target, bytes);

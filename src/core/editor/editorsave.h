@@ -2,7 +2,8 @@
 // file holds code-page-1250 bytes with CR LF line ends. A text that the code
 // page cannot store is refused before anything on disk is touched; a text
 // that can is written with the backup rule. Used for saving a document, for
-// Save block and wherever the editor's text is read as a script.
+// Save block and wherever the editor's text is read as a script; and the
+// way back, for loading a file and Insert file.
 #pragma once
 
 #include <string>
@@ -25,6 +26,11 @@ std::string EditorTextToFileBytes(std::string_view utf8);
 // write fails: a failed backup leaves `target` as it was, a failed write
 // leaves its previous content in the backup.
 void WriteWithBackup(const std::string& target, const std::string& bytes);
+
+// File bytes as the editor's UTF-8 text, every line end a CR LF: the
+// reverse of EditorTextToFileBytes. Every byte has a character, so nothing
+// is refused and nothing raised; a NUL byte stays a NUL character.
+std::string EditorTextFromFileBytes(std::string_view bytes);
 
 // EditorTextToFileBytes, then WriteWithBackup: a refused text raises before
 // the backup is made, so neither `target` nor its backup changes.

@@ -201,7 +201,7 @@ std::string TChldEdit_Form::WriteDocument() const {
 }
 
 void TChldEdit_Form::SetTextBytes(const std::string& bytes) {
-    const std::string utf8 = core::Cp1250ToUtf8(core::NormaliseLineEnds(bytes));
+    const std::string utf8 = core::EditorTextFromFileBytes(bytes);
     // Appended with its length, so NUL and every other byte survive.
     DictEdit->SendScintilla(Sci::SCI_CLEARALL);
     DictEdit->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(utf8.size()), utf8.data());
@@ -403,8 +403,7 @@ void TChldEdit_Form::ShowMarkerMenu(bool setMode) {
 void TChldEdit_Form::InsertFile(const std::string& name) {
     try {
         if (!core::FileExists(name)) return;
-        const std::string utf8 =
-            core::Cp1250ToUtf8(core::NormaliseLineEnds(core::ReadFileBytes(name)));
+        const std::string utf8 = core::EditorTextFromFileBytes(core::ReadFileBytes(name));
         const long start = DictEdit->SendScintilla(Sci::SCI_GETCURRENTPOS);
         SetModified(true);
         // Added with its length (NUL-safe); the caret ends after the text.

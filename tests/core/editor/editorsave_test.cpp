@@ -75,6 +75,22 @@ TEST(EditorTextToFileBytes, RefusesCharactersOutsideTheCodePageNamingTheFirstFiv
     SetCurrentLanguage(1);
 }
 
+TEST(EditorTextFromFileBytes, ReadsEveryByteAndMakesLineEndsCrLf) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"\xAF\xF3\xB3\xE6\nb\rc", "Żółć\r\nb\r\nc"},
+        {std::string("a\0b", 3), std::string("a\0b", 3)},
+        {"\x80\x98", "€\xC2\x98"},  // 0x98 has no letter: it stays a control character
+    };
+    for (const auto& [in, out] : cases)
+        EXPECT_EQ(EditorTextFromFileBytes(in), out) << in;
+    // Every byte but the line ends comes back unchanged through a save.
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        if (b != '\r' && b != '\n') all += char(b);
+    EXPECT_EQ(EditorTextToFileBytes(EditorTextFromFileBytes(all)), all);
+}
+
 TEST_F(EditorSave, SavingBacksUpTheTargetAndWritesTheBytes) {
     WriteFileBytes(Path("s.slo"), "previous");
     WriteFileBytes(Path("s.bak"), "older");
