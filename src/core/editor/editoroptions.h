@@ -1,6 +1,8 @@
 // The two option sets of the script editor, stored as bit sets: "Memo" (how
 // the editor looks and reacts to the mouse) and "Strings" (how typing and
-// searching behave). Names for the bits and the tests on a set.
+// searching behave). Names for the bits and the tests on a set; all of it is
+// constant arithmetic on values the caller owns, raising nothing. Bits
+// without a name are stored and kept as they are.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,8 @@
 // The script editor's keyword menu and keyword help, as one table: the
 // fourteen snippets the menu inserts (caption, text, where the caret goes),
-// and the rule that finds the help topic of the keyword at the caret.
+// and the rule that finds the help topic of the keyword at the caret. Every
+// function returns a fresh value and raises nothing; the snippets are plain
+// ASCII, so their byte offsets are character offsets in the editor.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 // Message positions that follow edits: after text is inserted or deleted in
 // the editor, the messages of the last check keep pointing at the characters
-// they were found at.
+// they were found at. Only positions change; nothing here raises.
 #pragma once
 
 #include <cstdint>

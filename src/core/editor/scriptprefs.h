@@ -1,7 +1,9 @@
 // The rules of the script preferences: which stored option bytes each list
 // of switches (extensions, hints, warnings) edits, how the error limit is
 // stored, and which default text widths and SPSS name lengths are accepted.
-// The preferences dialog shows and collects; these decide.
+// The preferences dialog shows and collects; these decide. Nothing here
+// raises; the setters change only the fields they name, so a dialog that
+// works on a copy of the options can still be cancelled.
 #pragma once
 
 #include <optional>

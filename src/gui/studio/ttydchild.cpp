@@ -11,7 +11,6 @@
 #include "editor/keywordsnippets.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
-#include "shell/format.h"
 #include "shell/langtext.h"
 #include "shell/langui.h"
 #include "shell/msgbox.h"
