@@ -16,8 +16,6 @@
 #include "editor/editoroptions.h"
 #include "editor/editorsave.h"
 #include "finddialogs.h"
-#include "shell/cp1250.h"
-#include "shell/errors.h"
 #include "shell/filebytes.h"
 #include "shell/format.h"
 #include "shell/langtext.h"
