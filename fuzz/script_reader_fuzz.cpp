@@ -16,7 +16,8 @@ using namespace tallyra::core;
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 24) return 0;
     std::array<uint8_t, 22> bytes{};
-    for (int i = 0; i < 19; ++i) bytes[size_t(i)] = data[i] & 1;
+    for (int i = 0; i < 19; ++i)
+        bytes[size_t(i)] = data[i] & 1;
     bytes[19] = data[19] % 3;
     bytes[20] = data[20];
     bytes[21] = data[21] & 0x3;

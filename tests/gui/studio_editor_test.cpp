@@ -120,6 +120,23 @@ TEST_F(StudioTest, SaveBlockWritesTheSelectionAndBacksUpTheTarget) {
         Boxes().Log[0].Text.rfind("File write error.\r\n" + PathOf("src.slo") + "\r\n\r\n", 0), 0u);
 }
 
+TEST_F(StudioTest, SaveBlockRefusesTextOutsideTheCodePageAndKeepsTheTarget) {
+    MakeMain();
+    TChldEdit_Form* e = OpenNew("src.slo", "ok");
+    e->Editor()->setText(QString::fromUtf8("line \u4E2D\r\nnext"));
+    WriteFile(PathOf("block.slo"), "previous");
+    e->Editor()->setSelection(0, 0, 1, 2);
+    e->SaveBlockTo(PathOf("block.slo"));
+    EXPECT_EQ(ReadFile(PathOf("block.slo")), "previous");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("block.bak"))));
+    // The same refusal as saving the whole document, after the write error's heading.
+    ASSERT_EQ(Boxes().Count(TMsgKind::Error), 1);
+    EXPECT_EQ(Boxes().Log[0].Text,
+              "File write error.\r\n" + PathOf("src.slo") +
+                  "\r\n\r\nThe text holds 1 character(s) that code page 1250 cannot store "
+                  "(U+4E2D); the file was not changed");
+}
+
 TEST_F(StudioTest, InsertFileSelectsTheInsertedText) {
     MakeMain();
     TChldEdit_Form* e = OpenNew("host.slo", "ab");

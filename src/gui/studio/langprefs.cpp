@@ -17,6 +17,8 @@
 #include <QVBoxLayout>
 #include <Qsci/qsciscintilla.h>
 
+#include "editor/editoroptions.h"
+#include "editor/scriptprefs.h"
 #include "script/keywords.h"
 #include "script/tpxmessage.h"
 #include "shell/cp1250.h"
@@ -107,10 +109,17 @@ QStringList PreviewLines() {
     return out;
 }
 
-void FillChecks(QListWidget* list, const core::TScriptOptions& options, int firstByte) {
-    const auto bytes = options.ToBytes();
+void FillChecks(QListWidget* list, const core::TScriptOptions& options, core::TSwitchList which) {
+    const std::vector<bool> on = core::ListSwitches(options, which);
+    for (int i = 0; i < list->count() && size_t(i) < on.size(); ++i)
+        list->item(i)->setCheckState(on[size_t(i)] ? Qt::Checked : Qt::Unchecked);
+}
+
+std::vector<bool> Checks(const QListWidget* list) {
+    std::vector<bool> on;
     for (int i = 0; i < list->count(); ++i)
-        list->item(i)->setCheckState(bytes[size_t(firstByte + i)] ? Qt::Checked : Qt::Unchecked);
+        on.push_back(list->item(i)->checkState() == Qt::Checked);
+    return on;
 }
 
 void SetAll(QListWidget* list, bool on) {
@@ -118,10 +127,8 @@ void SetAll(QListWidget* list, bool on) {
         list->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
 }
 
-int Number(const QLineEdit* e) {
-    bool ok = false;
-    const int n = e->text().trimmed().toInt(&ok);
-    return ok ? n : -1;
+std::string Typed(const QLineEdit* e) {
+    return S(e->text());
 }
 
 }  // namespace
@@ -168,7 +175,7 @@ TLangPrefsDialog_Form::TLangPrefsDialog_Form(TAppMain_Form* mainForm)
                              "<EN>report only &checked warnings:<PL>zgłaszaj tylko &zaznaczone "
                              "ostrzeżenia:",
                              "<EN>&do not report any warnings<PL>&nie zgłaszaj ostrzeżeń", warnings,
-                             8, radios, &SelWarnings_ListBox),
+                             core::TSwitchList::Warnings, radios, &SelWarnings_ListBox),
                     QString());
     AllWarnings_Button = radios[0];
     SelWarnings_Button = radios[1];
@@ -192,8 +199,8 @@ TLangPrefsDialog_Form::TLangPrefsDialog_Form(TAppMain_Form* mainForm)
                              "podpowiedzi (zalecane)",
                              "<EN>report only &checked hints:<PL>zgłaszaj tylko &zaznaczone "
                              "podpowiedzi:",
-                             "<EN>&do not report any hints<PL>&nie zgłaszaj podpowiedzi", hints, 4,
-                             radios, &SelHints_ListBox),
+                             "<EN>&do not report any hints<PL>&nie zgłaszaj podpowiedzi", hints,
+                             core::TSwitchList::Hints, radios, &SelHints_ListBox),
                     QString());
     AllHints_Button = radios[0];
     SelHints_Button = radios[1];
@@ -238,7 +245,7 @@ QWidget* TLangPrefsDialog_Form::ScriptPage() {
         auto* item = new QListWidgetItem(t, SelExtensions_ListBox);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     }
-    FillChecks(SelExtensions_ListBox, AppMain->Lang.Options, 0);
+    FillChecks(SelExtensions_ListBox, AppMain->Lang.Options, core::TSwitchList::Extensions);
     SelExtensions_Button->setChecked(true);
     box->addWidget(AllExtensions_Button);
     box->addWidget(SelExtensions_Button);
@@ -251,8 +258,9 @@ QWidget* TLangPrefsDialog_Form::ScriptPage() {
             [this] { SetAll(SelExtensions_ListBox, true); });
     connect(group[2], &QRadioButton::clicked, this,
             [this] { SetAll(SelExtensions_ListBox, false); });
-    connect(group[1], &QRadioButton::clicked, this,
-            [this] { FillChecks(SelExtensions_ListBox, AppMain->Lang.Options, 0); });
+    connect(group[1], &QRadioButton::clicked, this, [this] {
+        FillChecks(SelExtensions_ListBox, AppMain->Lang.Options, core::TSwitchList::Extensions);
+    });
     connect(SelExtensions_ListBox, &QListWidget::itemChanged, this, [this] {
         if (SelExtensions_ListBox->signalsBlocked()) return;
         SelExtensions_Button->setChecked(true);
@@ -343,8 +351,9 @@ QWidget* TLangPrefsDialog_Form::ErrorsPage() {
 }
 
 QWidget* TLangPrefsDialog_Form::ListPage(const char* prefix, const char* all, const char* sel,
-                                         const char* none, const QStringList& items, int firstByte,
-                                         QRadioButton** radios, QListWidget** listOut) {
+                                         const char* none, const QStringList& items,
+                                         core::TSwitchList which, QRadioButton** radios,
+                                         QListWidget** listOut) {
     auto* page = new QWidget;
     page->setObjectName(QString("%1_TabSheet").arg(prefix));
     auto* box = new QVBoxLayout(page);
@@ -357,7 +366,7 @@ QWidget* TLangPrefsDialog_Form::ListPage(const char* prefix, const char* all, co
         auto* item = new QListWidgetItem(t, list);
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
     }
-    FillChecks(list, AppMain->Lang.Options, firstByte);
+    FillChecks(list, AppMain->Lang.Options, which);
     radios[1]->setChecked(true);
     box->addWidget(radios[0]);
     box->addWidget(radios[1]);
@@ -367,7 +376,7 @@ QWidget* TLangPrefsDialog_Form::ListPage(const char* prefix, const char* all, co
     connect(radios[0], &QRadioButton::clicked, this, [list] { SetAll(list, true); });
     connect(radios[2], &QRadioButton::clicked, this, [list] { SetAll(list, false); });
     connect(radios[1], &QRadioButton::clicked, this,
-            [this, list, firstByte] { FillChecks(list, AppMain->Lang.Options, firstByte); });
+            [this, list, which] { FillChecks(list, AppMain->Lang.Options, which); });
     // Checking an item by hand selects the "selected" button without running
     // its handler, so the list keeps the change.
     connect(list, &QListWidget::itemChanged, this, [selButton, list] {
@@ -485,26 +494,31 @@ QWidget* TLangPrefsDialog_Form::EditorPage() {
         int Bit;
         bool Strings;
     } boxes[] = {
-        {"DrawMargin_CB", "<EN>Visible right &margin<PL>Widoczny prawy &margines", 0, false},
-        {"DrawGutter_CB", "<EN>Visible &left margin<PL>Widoczny &lewy margines", 1, false},
-        {"DblClickLine_CB", "<EN>&Double click line<PL>Podwójne kliknięcie zaznacza &wiersz", 3,
+        {"DrawMargin_CB", "<EN>Visible right &margin<PL>Widoczny prawy &margines",
+         core::moDrawMargin, false},
+        {"DrawGutter_CB", "<EN>Visible &left margin<PL>Widoczny &lewy margines", core::moDrawGutter,
          false},
-        {"ColorSyntax_CB", "<EN>Use &syntax highlighting<PL>Podświetlanie &składni", 4, false},
-        {"LineNumbers_CB", "<EN>Line &numbers<PL>&Numery wierszy", 5, false},
-        {"OverwriteCaret_CB", "<EN>&Overwrite cursor<PL>Kursor &nadpisywania", 6, false},
-        {"OverwriteBlocks_CB", "<EN>Overwrite &blocks<PL>Nadpisywanie &bloków", 9, true},
+        {"DblClickLine_CB", "<EN>&Double click line<PL>Podwójne kliknięcie zaznacza &wiersz",
+         core::moDblClickLine, false},
+        {"ColorSyntax_CB", "<EN>Use &syntax highlighting<PL>Podświetlanie &składni",
+         core::moColorSyntax, false},
+        {"LineNumbers_CB", "<EN>Line &numbers<PL>&Numery wierszy", core::moLineNumbers, false},
+        {"OverwriteCaret_CB", "<EN>&Overwrite cursor<PL>Kursor &nadpisywania",
+         core::moOverwriteCaret, false},
+        {"OverwriteBlocks_CB", "<EN>Overwrite &blocks<PL>Nadpisywanie &bloków",
+         core::soOverwriteBlocks, true},
     };
     for (const auto& b : boxes) {
         auto* c = new QCheckBox(group);
         c->setObjectName(b.Name);
         TagText(c, b.Caption);
         c->setProperty("Tag", b.Bit);
-        const uint32_t mask = 1u << b.Bit;
-        c->setChecked(((b.Strings ? Strings : Memo) & mask) != 0);
+        c->setChecked(core::HasOption(b.Strings ? Strings : Memo, b.Bit));
         const bool strings = b.Strings;
-        connect(c, &QCheckBox::toggled, this, [this, mask, strings](bool on) {
+        const int bit = b.Bit;
+        connect(c, &QCheckBox::toggled, this, [this, bit, strings](bool on) {
             uint32_t& set = strings ? Strings : Memo;
-            set = on ? (set | mask) : (set & ~mask);
+            set = core::WithOption(set, bit, on);
         });
         box->addWidget(c);
         EditorBoxes << c;
@@ -516,22 +530,18 @@ QWidget* TLangPrefsDialog_Form::EditorPage() {
 
 void TLangPrefsDialog_Form::accept() {
     // Both numbers are checked before anything is stored, so a refused OK
-    // followed by Cancel leaves the settings as they were.
+    // followed by Cancel leaves the settings as they were. The long-text
+    // extension as checked now, not as stored, sets the widest width.
     const bool longText = SelExtensions_ListBox->count() > 0 &&
                           SelExtensions_ListBox->item(0)->checkState() == Qt::Checked;
-    const int width = Number(DefTextWidth_Edit);
-    if (width < 1 || width > (longText ? 255 : 48)) {
-        MsgInformation(core::LangText(
-            "<EN>Invalid text field width<PL>Nieprawidłowa szerokości pola tekstowego"));
-        Pages()->setCurrentWidget(DefTextWidth_Edit->parentWidget());
-        DefTextWidth_Edit->setFocus();
-        return;
-    }
-    if (Number(SPSSVarSizeEdit) < 1) {
-        MsgInformation(
-            core::LangText("<EN>Invalid SPSS var length<PL>Nieprawidłowa długość zmiennych SPSS"));
-        Pages()->setCurrentWidget(SPSSVarSizeEdit->parentWidget());
-        SPSSVarSizeEdit->setFocus();
+    const auto refusal =
+        core::CheckPrefsNumbers(Typed(DefTextWidth_Edit), Typed(SPSSVarSizeEdit), longText);
+    if (refusal) {
+        MsgInformation(refusal->Text);
+        QLineEdit* field =
+            refusal->Field == core::TPrefsField::DefTextWidth ? DefTextWidth_Edit : SPSSVarSizeEdit;
+        Pages()->setCurrentWidget(field->parentWidget());
+        field->setFocus();
         return;
     }
     TPrefEdit_Form::accept();
@@ -540,24 +550,16 @@ void TLangPrefsDialog_Form::accept() {
 void TLangPrefsDialog_Form::AcceptPrefs() {
     TPrefEdit_Form::AcceptPrefs();
     core::TLangSettings& lang = AppMain->Lang;
-    auto bytes = lang.Options.ToBytes();
-    const struct {
-        QListWidget* List;
-        int First;
-    } lists[] = {{SelExtensions_ListBox, 0}, {SelHints_ListBox, 4}, {SelWarnings_ListBox, 8}};
-    for (const auto& l : lists)
-        for (int i = 0; i < l.List->count(); ++i)
-            bytes[size_t(l.First + i)] = l.List->item(i)->checkState() == Qt::Checked ? 1 : 0;
-    const core::TScriptOptions before = lang.Options;
-    lang.Options = core::TScriptOptions::FromBytes(bytes);
-    lang.Options.ErrorCount = before.ErrorCount;
-    lang.Options.ErrorMode = AllMessages_Button->isChecked()    ? 0
-                             : SomeMessages_Button->isChecked() ? 1
-                                                                : 2;
-    if (lang.Options.ErrorMode == 1)
-        lang.Options.ErrorCount = static_cast<uint16_t>(SomeMessages_Edit->value());
-    lang.DefTextWidth = static_cast<uint8_t>(Number(DefTextWidth_Edit));
-    lang.SPSSVarSize = Number(SPSSVarSizeEdit);
+    core::SetListSwitches(lang.Options, core::TSwitchList::Extensions,
+                          Checks(SelExtensions_ListBox));
+    core::SetListSwitches(lang.Options, core::TSwitchList::Hints, Checks(SelHints_ListBox));
+    core::SetListSwitches(lang.Options, core::TSwitchList::Warnings, Checks(SelWarnings_ListBox));
+    const uint8_t mode = AllMessages_Button->isChecked()    ? 0
+                         : SomeMessages_Button->isChecked() ? 1
+                                                            : 2;
+    core::SetErrorLimit(lang.Options, mode, static_cast<uint16_t>(SomeMessages_Edit->value()));
+    lang.DefTextWidth = static_cast<uint8_t>(core::ParsePrefNumber(Typed(DefTextWidth_Edit)));
+    lang.SPSSVarSize = core::ParsePrefNumber(Typed(SPSSVarSizeEdit));
     lang.Multi1 = Multi1_Button->isChecked();
     lang.Colors = Colors;
     AppMain->EditorOptions = Memo;

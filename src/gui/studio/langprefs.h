@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "prefedit.h"
+#include "editor/scriptprefs.h"
 #include "script/tscriptoptions.h"
 
 class QButtonGroup;
@@ -51,7 +52,8 @@ public:
     QComboBox *Foreground_Grid, *Background_Grid;
     QCheckBox *Bold_CheckBox, *Italic_CheckBox, *Underline_CheckBox;
     QsciScintilla* Example_DCMemo;
-    // Editor page (each box carries its bit number in the "Tag" property).
+    // Editor page (each box carries its bit number, a core::TMemoOption or
+    // core::TStringsOption, in the "Tag" property).
     QList<QCheckBox*> EditorBoxes;
 
     // The colours as the preview shows them.
@@ -64,7 +66,7 @@ private:
     QWidget* ScriptPage();
     QWidget* ErrorsPage();
     QWidget* ListPage(const char* prefix, const char* all, const char* sel, const char* none,
-                      const QStringList& items, int firstByte, QRadioButton** radios,
+                      const QStringList& items, core::TSwitchList which, QRadioButton** radios,
                       QListWidget** list);
     QWidget* ColorPage();
     QWidget* EditorPage();

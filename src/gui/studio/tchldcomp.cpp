@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <Qsci/qsciscintilla.h>
 
+#include "editor/messageshift.h"
 #include "script/tpxdictionary.h"
 #include "shell/errors.h"
 #include "shell/langtext.h"
@@ -70,9 +71,7 @@ void TChldComp_Form::ApplyInfoFont() {
 }
 
 void TChldComp_Form::ShiftMessages(int32_t position, int32_t delta) {
-    if (!Messages) return;
-    for (auto& m : Messages->Items)
-        if (m->Position > position) m->Position += delta;
+    if (Messages) core::ShiftMessagePositions(*Messages, position, delta);
 }
 
 void TChldComp_Form::CheckScript() {

@@ -13,9 +13,9 @@
 #include <Qsci/qsciprinter.h>
 #include <Qsci/qsciscintilla.h>
 
+#include "editor/editoroptions.h"
+#include "editor/editorsave.h"
 #include "finddialogs.h"
-#include "shell/cp1250.h"
-#include "shell/errors.h"
 #include "shell/filebytes.h"
 #include "shell/format.h"
 #include "shell/langtext.h"
@@ -33,9 +33,7 @@ using Sci = QsciScintillaBase;
 constexpr int BookmarkMargin = 1;
 constexpr int LineNumberMargin = 0;
 
-bool Bit(uint32_t set, int n) {
-    return (set >> n) & 1u;
-}
+using core::HasOption;
 
 std::string TextOf(const QsciScintilla* e, long from, long to) {
     std::string s;
@@ -193,22 +191,7 @@ std::string TChldEdit_Form::TextUtf8() const {
 }
 
 std::string TChldEdit_Form::TextBytes() const {
-    std::vector<char32_t> unmapped;
-    std::string bytes = core::Utf8ToCp1250(TextUtf8(), &unmapped);
-    if (!unmapped.empty()) {
-        std::string shown;
-        for (size_t i = 0; i < unmapped.size() && i < 5; ++i) {
-            if (!shown.empty()) shown += ", ";
-            shown += core::Format("U+%04X", static_cast<unsigned>(unmapped[i]));
-        }
-        throw core::EGeneric(core::FormatText(
-            core::LangText("<EN>The text holds %d character(s) that code page 1250 cannot "
-                           "store (%s); the file was not changed"
-                           "<PL>Tekst zawiera znaki, których strona kodowa 1250 nie może "
-                           "zapisać (%d: %s); plik nie został zmieniony"),
-            static_cast<int>(unmapped.size()), shown.c_str()));
-    }
-    return core::NormaliseLineEnds(bytes);
+    return core::EditorTextToFileBytes(TextUtf8());
 }
 
 std::string TChldEdit_Form::WriteDocument() const {
@@ -216,7 +199,7 @@ std::string TChldEdit_Form::WriteDocument() const {
 }
 
 void TChldEdit_Form::SetTextBytes(const std::string& bytes) {
-    const std::string utf8 = core::Cp1250ToUtf8(core::NormaliseLineEnds(bytes));
+    const std::string utf8 = core::EditorTextFromFileBytes(bytes);
     // Appended with its length, so NUL and every other byte survive.
     DictEdit->SendScintilla(Sci::SCI_CLEARALL);
     DictEdit->SendScintilla(Sci::SCI_APPENDTEXT, static_cast<uintptr_t>(utf8.size()), utf8.data());
@@ -334,7 +317,7 @@ void TChldEdit_Form::RefreshPanels() {
 
 void TChldEdit_Form::ToggleInsertMode() {
     InsertModeFlag = !InsertModeFlag;
-    const bool blockCaret = !InsertModeFlag && Bit(EditorOpts, 6);
+    const bool blockCaret = !InsertModeFlag && HasOption(EditorOpts, core::moOverwriteCaret);
     DictEdit->SendScintilla(Sci::SCI_SETCARETSTYLE,
                             blockCaret ? long(Sci::CARETSTYLE_BLOCK) : long(Sci::CARETSTYLE_LINE));
     ShowInsertPanel();
@@ -418,8 +401,7 @@ void TChldEdit_Form::ShowMarkerMenu(bool setMode) {
 void TChldEdit_Form::InsertFile(const std::string& name) {
     try {
         if (!core::FileExists(name)) return;
-        const std::string utf8 =
-            core::Cp1250ToUtf8(core::NormaliseLineEnds(core::ReadFileBytes(name)));
+        const std::string utf8 = core::EditorTextFromFileBytes(core::ReadFileBytes(name));
         const long start = DictEdit->SendScintilla(Sci::SCI_GETCURRENTPOS);
         SetModified(true);
         // Added with its length (NUL-safe); the caret ends after the text.
@@ -449,15 +431,7 @@ void TChldEdit_Form::SaveBlock() {
 
 void TChldEdit_Form::SaveBlockTo(const std::string& target) {
     try {
-        std::vector<char32_t> unmapped;
-        const std::string bytes = core::Utf8ToCp1250(SelectedTextUtf8(), &unmapped);
-        if (!unmapped.empty())
-            throw core::EGeneric(core::LangText(
-                "<EN>The selected text holds characters that code page 1250 cannot store."
-                "<PL>Zaznaczony tekst zawiera znaki, których strona kodowa 1250 nie może "
-                "zapisać."));
-        core::MakeBackup(target);
-        core::WriteFileBytes(target, core::NormaliseLineEnds(bytes));
+        core::SaveEditorText(target, SelectedTextUtf8());
     } catch (const std::exception& e) {
         MsgError(
             ErrorWithFile("<EN>File write error.<PL>Błąd zapisu pliku.", GetFileName(), e.what()));
@@ -501,7 +475,7 @@ int TChldEdit_Form::ReplaceAll(const std::string& text, const std::string& with,
 
 void TChldEdit_Form::Find() {
     std::string proposal = LastFind;
-    if (Bit(TextOpts, 6)) {
+    if (HasOption(TextOpts, core::soFindAtCursor)) {
         const QString word = DictEdit->wordAtLineIndex(Caret().Line, Caret().Col);
         if (!word.isEmpty()) proposal = S(word);
     }
@@ -568,29 +542,32 @@ void TChldEdit_Form::ApplyEditFont() {
     const QFont f = ToQFont(m ? m->EditFont : TFontSpec{"Courier New", 10, 238}, true);
     DictEdit->setFont(f);
     DictEdit->setMarginsFont(f);
-    if (Bit(EditorOpts, 5) || Bit(EditorOpts, 10))
+    if (core::ShowsLineNumbers(EditorOpts))
         DictEdit->setMarginWidth(LineNumberMargin, QStringLiteral("99999"));
 }
 
 void TChldEdit_Form::ApplyOptions(uint32_t editorOptions, uint32_t textOptions) {
     EditorOpts = editorOptions;
     TextOpts = textOptions;
-    DictEdit->setEdgeMode(Bit(editorOptions, 0) ? QsciScintilla::EdgeLine
-                                                : QsciScintilla::EdgeNone);
+    DictEdit->setEdgeMode(HasOption(editorOptions, core::moDrawMargin) ? QsciScintilla::EdgeLine
+                                                                       : QsciScintilla::EdgeNone);
     DictEdit->setEdgeColumn(80);
-    DictEdit->setMarginWidth(BookmarkMargin, Bit(editorOptions, 1) ? 16 : 0);
-    const bool numbers = Bit(editorOptions, 5) || Bit(editorOptions, 10);
+    DictEdit->setMarginWidth(BookmarkMargin, HasOption(editorOptions, core::moDrawGutter) ? 16 : 0);
+    const bool numbers = core::ShowsLineNumbers(editorOptions);
     DictEdit->setMarginLineNumbers(LineNumberMargin, numbers);
     DictEdit->setMarginWidth(LineNumberMargin, numbers ? QStringLiteral("99999") : QString());
     if (!numbers) DictEdit->setMarginWidth(LineNumberMargin, 0);
-    DictEdit->SendScintilla(Sci::SCI_SETMARGINLEFT, 0, Bit(editorOptions, 7) ? 6L : 1L);
-    DictEdit->SendScintilla(Sci::SCI_SETCARETSTYLE, (!InsertModeFlag && Bit(editorOptions, 6))
-                                                        ? long(Sci::CARETSTYLE_BLOCK)
-                                                        : long(Sci::CARETSTYLE_LINE));
-    DictEdit->setBackspaceUnindents(Bit(textOptions, 0));
-    DictEdit->SendScintilla(Sci::SCI_SETENDATLASTLINE, Bit(textOptions, 2) ? 0L : 1L);
-    DictEdit->setAutoIndent(Bit(textOptions, 4));
-    DictEdit->setTabIndents(Bit(textOptions, 5));
+    DictEdit->SendScintilla(Sci::SCI_SETMARGINLEFT, 0,
+                            HasOption(editorOptions, core::moLeftIndent) ? 6L : 1L);
+    DictEdit->SendScintilla(Sci::SCI_SETCARETSTYLE,
+                            (!InsertModeFlag && HasOption(editorOptions, core::moOverwriteCaret))
+                                ? long(Sci::CARETSTYLE_BLOCK)
+                                : long(Sci::CARETSTYLE_LINE));
+    DictEdit->setBackspaceUnindents(HasOption(textOptions, core::soBackUnindents));
+    DictEdit->SendScintilla(Sci::SCI_SETENDATLASTLINE,
+                            HasOption(textOptions, core::soBeyondFileEnd) ? 0L : 1L);
+    DictEdit->setAutoIndent(HasOption(textOptions, core::soAutoIndent));
+    DictEdit->setTabIndents(HasOption(textOptions, core::soSmartTab));
 }
 
 // ---- events ----
@@ -605,7 +582,7 @@ bool TChldEdit_Form::eventFilter(QObject* watched, QEvent* e) {
             return true;
         }
     } else if (e->type() == QEvent::MouseButtonDblClick && watched == DictEdit->viewport() &&
-               Bit(EditorOpts, 3)) {
+               HasOption(EditorOpts, core::moDblClickLine)) {
         // Double click selects the whole line.
         QMetaObject::invokeMethod(
             this,

@@ -4,25 +4,25 @@
 // line, ten bookmarks, Insert file, Save block, the status panels and the
 // editor fonts and options. Checking scripts is added by a derived layer.
 //
-// Editor options ("Memo" bits) and text options ("Strings" bits) as this
-// editor applies them:
-//   Memo 0 draw margin        -> a vertical edge line at column 80
-//   Memo 1 draw gutter        -> the bookmark margin is shown
-//   Memo 2 thumb tracking     -> always on (Qt scroll bars track)
-//   Memo 3 double-click line  -> a double click selects the whole line
-//   Memo 4 colour syntax      -> kept for the colouring layer
-//   Memo 5 line numbers       -> the line-number margin is shown
-//   Memo 6 overwrite caret    -> a block caret in overwrite mode
-//   Memo 7 left indent        -> a small blank strip left of the text
-//   Memo 8 disable drag       -> kept; the component always allows dragging
-//   Memo 9 select only text   -> kept (no effect in this component)
-//   Memo 10 line numbers on gutter -> the line-number margin is shown
-//   Strings 0 back unindents  -> Backspace in indentation unindents
-//   Strings 1 group undo      -> kept (typing is grouped by the component)
-//   Strings 2 beyond file end -> the view may scroll past the last line
-//   Strings 4 auto indent     -> new lines take the previous indentation
-//   Strings 5 smart tab       -> Tab in indentation indents
-//   Strings 6 find at cursor  -> Find proposes the word at the caret
+// Editor options ("Memo" bits, core::TMemoOption) and text options
+// ("Strings" bits, core::TStringsOption) as this editor applies them:
+//   moDrawMargin          -> a vertical edge line at column 80
+//   moDrawGutter          -> the bookmark margin is shown
+//   moThumbTracking       -> always on (Qt scroll bars track)
+//   moDblClickLine        -> a double click selects the whole line
+//   moColorSyntax         -> kept for the colouring layer
+//   moLineNumbers         -> the line-number margin is shown
+//   moOverwriteCaret      -> a block caret in overwrite mode
+//   moLeftIndent          -> a small blank strip left of the text
+//   moDisableDrag         -> kept; the component always allows dragging
+//   moSelectOnlyText      -> kept (no effect in this component)
+//   moLineNumbersOnGutter -> the line-number margin is shown
+//   soBackUnindents       -> Backspace in indentation unindents
+//   soGroupUndo           -> kept (typing is grouped by the component)
+//   soBeyondFileEnd       -> the view may scroll past the last line
+//   soAutoIndent          -> new lines take the previous indentation
+//   soSmartTab            -> Tab in indentation indents
+//   soFindAtCursor        -> Find proposes the word at the caret
 //   other bits are stored and kept unchanged.
 #pragma once
 
@@ -65,8 +65,9 @@ public:
     void LoadFile(const std::string& name) override;
     std::string WriteDocument() const override;
 
-    // The text as code-page-1250 bytes (CR LF line ends); raises EGeneric
-    // when the text holds characters the code page cannot store.
+    // The text as code-page-1250 bytes (CR LF line ends), by the save policy
+    // of core/editor/editorsave.h; raises EGeneric when the text holds
+    // characters the code page cannot store.
     std::string TextBytes() const;
     // Replaces the text with the given 1250 bytes (undo history emptied).
     void SetTextBytes(const std::string& bytes);
@@ -98,7 +99,8 @@ public:
 
     // Edit commands.
     void InsertFile(const std::string& name);
-    // Saves the selection to `target` with the backup rule; errors are shown.
+    // Saves the selection to `target` by the editor's save policy (refused
+    // characters, line ends, backup); errors are shown.
     void SaveBlockTo(const std::string& target);
     void SaveBlock();  // asks for the target
     void Find();

@@ -6,12 +6,11 @@
 #include <QMenu>
 #include <Qsci/qsciscintilla.h>
 #include <algorithm>
-#include <cctype>
 
-#include "script/keywords.h"
+#include "editor/editoroptions.h"
+#include "editor/keywordsnippets.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
-#include "shell/format.h"
 #include "shell/langtext.h"
 #include "shell/langui.h"
 #include "shell/msgbox.h"
@@ -30,106 +29,6 @@ namespace tallyra::gui {
 namespace {
 
 using Sci = QsciScintillaBase;
-using core::KeywordsLower;
-
-const char* Kw(core::TKeyword k) {
-    return KeywordsLower[k];
-}
-
-// One keyword item: what it inserts, where the caret goes inside it (-1:
-// after the text) and how many line breaks follow it.
-struct TKeywordInsert {
-    std::string Text;
-    int CaretAt = -1;
-    int LineBreaks = 0;
-};
-
-TKeywordInsert KeywordItem(int index, int defTextWidth) {
-    using namespace core;
-    const std::string left = Kw(kwLeft);
-    switch (index) {
-        case 0:
-            return {std::string(Kw(kwComment)) + "=''*", -1, 1};
-        case 1:
-            return {std::string(Kw(kwComment)) + "=''*",
-                    int(std::string(Kw(kwComment)).size()) + 2};
-        case 2:
-            return {std::string(Kw(kwPage)) + "*", -1, 2};
-        case 3:
-            return {left + "=''*", int(left.size()) + 2};
-        case 4:
-            return {std::string(Kw(kwRight)) + "=''", int(std::string(Kw(kwRight)).size()) + 2};
-        case 5:
-            return {std::string(Kw(kwAuto)) + "="};
-        case 6:
-            return {std::string(Kw(kwLabel)) + "="};
-        case 7:
-            return {std::string(Kw(kwWhen)) + "=[][]", int(std::string(Kw(kwWhen)).size()) + 2};
-        case 8:
-            return {std::string(Kw(kwSignal)) + "=[][]", int(std::string(Kw(kwSignal)).size()) + 2};
-        case 9:
-            return {std::string(Kw(kwGroup)) + "="};
-        case 10:
-            return {std::string(Kw(kwWidth)) + "="};
-        case 11:
-            return {std::string(Kw(kwRange)) + "=[]", int(std::string(Kw(kwRange)).size()) + 2};
-        case 12:
-            return {left + "='' " + Kw(kwWidth) + "= " + Kw(kwAuto) + "= " + Kw(kwRange) + "=[]*",
-                    int(left.size()) + 2};
-        case 13:
-            return {left + "='' " + Kw(kwText) + " " + Kw(kwWidth) + "=" +
-                        std::to_string(defTextWidth) + " " + Kw(kwAuto) + "='\\ '*",
-                    int(left.size()) + 2};
-        default:
-            return {};
-    }
-}
-
-std::string KeywordCaption(int index, int defTextWidth) {
-    using namespace core;
-    switch (index) {
-        case 0:
-            return Format("%s=''*", Kw(kwComment));
-        case 1:
-            return Format("%s='...'*", Kw(kwComment));
-        case 2:
-            return Format("%s*", Kw(kwPage));
-        case 3:
-            return Format("%s='...'*", Kw(kwLeft));
-        case 4:
-            return Format("%s='...'", Kw(kwRight));
-        case 5:
-            return Format("%s=", Kw(kwAuto));
-        case 6:
-            return Format("%s=", Kw(kwLabel));
-        case 7:
-            return Format("%s=[...][]", Kw(kwWhen));
-        case 8:
-            return Format("%s=[...][]", Kw(kwSignal));
-        case 9:
-            return Format("%s=", Kw(kwGroup));
-        case 10:
-            return Format("%s=", Kw(kwWidth));
-        case 11:
-            return Format("%s=[...]", Kw(kwRange));
-        case 12:
-            return Format("%s=' ' %s= %s= %s=[]", Kw(kwLeft), Kw(kwWidth), Kw(kwAuto), Kw(kwRange));
-        case 13:
-            return Format("%s=' ' %s %s=%d %s='\\ '", Kw(kwLeft), Kw(kwText), Kw(kwWidth),
-                          defTextWidth, Kw(kwAuto));
-        default:
-            return {};
-    }
-}
-
-constexpr const char* KeywordItemNames[14] = {"kome1", "kome2", "stro1", "lewy1", "praw1",
-                                              "auto1", "etyk1", "gdy1",  "sygn",  "grup1",
-                                              "szer1", "zakr1", "full",  "text"};
-
-bool EndsWord(char c) {
-    return c == ' ' || c == '\t' || c == '=' || c == ':' || c == '[' || c == ']' || c == '*' ||
-           c == '\'' || c == '\r' || c == '\n';
-}
 
 }  // namespace
 
@@ -142,10 +41,11 @@ TTYDChild_Form::TTYDChild_Form(TAppMain_Form* mainForm)
 
     Shortcut_Menu = new QMenu(this);
     Shortcut_Menu->setObjectName("ShortcutMenu");
-    for (int i = 0; i < 14; ++i) {
-        if (i == 3 || i == 5) Shortcut_Menu->addSeparator();
+    for (int i = 0; i < core::KeywordSnippetCount; ++i) {
+        const core::TKeywordSnippet snippet = core::KeywordSnippet(i, 0);
+        if (snippet.SeparatorBefore) Shortcut_Menu->addSeparator();
         QAction* a = Shortcut_Menu->addAction(QString());
-        a->setObjectName(KeywordItemNames[i]);
+        a->setObjectName(snippet.Name);
         connect(a, &QAction::triggered, this, [this, i] { InsertKeyword(i); });
     }
     connect(Shortcut_Menu, &QMenu::aboutToShow, this, [this] { RebuildShortcutMenu(); });
@@ -250,7 +150,7 @@ void TTYDChild_Form::UpdateMain() {
 
 void TTYDChild_Form::ApplyColors() {
     if (!AppMain) return;
-    const bool colour = (AppMain->EditorOptions >> 4) & 1u;
+    const bool colour = core::HasOption(AppMain->EditorOptions, core::moColorSyntax);
     Colouring->ApplyColors(AppMain->Lang.Colors, ToQFont(AppMain->EditFont, true));
     if (colour) {
         if (Editor()->lexer() != Colouring) Editor()->setLexer(Colouring);
@@ -279,7 +179,7 @@ void TTYDChild_Form::RebuildShortcutMenu() {
     for (QAction* a : Shortcut_Menu->actions()) {
         if (a->isSeparator()) continue;
         // An ampersand would become an accelerator mark; the captions hold none.
-        a->setText(Q(KeywordCaption(i, width)));
+        a->setText(Q(core::KeywordSnippet(i, width).Caption));
         ++i;
     }
 }
@@ -290,7 +190,8 @@ void TTYDChild_Form::ShowShortcutMenu() {
 }
 
 void TTYDChild_Form::InsertKeyword(int index) {
-    const TKeywordInsert item = KeywordItem(index, AppMain ? AppMain->Lang.DefTextWidth : 40);
+    const core::TKeywordSnippet item =
+        core::KeywordSnippet(index, AppMain ? AppMain->Lang.DefTextWidth : 40);
     if (item.Text.empty()) return;
     QsciScintilla* e = Editor();
     e->beginUndoAction();
@@ -312,23 +213,11 @@ std::string TTYDChild_Form::WordAtCaret() const {
     const TCaret c = Caret();
     const std::string line =
         core::Utf8ToCp1250(S(Editor()->text(c.Line)));  // unmapped characters are dropped
-    const size_t col = std::min<size_t>(size_t(std::max(0, c.Col)), line.size());
-    size_t from = col, to = col;
-    while (from > 0 && !EndsWord(line[from - 1]))
-        --from;
-    while (to < line.size() && !EndsWord(line[to]))
-        ++to;
-    std::string word = line.substr(from, to - from);
-    for (char& ch : word)
-        ch = char(std::tolower(static_cast<unsigned char>(ch)));
-    return word;
+    return core::HelpWordAt(line, size_t(std::max(0, c.Col)));
 }
 
 int TTYDChild_Form::KeywordHelpContext() const {
-    const std::string word = WordAtCaret();
-    for (int k = 1; k <= core::KeywordCount; ++k)
-        if (word.rfind(KeywordsLower[k], 0) == 0) return 700 + k;
-    return 0;
+    return core::KeywordHelpContext(WordAtCaret());
 }
 
 void TTYDChild_Form::HelpReservedWord() {

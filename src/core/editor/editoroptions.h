@@ -1,0 +1,58 @@
+// The two option sets of the script editor, stored as bit sets: "Memo" (how
+// the editor looks and reacts to the mouse) and "Strings" (how typing and
+// searching behave). Names for the bits and the tests on a set; all of it is
+// constant arithmetic on values the caller owns, raising nothing. Bits
+// without a name are stored and kept as they are.
+#pragma once
+
+#include <cstdint>
+
+namespace tallyra::core {
+
+// Bit numbers of the "Memo" set.
+enum TMemoOption : int {
+    moDrawMargin = 0,           // a vertical edge line at column 80
+    moDrawGutter = 1,           // the bookmark margin
+    moThumbTracking = 2,        // scroll while the thumb is dragged
+    moDblClickLine = 3,         // a double click selects the whole line
+    moColorSyntax = 4,          // syntax colouring
+    moLineNumbers = 5,          // the line-number margin
+    moOverwriteCaret = 6,       // a block caret in overwrite mode
+    moLeftIndent = 7,           // a small blank strip left of the text
+    moDisableDrag = 8,          // no dragging of selected text
+    moSelectOnlyText = 9,       // selections end at the last character of a line
+    moLineNumbersOnGutter = 10  // line numbers in the bookmark margin
+};
+
+// Bit numbers of the "Strings" set.
+enum TStringsOption : int {
+    soBackUnindents = 0,   // Backspace in indentation unindents
+    soGroupUndo = 1,       // typing is undone in groups
+    soBeyondFileEnd = 2,   // the view may scroll past the last line
+    soAutoIndent = 4,      // a new line takes the previous indentation
+    soSmartTab = 5,        // Tab in indentation indents
+    soFindAtCursor = 6,    // Find proposes the word at the caret
+    soOverwriteBlocks = 9  // typing over a selection replaces it
+};
+
+// The mask of one bit.
+constexpr uint32_t OptionMask(int bit) {
+    return 1u << bit;
+}
+
+// Whether bit `bit` is set in `set`.
+constexpr bool HasOption(uint32_t set, int bit) {
+    return (set & OptionMask(bit)) != 0;
+}
+
+// `set` with bit `bit` switched on or off; the other bits stay as they are.
+constexpr uint32_t WithOption(uint32_t set, int bit, bool on) {
+    return on ? (set | OptionMask(bit)) : (set & ~OptionMask(bit));
+}
+
+// Whether the editor shows line numbers: either of the two bits asks for them.
+constexpr bool ShowsLineNumbers(uint32_t memo) {
+    return HasOption(memo, moLineNumbers) || HasOption(memo, moLineNumbersOnGutter);
+}
+
+}  // namespace tallyra::core
