@@ -26,11 +26,11 @@ std::string EditorTextToFileBytes(std::string_view utf8) {
                                 "zapisać (%d: %s); plik nie został zmieniony"),
                        static_cast<int>(unmapped.size()), shown.c_str()));
     }
-    return NormaliseLineEnds(bytes);
+    return NormalizeLineEnds(bytes);
 }
 
 std::string EditorTextFromFileBytes(std::string_view bytes) {
-    return Cp1250ToUtf8(NormaliseLineEnds(std::string(bytes)));
+    return Cp1250ToUtf8(NormalizeLineEnds(std::string(bytes)));
 }
 
 void WriteWithBackup(const std::string& target, const std::string& bytes) {

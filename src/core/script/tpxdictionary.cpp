@@ -74,21 +74,6 @@ std::string JoinLinesCRLF(std::string_view bytes) {
     return text;
 }
 
-std::string NormalizeLineEnds(std::string_view bytes) {
-    std::string text;
-    text.reserve(bytes.size() + bytes.size() / 16);
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c == '\r' || c == '\n') {
-            text += "\r\n";
-            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-        } else {
-            text += c;
-        }
-    }
-    return text;
-}
-
 TLineIndex::TLineIndex(std::string_view text) {
     // Lines end at CR LF.
     size_t start = 0;

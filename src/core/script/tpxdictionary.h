@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../shell/filebytes.h"  // NormalizeLineEnds, for the readers of scripts
 #include "readingprogress.h"
 #include "tehlist.h"
 #include "tpxinstruction.h"
@@ -82,9 +83,6 @@ private:
 // Joins the lines of a file's bytes with CR LF after every line (lines end
 // at CR LF, LF or CR; a final line break adds no empty line).
 std::string JoinLinesCRLF(std::string_view bytes);
-
-// Makes every line ending (CR LF, LF or CR) a CR LF, adding none at the end.
-std::string NormalizeLineEnds(std::string_view bytes);
 
 // Line and column (both from 0) of a 0-based text offset, as the script
 // editor places its caret for a message at offset + 1.

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace tallyra::core {
 
@@ -48,7 +49,8 @@ std::string FullPath(const std::string& name);
 // links, or the same device and inode.
 bool SameFile(const std::string& a, const std::string& b);
 
-// Replaces lone CR and lone LF with CR LF, the line end of documents.
-std::string NormaliseLineEnds(const std::string& text);
+// Makes every line ending (CR LF, LF or CR) a CR LF, the line end of
+// scripts and documents, adding none at the end.
+std::string NormalizeLineEnds(std::string_view bytes);
 
 }  // namespace tallyra::core

@@ -80,8 +80,8 @@ TEST(ReadFileBytes, FoldersAndPipesAreRefusedAsWhatTheyAre) {
     std::filesystem::remove_all(dir);
 }
 
-TEST(NormaliseLineEnds, EveryLineEndBecomesCrLf) {
-    EXPECT_EQ(NormaliseLineEnds("a\nb\rc\r\nd\n\re"), "a\r\nb\r\nc\r\nd\r\n\r\ne");
-    EXPECT_EQ(NormaliseLineEnds(std::string("x\0y", 3)), std::string("x\0y", 3));
-    EXPECT_EQ(NormaliseLineEnds(""), "");
+TEST(NormalizeLineEnds, EveryLineEndBecomesCrLf) {
+    EXPECT_EQ(NormalizeLineEnds("a\nb\rc\r\nd\n\re"), "a\r\nb\r\nc\r\nd\r\n\r\ne");
+    EXPECT_EQ(NormalizeLineEnds(std::string("x\0y", 3)), std::string("x\0y", 3));
+    EXPECT_EQ(NormalizeLineEnds(""), "");
 }
