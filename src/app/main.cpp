@@ -6,5 +6,9 @@
 int main(int argc, char** argv) {
     using namespace tallyra::gui;
     return RunDesktopProgram(argc, argv, "Tallyra Studio",
+                             "Usage: tallyra-studio [OPTIONS] [FILE...]\n"
+                             "\n"
+                             "Tallyra Studio, the workbench for data-entry scripts: opens every\n"
+                             "script or other file named.\n",
                              [] { return std::make_unique<TAppMain_Form>(); });
 }

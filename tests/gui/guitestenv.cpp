@@ -7,6 +7,7 @@
 
 #include "shell/desktopmain.h"
 #include "shell/langtext.h"
+#include "shell/qttranslations.h"
 #include "shell/tappcmplx.h"
 #include "shell/tappgen.h"
 #include "studio/tappmain.h"
@@ -53,6 +54,7 @@ void ResetEnvironment() {
     boxes = new TScriptedBoxes;
     store = new core::TMemorySettingsStore;
     core::SetCurrentLanguage(core::LangEnglish);
+    FollowLanguageInQt(core::LangEnglish);
     SetMsgHandler([](TMsgKind kind, const std::string& text) {
         Boxes().Log.push_back({kind, text});
         if (kind != TMsgKind::Confirm && kind != TMsgKind::YesNo) return MsgResultOk;

@@ -11,6 +11,7 @@
 #include "shell/langui.h"
 #include "shell/modalrun.h"
 #include "station/tappstation.h"
+#include "verify/operatorlog.h"
 
 namespace tallyra::gui::test {
 namespace {
@@ -157,6 +158,96 @@ TEST_F(StationTest, KeyedRecordsAreOnDiskBeforeTheCursorLeavesThem) {
             QTest::keyClick(QApplication::focusWidget(), *k);
     // Without closing anything, the completed record is in the file.
     EXPECT_EQ(ReadFile(Path("d.dat")).substr(0, 20), "0000000001abcde123\r\n");
+}
+
+// Two fields, no identifier: the records of the two keyings pair by number.
+constexpr const char* VerifyScript = "left='a' width=1 range=[0:9]*left='b' width=2 range=[0:99]*";
+
+TEST_F(StationTest, VerifyModeHoldsTheKeysAgainstTheFirstKeyingAndLogsTheSession) {
+    qputenv("TALLYRA_OPERATOR", "Verifier One");
+    WriteFile(Path("v.slo"), VerifyScript);
+    WriteFile(Path("first.dat"), "142\r\n375\r\n163\r\n");
+    TAppTYStation_Form& w =
+        Start({"--verify", Q(Path("first.dat")), Q(Path("v.slo")), Q(Path("second.dat"))});
+    ASSERT_NE(w.Store(), nullptr);
+    ASSERT_NE(w.Verifier(), nullptr);
+    EXPECT_TRUE(S(w.StatusLine()).rfind("Verify: ", 0) == 0) << S(w.StatusLine());
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    const auto type = [](const char* keys) {
+        for (const char* k = keys; *k; ++k)
+            QTest::keyClick(QApplication::focusWidget(), *k);
+    };
+    const auto asked = [] { return Boxes().Count(TMsgKind::Warning); };
+    type("142");  // as the first keying
+    EXPECT_EQ(asked(), 0);
+    const int beeps = w.BeepCount;
+    type("374");  // 74 against 75: asked again
+    EXPECT_EQ(asked(), 1);
+    EXPECT_EQ(w.BeepCount, beeps + 1);
+    EXPECT_EQ(Boxes().Log.back().Text,
+              "The value differs from the first keying.\r\nCheck the questionnaire and key the "
+              "value again.");
+    type("75");   // the reference: the verifier's slip
+    type("164");  // 64 against 63: asked, keyed again the same: a correction
+    EXPECT_EQ(asked(), 2);
+    type("64");
+    EXPECT_EQ(asked(), 2);
+    EXPECT_EQ(ReadFile(Path("second.dat")).substr(0, 15), "142\r\n375\r\n164\r\n");
+    EXPECT_EQ(w.Verifier()->VerifierSlips(), 1);
+    EXPECT_EQ(w.Verifier()->FirstEntryErrors(), 1);
+
+    // Closing the data appends the session to the operator log.
+    w.CloseDataCommand();
+    const std::string log = ReadFile(Path("second.dat.log"));
+    ASSERT_EQ(log.rfind(core::OperatorLogHeader(), 0), 0u) << log;
+    std::string line = log.substr(core::OperatorLogHeader().size());
+    ASSERT_GE(line.size(), 2u);
+    line.resize(line.size() - 2);
+    core::TOperatorSession session;
+    std::string error;
+    ASSERT_TRUE(core::ParseOperatorLogLine(line, session, error)) << error << ": " << line;
+    EXPECT_EQ(session.Operator, "Verifier One");
+    EXPECT_EQ(session.Records, 3);
+    EXPECT_EQ(session.Keystrokes, 13);
+    EXPECT_TRUE(session.Verify);
+    EXPECT_EQ(session.FirstEntryErrors, 1);
+    EXPECT_EQ(session.VerifierSlips, 1);
+    qunsetenv("TALLYRA_OPERATOR");
+}
+
+TEST_F(StationTest, VerifyDataAsksForBothFilesAndRefusesUnfitReferences) {
+    WriteFile(Path("v.slo"), VerifyScript);
+    WriteFile(Path("d.dat"), "");
+    TAppTYStation_Form& w = Start({Q(Path("v.slo")), Q(Path("d.dat"))});
+    ASSERT_NE(w.Store(), nullptr);
+    ASSERT_TRUE(w.Action("VerifyData_Action")->isEnabled());
+    // A first keying that does not fit the script: the station's mismatch
+    // box names it, and nothing stays open.
+    WriteFile(Path("bad.dat"), "12345\r\n");
+    Boxes().FileRequests.clear();
+    Boxes().FileAnswers = {{Path("bad.dat")}, {Path("second.dat")}};
+    w.VerifyDataCommand();
+    ASSERT_EQ(Boxes().FileRequests.size(), 2u);
+    EXPECT_EQ(Boxes().FileRequests[0].Title, "Verify data: the first keying");
+    EXPECT_EQ(Boxes().FileRequests[0].DialogMode, TFileDialogRequest::Mode::Open);
+    EXPECT_EQ(Boxes().FileRequests[1].Title, "Verify data: the file to key");
+    EXPECT_EQ(Boxes().FileRequests[1].DialogMode, TFileDialogRequest::Mode::Save);
+    EXPECT_TRUE(Shown("The data structure does not correspond with the script.\r\n" +
+                      Path("bad.dat") +
+                      "\r\n\r\nCheck whether you loaded the script and the data from the same "
+                      "survey."));
+    EXPECT_EQ(w.Store(), nullptr);
+    EXPECT_EQ(w.Verifier(), nullptr);
+    EXPECT_FALSE(QFileInfo::exists(Q(Path("second.dat"))));
+    // The first keying as the file to key as well: refused.
+    WriteFile(Path("first.dat"), "142\r\n");
+    Boxes().FileAnswers = {{Path("first.dat")}, {Path("first.dat")}};
+    w.VerifyDataCommand();
+    EXPECT_EQ(w.Store(), nullptr);
+    EXPECT_EQ(Boxes().Log.back().Text.rfind("The first keying and the file to key", 0), 0u)
+        << Boxes().Log.back().Text;
+    EXPECT_EQ(ReadFile(Path("first.dat")), "142\r\n");
 }
 
 }  // namespace

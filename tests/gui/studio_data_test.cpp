@@ -1,6 +1,9 @@
 // Studio's Data menu beyond merging: Export data and Codebook through the
 // menu, compared with the command line's output, and their refusals.
 #include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QDialog>
 #include <QFile>
 #include <QProcess>
@@ -12,6 +15,7 @@
 #include "guitestenv.h"
 #include "shell/modalrun.h"
 #include "shell/statusbar.h"
+#include "studio/adjudication.h"
 #include "studio/ttydchild.h"
 
 using namespace tallyra;
@@ -191,4 +195,52 @@ TEST_F(DataMenuTest, CodebookWithAndWithoutDataIsTheCommandLinesPage) {
     Boxes().FileAnswers = {{PathOf("household.dat")}, {}};
     Trigger("Codebook_DataMenu");
     EXPECT_FALSE(Exists("household.html"));
+}
+
+TEST_F(DataMenuTest, AdjudicationResolvesThreeDifferencesIntoANewFile) {
+    MakeMain();
+    OpenExample();
+    const std::string first = ReadFile(PathOf("household.dat"));
+    // The second keying differs in the car type of questionnaire 1, whether
+    // household 2 owns a car and the year of household 4.
+    std::string second = first;
+    const size_t L = 54;
+    second.replace(0 * L + 6, 2, "12");
+    second.replace(1 * L + 5, 1, "1");
+    second.replace(3 * L + 8, 4, "2011");
+    WriteFile(PathOf("second.dat"), second);
+    Boxes().FileAnswers = {{PathOf("household.dat")}, {PathOf("second.dat")}, {PathOf("res.dat")}};
+    int rows = -1;
+    SetModalHandler([&rows](QDialog* d) {
+        auto* w = dynamic_cast<TAdjudication_Form*>(d);
+        ASSERT_NE(w, nullptr);
+        QTableWidget* t = w->Differences_Table;
+        rows = t->rowCount();
+        ASSERT_EQ(rows, 3);
+        EXPECT_EQ(t->item(0, TAdjudication_Form::ColFirst)->text(), "\"07\"");
+        EXPECT_EQ(t->item(1, TAdjudication_Form::ColSecond)->text(), "\"1\"");
+        // Row 1: the first keying; row 2: the second; row 3: typed.
+        t->selectRow(0);
+        QTest::mouseClick(w->First_Button, Qt::LeftButton);
+        t->selectRow(1);
+        QTest::mouseClick(w->Second_Button, Qt::LeftButton);
+        t->setCurrentCell(2, TAdjudication_Form::ColChosen);
+        t->editItem(t->item(2, TAdjudication_Form::ColChosen));
+        auto* editor = t->viewport()->findChild<QLineEdit*>();
+        ASSERT_NE(editor, nullptr);
+        QTest::keyClicks(editor, "2009");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QApplication::processEvents();  // the delegate commits queued
+        EXPECT_EQ(w->UnresolvedCount(), 0);
+        EXPECT_EQ(w->Chosen(2).value_or(""), "2009");
+        QTest::mouseClick(w->Save_Button, Qt::LeftButton);
+    });
+    Trigger("CompareData_DataMenu");
+    ASSERT_EQ(rows, 3);
+    std::string resolved = first;
+    resolved.replace(1 * L + 5, 1, "1");
+    resolved.replace(3 * L + 8, 4, "2009");
+    EXPECT_EQ(ReadFile(PathOf("res.dat")), resolved);
+    EXPECT_EQ(ReadFile(PathOf("household.dat")), first);
+    EXPECT_EQ(ReadFile(PathOf("second.dat")), second);
 }

@@ -443,3 +443,18 @@ TEST_F(StudioTest, AcceleratorsAreUniqueInEveryMenuInBothLanguages) {
         }
     }
 }
+
+TEST_F(StudioTest, AClosedScriptWindowIsDestroyedWithTheToolbarUpdated) {
+    MakeMain();
+    Main->NewFile();
+    QApplication::processEvents();
+    ASSERT_EQ(Main->ChildWindows().size(), 1);
+    EXPECT_TRUE(Main->ScriptAction("Check_ToolButton")->isEnabled());
+    ASSERT_TRUE(Main->ChildWindows().front()->SubWindow()->close());
+    // The sub-window is deleted later, as in the event loop; the child then
+    // tells the main window it is gone while its sub-window is half destroyed.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QApplication::processEvents();
+    EXPECT_TRUE(Main->ChildWindows().isEmpty());
+    EXPECT_FALSE(Main->ScriptAction("Check_ToolButton")->isEnabled());
+}

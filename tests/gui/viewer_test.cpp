@@ -17,6 +17,7 @@
 #include "station/rangedlg.h"
 #include "station/tapptypd.h"
 #include "studio/ttydchild.h"
+#include "verify/operatorlog.h"
 
 namespace tallyra::gui::test {
 namespace {
@@ -105,6 +106,12 @@ TEST_F(ViewerTest, AsksForAnExistingFileAndShowsTheFirstRecord) {
     // Ctrl+End stays on the last full record: no new records here.
     Key(Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(w.Store()->Context->Rec, 5);
+    // Nobody keys here: no verify mode, no operator log.
+    ASSERT_NE(w.Action("VerifyData_Action"), nullptr);
+    EXPECT_FALSE(w.Action("VerifyData_Action")->isVisible());
+    const std::string data = w.Store()->FileName();
+    w.CloseData();
+    EXPECT_FALSE(QFileInfo::exists(Q(core::OperatorLogName(data))));
 }
 
 TEST_F(ViewerTest, AnEmptyFileIsAMismatch) {
@@ -226,6 +233,43 @@ TEST_F(ViewerTest, SaveSelectionWritesThreeFilesAfterAskingAboutTwo) {
     EXPECT_NE(sps.find("DATA LIST"), std::string::npos) << sps;
     EXPECT_NE(sps.find("out.dat"), std::string::npos) << sps;
     EXPECT_NE(sps.find("VARIABLE LABELS"), std::string::npos) << sps;
+}
+
+TEST_F(ViewerTest, ExportSelectionWritesTheMarkedFieldsOfTheMarkedRecords) {
+    TAppTYPD_Form& w = Open(5);
+    ASSERT_TRUE(w.Action("ExportSel_Action")->isEnabled());
+    // Nothing marked: refused before any dialog.
+    w.ExportSelection();
+    EXPECT_EQ(Boxes().Log.back().Text, "No records selected.");
+    EXPECT_TRUE(Boxes().FileRequests.empty() ||
+                Boxes().FileRequests.back().Title != "Export selection");
+    for (int f : {0, 1})
+        static_cast<core::TPXFieldInstruction*>(Dictionary->Instructions.Get(f))->Selected = 1;
+    w.Viewer()->SetSelected(2, true);
+    w.Viewer()->SetSelected(4, true);
+    WriteFile(Path("out.csv"), "old");
+    Boxes().FileAnswers.push_back({Path("out.csv")});
+    w.ExportSelection();
+    ASSERT_EQ(Boxes().FileRequests.back().Title, "Export selection");
+    EXPECT_EQ(Boxes().Log.back().Text,
+              "2 records, 2 variables written to " + Path("out.csv") + ".");
+    // The variables as the script's text names them; the old file kept.
+    EXPECT_EQ(ReadFile(Path("out.csv")),
+              "\xEF\xBB\xBF"
+              "AGE,B\r\n12,name2\r\n14,name4\r\n");
+    EXPECT_EQ(ReadFile(Path("out.bak")), "old");
+    // A name without a data set extension is refused; nothing is written.
+    Boxes().FileAnswers.push_back({Path("out.txt")});
+    w.ExportSelection();
+    EXPECT_EQ(Boxes().Log.back().Kind, TMsgKind::Error);
+    EXPECT_NE(Boxes().Log.back().Text.find(".sav, .zsav, .por, .dta or .csv"), std::string::npos);
+    EXPECT_FALSE(QFileInfo::exists(Q(Path("out.txt"))));
+    // A system file through ReadStat while the viewer holds the data file.
+    Boxes().FileAnswers.push_back({Path("out.sav")});
+    w.ExportSelection();
+    EXPECT_EQ(Boxes().Log.back().Text,
+              "2 records, 2 variables written to " + Path("out.sav") + ".");
+    EXPECT_EQ(ReadFile(Path("out.sav")).substr(0, 4), "$FL2");
 }
 
 class StudioDataTest : public StudioTest {

@@ -76,11 +76,12 @@ void TEntryKeyboard::ProcessQueue() {
     }
 }
 
-void TEntryKeyboard::Command(int a, bool validate) {
+void TEntryKeyboard::Command(TPXCommand a, bool validate) {
     Store.DoCommand(a, validate);
 }
 
 void TEntryKeyboard::Press(const TKeyStroke& key) {
+    ++KeyCount;
     try {
         switch (key.Key) {
             case TKey::F7:
@@ -143,6 +144,7 @@ void TEntryKeyboard::KeyDown(const TKeyStroke& key, TPXFieldEditor* editor) {
     const bool validate = editor->Modified();
     switch (key.Key) {
         case TKey::Esc:
+            if (editor->Modified()) ++EscCount;
             editor->Undo();
             if (editor->FieldIndex() == Store.Context->Cur) Store.StoreValue(editor->Text());
             break;

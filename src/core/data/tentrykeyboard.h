@@ -67,6 +67,11 @@ public:
     std::string ErrorInfoText();
     std::string StatusText() const;
 
+    // Keys pressed, and changes of a field taken back with Esc, since the
+    // model was created (the operator log's figures).
+    int64_t Keystrokes() const { return KeyCount; }
+    int64_t EscChanges() const { return EscCount; }
+
     bool UpdateMode = false;
     bool SoundOn = true;
     uint8_t CheckMask = CheckMaskAll;
@@ -79,7 +84,7 @@ private:
     void ControlKey(const TKeyStroke& key, TPXFieldEditor* editor);
     void EditorChanged();
     void BuildPage();
-    void Command(int a, bool validate);
+    void Command(TPXCommand a, bool validate);
     void RunCheck(bool all);
 
     TPXDataHandler& Store;
@@ -94,6 +99,8 @@ private:
     bool UpdateKnown = false;
     bool HasUpdateFields = false;
     bool Checked = false;
+    int64_t KeyCount = 0;
+    int64_t EscCount = 0;
 };
 
 // Texts shared by the window, the keyboard model and the command-line tools.

@@ -19,6 +19,7 @@
 #include "../script/tpxmessage.h"
 #include "dataowner.h"
 #include "datafile.h"
+#include "entryverifier.h"
 #include "tpxdatacontext.h"
 
 namespace tallyra::core {
@@ -51,7 +52,7 @@ enum TPXCommand : int {
     cmdPrevField = 23,
 };
 
-// Data check mask bits (one per kind of data error 0x2065..0x206c).
+// Data check mask bits (one per kind of data error, mcUndefinedValue to mcAutomaticOutsideGroup).
 constexpr uint8_t CheckMaskAll = 255;
 
 // Converts a whole field text to a 32-bit integer as the data engine reads
@@ -152,10 +153,13 @@ public:
     // The command dispatcher: runs command a (0..23) after validating the
     // current value when `validate` is set, then the automatic processing of
     // new ground. Queues OwnerRefresh. Raises EGeneric on I/O failures.
-    void DoCommand(int a, bool validate);
+    void DoCommand(TPXCommand a, bool validate);
     // Whether the current field's value may be left (asks the owner whether
     // to force an out-of-range number).
     bool ValidateCurrent();
+    // Asks the verifier about the current field's value when the current
+    // record is the incomplete one; true without a verifier.
+    bool VerifyCurrent(bool typed);
     // Checks every full record (all) or the current one against the script;
     // the data errors replace the script's messages. Bits of `mask` choose
     // the eight kinds of error.
@@ -193,6 +197,13 @@ public:
     bool WriteFailed() const { return WriteFailure; }
     // Number of records completed since the store was created.
     int64_t CompletedRecords() const { return Completions; }
+    // Number of out-of-range values the owner chose to force since the store
+    // was created.
+    int64_t ForcedValues() const { return Forced; }
+    // The verifier asked about every value of the incomplete record before it
+    // is left (verify mode); borrowed, null for none.
+    void SetVerifier(IPXEntryVerifier* verifier) { Verifier = verifier; }
+    IPXEntryVerifier* EntryVerifier() const { return Verifier; }
     // Whether the file on disk holds more than its full records (the
     // incomplete record). Raises EGeneric on I/O errors.
     bool HasPartialRecord() const;
@@ -237,7 +248,7 @@ protected:
     bool Visitable(int32_t i) const;
     bool QualifiesInMode(const TPXFieldInstruction& f) const;
     bool UpdateMode() const;
-    void Execute(int a);
+    void Execute(TPXCommand a);
     void FillValue(const std::string& text);
     void AcceptTail();
     void AcceptTyped();
@@ -269,6 +280,9 @@ protected:
     std::vector<std::string> AutoValues;
     std::vector<const TPXFieldInstruction*> Fields;
     int64_t Completions = 0;
+    int64_t Forced = 0;
+    IPXEntryVerifier* Verifier = nullptr;
+    bool TypedFill = false;  // AcceptTyped is filling the typed value
     std::unique_ptr<TPXMessageList> OwnMessages;
 };
 

@@ -277,7 +277,7 @@ void TPXDataHandler::RebuildFilters() {
 }
 
 void TPXDataHandler::AcceptTail() {
-    if (ValidateCurrent()) {
+    if (ValidateCurrent() && VerifyCurrent(TypedFill)) {
         EvaluateFilters(true);
         NextField();
     }
@@ -305,7 +305,14 @@ void TPXDataHandler::AcceptTyped() {
                 t.insert(1, pad, '0');
         }
     }
-    FillValue(t);
+    TypedFill = true;
+    try {
+        FillValue(t);
+    } catch (...) {
+        TypedFill = false;
+        throw;
+    }
+    TypedFill = false;
 }
 
 void TPXDataHandler::FillIdentifier() {
@@ -345,7 +352,7 @@ void TPXDataHandler::MarkUndefined() {
     NextField();
 }
 
-void TPXDataHandler::Execute(int a) {
+void TPXDataHandler::Execute(TPXCommand a) {
     switch (a) {
         case cmdFillConst:
         case cmdFillFiltered:
@@ -423,9 +430,10 @@ void TPXDataHandler::Execute(int a) {
     }
 }
 
-void TPXDataHandler::DoCommand(int a, bool validate) {
+void TPXDataHandler::DoCommand(TPXCommand a, bool validate) {
     TPXDataContext& c = *Context;
     const int64_t completionsAtStart = Completions;
+    bool firstPass = true;
     for (;;) {
         // Leaving the current field of new ground: group bookkeeping.
         if (InIncomplete() && c.Cur >= c.LastWritten) {
@@ -436,6 +444,10 @@ void TPXDataHandler::DoCommand(int a, bool validate) {
             }
         }
         if (validate && !ValidateCurrent()) return;
+        // Only the value the command leaves is the operator's; later passes
+        // stand on fields the store fills itself.
+        if (validate && firstPass && !VerifyCurrent(true)) return;
+        firstPass = false;
         const bool wasEntry = InIncomplete() && c.Cur == EntryPos;
         if (a < 0 || a > cmdPrevField) {
             RefreshNow();

@@ -5,6 +5,7 @@
 #include "../shell/format.h"
 #include "../shell/langtext.h"
 #include "tpxdatahandler.h"
+#include "../script/messagecodes.h"
 
 namespace tallyra::core {
 
@@ -40,10 +41,17 @@ bool TPXDataHandler::ValidateCurrent() {
     Sound(2);
     if (cur < AutoBoundary) return true;
     if (!Owner) return false;
-    return Owner->OwnerAskForce(
+    const bool force = Owner->OwnerAskForce(
         FormatText(LangText("<EN>Value out of range\r\n%s.\r\n\r\nForce value?"
                             "<PL>Liczba spoza zakresu\r\n%s.\r\n\r\nWymusić wartość?"),
                    numeric->Range.ToText().c_str()));
+    if (force) ++Forced;
+    return force;
+}
+
+bool TPXDataHandler::VerifyCurrent(bool typed) {
+    if (!Verifier || !InIncomplete() || !FieldAt(Context->Cur)) return true;
+    return Verifier->VerifyValue(*this, Context->Cur, typed) || !typed;
 }
 
 void TPXDataHandler::AddDataError(int32_t record, int32_t field, int32_t code) {
@@ -73,16 +81,16 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
         MarkRanges(f->Label, true, false);
 
         if ((mask & 1) && AllOf(t, '#', f->Width)) {
-            AddDataError(record, i, 0x2065);
+            AddDataError(record, i, mcUndefinedValue);
         } else if ((f->Flags & ffConst) && t != a && (mask & 2)) {
-            AddDataError(record, i, 0x2066);
+            AddDataError(record, i, mcConstantNotAutomatic);
         } else if (!f->IsText() && t != a) {
             int32_t v;
             if (!DataStrToInt(t, v)) {
-                if (mask & 4) AddDataError(record, i, 0x2067);
+                if (mask & 4) AddDataError(record, i, mcNonNumericValue);
             } else if (!static_cast<const TPXNumericInstruction*>(f)->Range.Contains(v) &&
                        (mask & 8)) {
-                AddDataError(record, i, 0x2068);
+                AddDataError(record, i, mcValueOutOfRange);
             }
         }
 
@@ -97,10 +105,10 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
                     const std::string_view tk = texts[size_t(k)];
                     const std::string& ak = AutoText(k);
                     if (tj == aj && tk != ak && (mask & 32)) {
-                        AddDataError(record, k, 0x206A);
+                        AddDataError(record, k, mcValueAfterAutomatic);
                         reported = true;
                     } else if (tj == tk && tj != aj && tk != ak && (mask & 64)) {
-                        AddDataError(record, k, 0x206B);
+                        AddDataError(record, k, mcValueRepeated);
                         reported = true;
                     }
                 }
@@ -109,7 +117,7 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
 
         if (c.ActiveFilters.IsFiltered()) {
             if (t != a) {
-                if (mask & 16) AddDataError(record, i, 0x2069);
+                if (mask & 16) AddDataError(record, i, mcNonAutomaticFiltered);
                 auto& items = c.ActiveFilters.Items;
                 items.erase(
                     std::remove_if(items.begin(), items.end(),
@@ -118,7 +126,7 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
             }
         } else if (t == a && !f->IsText() && !(f->Flags & (ffRecId | ffConst)) &&
                    (group.empty() || groupStart == i) && (mask & 128)) {
-            AddDataError(record, i, 0x206C);
+            AddDataError(record, i, mcAutomaticOutsideGroup);
         }
         MarkRanges(f->Label, false, false);
         if (f->Label == group) group.clear();

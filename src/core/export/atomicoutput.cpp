@@ -8,8 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "../merge/tfilemerger.h"
 #include "../shell/errors.h"
+#include "../shell/filebytes.h"
 #include "../shell/fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
@@ -53,19 +53,26 @@ void TAtomicOutput::Commit() {
 }
 
 void RefuseInputAsOutput(const std::string& target, const std::vector<std::string>& inputs) {
-    struct stat t {};
-    const bool exists = ::stat(target.c_str(), &t) == 0;
     for (const std::string& input : inputs) {
-        struct stat i {};
-        const bool same = TFilesHandled::FullPath(target) == TFilesHandled::FullPath(input) ||
-                          (exists && ::stat(input.c_str(), &i) == 0 && i.st_dev == t.st_dev &&
-                           i.st_ino == t.st_ino);
-        if (same)
+        if (SameFile(target, input))
             throw EGeneric(FormatText(LangText("<EN>The output file \"%s\" is one of the input "
                                                "files.<PL>Plik wynikowy \"%s\" jest jednym z "
                                                "plików wejściowych."),
                                       target.c_str()));
     }
+}
+
+TBackedUpTarget::TBackedUpTarget(const std::string& target, const std::vector<std::string>& inputs)
+    : Target(target) {
+    RefuseInputAsOutput(target, inputs);
+    RefuseInputAsOutput(BackupName(target), inputs);
+    Moved = FileExists(target) && BackupName(target) != target;
+    MakeBackup(target);
+}
+
+TBackedUpTarget::~TBackedUpTarget() {
+    if (Moved && !Kept && !FileExists(Target))
+        std::rename(BackupName(Target).c_str(), Target.c_str());
 }
 
 }  // namespace tallyra::core

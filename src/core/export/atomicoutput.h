@@ -39,4 +39,23 @@ private:
 // file under another name).
 void RefuseInputAsOutput(const std::string& target, const std::vector<std::string>& inputs);
 
+// An existing target moved to its backup name (".bak", as for every file we
+// overwrite) for the time of a write, and put back unless the write was kept,
+// so a failed export leaves the old file where it was. Refuses (EGeneric) a
+// target or a backup name that is one of `inputs` before anything moves.
+class TBackedUpTarget {
+public:
+    TBackedUpTarget(const std::string& target, const std::vector<std::string>& inputs);
+    ~TBackedUpTarget();
+    TBackedUpTarget(const TBackedUpTarget&) = delete;
+    TBackedUpTarget& operator=(const TBackedUpTarget&) = delete;
+    // The new file is in place: the backup stays as it is.
+    void Keep() { Kept = true; }
+
+private:
+    std::string Target;
+    bool Moved = false;
+    bool Kept = false;
+};
+
 }  // namespace tallyra::core

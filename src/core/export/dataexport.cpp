@@ -40,9 +40,10 @@ struct TKeptField {
 // end and nowhere else).
 class TRecordPass {
 public:
-    TRecordPass(const std::string& dataFile, size_t lineLength) : L(lineLength) {
+    TRecordPass(const std::string& dataFile, size_t lineLength, TDataFileLock lock)
+        : L(lineLength) {
         // The reader lock keeps a record store off the file while it is read.
-        File = OpenDataFileForReading(dataFile);
+        File = OpenDataFileForReading(dataFile, lock);
         struct stat info {};
         if (::fstat(File.Fd, &info) != 0) RaiseSystemError(errno);
         FullCount = static_cast<int64_t>(info.st_size) / static_cast<int64_t>(L);
@@ -202,7 +203,7 @@ TDataExportSummary ExportDataSet(const TPXDictionary& script, TVarColl& vars,
         columns.push_back(std::move(column));
     }
 
-    TRecordPass pass(dataFile, lineLength);
+    TRecordPass pass(dataFile, lineLength, options.DataLock);
     int64_t total = pass.FullCount;
     if (options.Records)
         total = std::count_if(options.Records->begin(), options.Records->end(),

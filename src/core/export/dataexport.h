@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "../data/datafile.h"
 #include "../spss/spssexport.h"
 #include "../spss/tvarcoll.h"
 #include "tdatasetwriter.h"
@@ -33,6 +34,9 @@ struct TDataExportOptions {
     // Record numbers (from 1, ascending, no repeats); nullopt: every full
     // record. Numbers past the last full record select nothing.
     std::optional<std::vector<int64_t>> Records;
+    // How the data file is opened: under the reader lock, or as a file the
+    // caller's own store holds (the viewer exporting its selection).
+    TDataFileLock DataLock = TDataFileLock::Take;
     // Called now and then while records are written, and once at the end:
     // (records written, records to write).
     std::function<void(int64_t done, int64_t total)> Progress;

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "../shell/cp1250.h"
+#include "../shell/langtext.h"
 #include "csvwriter.h"
 #include "readstatwriter.h"
 
@@ -63,6 +64,14 @@ std::optional<TDataSetFormat> DataSetFormatFromName(const std::string& fileName)
     const std::string extension = std::filesystem::path(fileName).extension().string();
     if (extension.size() < 2) return std::nullopt;
     return DataSetFormatFromWord(std::string_view(extension).substr(1));
+}
+
+std::string DataSetFileFilter() {
+    return LangText(
+        "<EN>SPSS system file (*.sav)|*.sav|SPSS compressed system file (*.zsav)|*.zsav|"
+        "SPSS portable file (*.por)|*.por|Stata (*.dta)|*.dta|CSV (*.csv)|*.csv"
+        "<PL>Plik systemowy SPSS (*.sav)|*.sav|Skompresowany plik systemowy SPSS (*.zsav)|"
+        "*.zsav|Plik przenośny SPSS (*.por)|*.por|Stata (*.dta)|*.dta|CSV (*.csv)|*.csv");
 }
 
 const char* DataSetFormatWord(TDataSetFormat format) {

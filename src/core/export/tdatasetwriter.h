@@ -25,6 +25,9 @@ std::optional<TDataSetFormat> DataSetFormatFromWord(std::string_view word);
 std::optional<TDataSetFormat> DataSetFormatFromName(const std::string& fileName);
 // The format's word ("sav").
 const char* DataSetFormatWord(TDataSetFormat format);
+// The file-type filter of a save dialog for the five formats (selected for
+// the current language, "Name (*.ext)|*.ext|..." as the dialogs take it).
+std::string DataSetFileFilter();
 
 // How a format stores text. Texts reach a writer as code page 1250 bytes and
 // are converted by it.

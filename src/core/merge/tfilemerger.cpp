@@ -31,13 +31,6 @@ bool HasWildcard(const std::string& entry) {
 
 }  // namespace
 
-std::string TFilesHandled::FullPath(const std::string& name) {
-    std::error_code ec;
-    fs::path full = fs::weakly_canonical(fs::absolute(name, ec), ec);
-    if (ec) full = fs::absolute(name, ec).lexically_normal();
-    return full.string();
-}
-
 bool TFilesHandled::AddFile(const std::string& name) {
     return Paths.insert(FullPath(name)).second;
 }

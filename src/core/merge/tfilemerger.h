@@ -24,8 +24,6 @@ public:
     // Adds the full path of `name`; false when it is already in the set.
     bool AddFile(const std::string& name);
     bool Contains(const std::string& name) const;
-    // The full path as the set keeps it.
-    static std::string FullPath(const std::string& name);
 
 private:
     std::set<std::string> Paths;

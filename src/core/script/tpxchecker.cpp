@@ -6,6 +6,7 @@
 #include "keywords.h"
 #include "tpxdictionary.h"
 #include "tpxreadstate.h"
+#include "messagecodes.h"
 
 namespace tallyra::core {
 
@@ -58,37 +59,40 @@ void TPXDictionary::Complete() {
             text ? S->PrevText : static_cast<const TPXFieldInstruction*>(S->PrevNumeric);
 
         // Inheritance from the last field of the same kind.
-        if (!col.Auto.empty() && col.Auto == prev->Auto && Options.HintInherited) AddHint(0x6005);
+        if (!col.Auto.empty() && col.Auto == prev->Auto && Options.HintInherited)
+            AddHint(mcInheritedAuto);
         if (col.Auto.empty()) col.Auto = prev->Auto;
-        if (col.Width == prev->Width && Options.HintInherited) AddHint(0x6006);
+        if (col.Width == prev->Width && Options.HintInherited) AddHint(mcInheritedWidth);
         if (col.Width == 0) col.Width = prev->Width;
         if (!text) {
             const TNRangeList& prevRange = S->PrevNumeric->Range;
             if (!col.Range) {
                 if (prevRange.Count() > 0) col.Range = std::make_unique<TNRangeList>(prevRange);
             } else if (col.Range->SameAs(prevRange) && Options.HintInherited) {
-                AddHint(0x6007);
+                AddHint(mcInheritedRange);
             }
-            if (col.Height > 1) throw ECompilerError(0x2027);
+            if (col.Height > 1) throw ECompilerError(mcNumberHeight);
         }
 
         // Width limits.
         if (!text) {
-            if (Options.ExtWideNumbers && col.Width > 11) throw ECompilerError(0x2025);
-            if (!Options.ExtWideNumbers && col.Width > 8) throw ECompilerError(0x2026);
+            if (Options.ExtWideNumbers && col.Width > 11) throw ECompilerError(mcWideNumberTooWide);
+            if (!Options.ExtWideNumbers && col.Width > 8) throw ECompilerError(mcNumberTooWide);
         } else {
-            if (col.Width > 48 && !Options.ExtLongText) throw ECompilerError(0x2029);
-            if (col.Width > 32767) throw ECompilerError(0x2028);
+            if (col.Width > 48 && !Options.ExtLongText) throw ECompilerError(mcTextTooWide);
+            if (col.Width > 32767) throw ECompilerError(mcTextWidth);
         }
 
         // Simultaneous definitions.
-        if (col.Item >= 0 && col.Repeat < 0) throw ECompilerError(0x201F);
+        if (col.Item >= 0 && col.Repeat < 0) throw ECompilerError(mcItemNeedsRepeat);
         if (col.Repeat >= 0 && col.Item < 0) col.Item = 1;
         if (col.Repeat >= 0) {
-            if (col.Flags & ffRecId) throw ECompilerError(0x2023);
-            if (col.Left.find('$') == std::string::npos && Options.HintNoDollar) AddHint(0x6004);
+            if (col.Flags & ffRecId) throw ECompilerError(mcIllegalHere);
+            if (col.Left.find('$') == std::string::npos && Options.HintNoDollar)
+                AddHint(mcNoDollarInLeft);
         }
-        if ((col.Flags & ffConst) && (col.Flags & ffRecId)) throw ECompilerError(0x2019);
+        if ((col.Flags & ffConst) && (col.Flags & ffRecId))
+            throw ECompilerError(mcConstantIdentifier);
 
         // Range against width and filters.
         if (col.Range) {
@@ -98,7 +102,7 @@ void TPXDictionary::Complete() {
                 for (const TNRange& r : range.Items) {
                     if (r.Lo == RANGE_MIN || r.Hi == RANGE_MAX) continue;
                     if (DecimalLength(r.Lo) > width || DecimalLength(r.Hi) > width) {
-                        AddWarning(0x4004);
+                        AddWarning(mcRangeTooWide);
                         break;
                     }
                 }
@@ -106,7 +110,7 @@ void TPXDictionary::Complete() {
             if (Options.WarnWidthWider && range.Count() > 0) {
                 const TNRange& last = range.Items.back();
                 if (std::max(DecimalLength(last.Lo), DecimalLength(last.Hi)) < width)
-                    AddWarning(0x4009);
+                    AddWarning(mcWiderThanMaximum);
             }
             if (col.Filters) {
                 const TNRangeIndex index(range);
@@ -114,13 +118,13 @@ void TPXDictionary::Complete() {
                     if (Options.WarnFilterOutside) {
                         for (const TNRange& v : filter.Values.Items) {
                             if (!index.Contains(v.Lo) || !index.Contains(v.Hi)) {
-                                AddWarning(0x4005);
+                                AddWarning(mcFilterOutOfRange);
                                 break;
                             }
                         }
                     }
                     if (Options.WarnFilterMatches && filter.Values.SameAs(range))
-                        AddWarning(0x4008);
+                        AddWarning(mcFilterIsRange);
                 }
             }
         }
@@ -128,28 +132,30 @@ void TPXDictionary::Complete() {
         // The automatic value must fit the field.
         int v;
         if (StrToIntPX(col.Auto, v)) {
-            if (text) throw ECompilerError(0x202E);
+            if (text) throw ECompilerError(mcNumericAutoInText);
             // The value goes into the record as written (zero-padded, never
             // cut), so the written form must fit as well: +7, 007 or 0x1F in a
             // one-character field would spill into the next field.
             if (DecimalLength(v) > static_cast<size_t>(col.Width) ||
                 col.Auto.size() > static_cast<size_t>(col.Width))
-                throw ECompilerError(0x202D);
-            if (col.Range && !col.Range->Contains(v) && Options.WarnAutoOutside) AddWarning(0x4003);
+                throw ECompilerError(mcAutoTooWide);
+            if (col.Range && !col.Range->Contains(v) && Options.WarnAutoOutside)
+                AddWarning(mcAutoOutOfRange);
         } else if (col.Auto.size() >= 2 && col.Auto[1] == '\\') {
-            if (col.Auto.size() != 4) throw ECompilerError(0x202C);
+            if (col.Auto.size() != 4) throw ECompilerError(mcInvalidAuto);
         } else {
             if (static_cast<int64_t>(col.Auto.size()) - 2 != col.Width)
-                throw ECompilerError(0x202F);
+                throw ECompilerError(mcAutoWidthDiffers);
             if (!text) {
                 if (!StrToIntPX(std::string_view(col.Auto).substr(1, col.Auto.size() - 2), v))
-                    throw ECompilerError(0x202C);
+                    throw ECompilerError(mcInvalidAuto);
                 if (col.Range && !col.Range->Contains(v) && Options.WarnAutoOutside)
-                    AddWarning(0x4003);
+                    AddWarning(mcAutoOutOfRange);
             }
         }
 
-        if ((col.Flags & ffRecId) && S->InsideRanges > 0) throw ECompilerError(0x2031);
+        if ((col.Flags & ffRecId) && S->InsideRanges > 0)
+            throw ECompilerError(mcIdentifierInFilter);
     }
 
     // Label resolution.
@@ -159,7 +165,7 @@ void TPXDictionary::Complete() {
             for (const TFilterItem& filter : *col.Filters)
                 for (const TIRange& target : filter.Targets.Items)
                     if (target.FromLabel == label || target.ToLabel == label)
-                        throw ECompilerError(0x2012);
+                        throw ECompilerError(mcLabelDefined);
         }
         bool matched = false;
         TIndexedRanges& pending = S->PendingRefs;
@@ -174,13 +180,13 @@ void TPXDictionary::Complete() {
                     if (!ref.ToLabel.empty()) ++S->InsideRanges;
                 }
                 if (ref.ToLabel == label) {
-                    if (!ref.FromLabel.empty()) throw ECompilerError(0x201B);
+                    if (!ref.FromLabel.empty()) throw ECompilerError(mcNoSuchRange);
                     ref.ToLabel.clear();
                     --S->InsideRanges;
                 }
                 if (ref.FromLabel.empty() && ref.ToLabel.empty()) pending.Remove(i);
-                if (col.State == 2) throw ECompilerError(0x2024);
-                if (col.Flags & ffRecId) throw ECompilerError(0x2031);
+                if (col.State == 2) throw ECompilerError(mcFieldLabelExpected);
+                if (col.Flags & ffRecId) throw ECompilerError(mcIdentifierInFilter);
             }
         }
         if (!matched) S->UnreferencedLabels.Add({label, std::string(), S->LabelPos, 0});
@@ -211,7 +217,7 @@ void TPXDictionary::CreateInstructions() {
             // A group ends at the instruction that carries its end label.
             if (ref != nullptr && S->OpenGroup != nullptr && ref->Label == S->OpenGroup->Group) {
                 S->OpenGroup = nullptr;
-                if (col.State != 3) throw ECompilerError(0x2024);
+                if (col.State != 3) throw ECompilerError(mcFieldLabelExpected);
             }
         } catch (...) {
             if (ref != nullptr && S->RecIdField == ref) S->RecIdField = nullptr;
@@ -255,7 +261,7 @@ std::unique_ptr<TPXFieldInstruction> TPXDictionary::BuildField() {
     }
 
     std::string left = col.Left;
-    if (left.empty() && Options.WarnNoLeft) AddWarning(0x4007);
+    if (left.empty() && Options.WarnNoLeft) AddWarning(mcLeftTextMissing);
     if (col.Repeat > 0) {
         const size_t dollar = left.find('$');
         if (dollar != std::string::npos) left.replace(dollar, 1, std::to_string(col.Item));
@@ -277,7 +283,7 @@ std::unique_ptr<TPXFieldInstruction> TPXDictionary::BuildField() {
     const TPXFieldInstruction* prev =
         prevText->Column < prevNumeric->Column ? prevNumeric : prevText;
     const int64_t column = int64_t(prev->Column) + prev->Width;
-    if (column + col.Width - 1 > MaxRecordLength) throw ECompilerError(0x2033);
+    if (column + col.Width - 1 > MaxRecordLength) throw ECompilerError(mcRecordTooLong);
     field->Column = static_cast<int32_t>(column);
     field->Width = col.Width;
     field->Height = std::max(1, col.Height);
@@ -289,13 +295,13 @@ std::unique_ptr<TPXFieldInstruction> TPXDictionary::BuildField() {
         if (field->Flags & ffRecId) {
             S->RecIdField = nullptr;
             S->OpenGroup = nullptr;
-            throw ECompilerError(0x201D);
+            throw ECompilerError(mcIdentifierInGroup);
         }
     }
 
     if (Options.WarnVarRepeated) {
         std::string name = RepetitionName(*field);
-        if (!S->VarNames.insert(std::move(name)).second) AddWarning(0x400B);
+        if (!S->VarNames.insert(std::move(name)).second) AddWarning(mcVarNameRepeated);
     }
     return field;
 }
@@ -309,7 +315,7 @@ void TPXDictionary::CheckVarName(const std::string& left) {
         n = left.substr(1, left.size() - 2);
     const size_t start = n.find_first_not_of(' ');
     if (start == std::string::npos) {
-        AddWarning(0x400A);
+        AddWarning(mcIllegalVarName);
         return;
     }
     n.erase(0, start);
@@ -318,37 +324,38 @@ void TPXDictionary::CheckVarName(const std::string& left) {
     n = n.substr(0, static_cast<size_t>(SPSSVarSize()));
     UpperInPlace(n);
     if (!IsUpperLetter(n[0]) && n[0] != '_') {
-        AddWarning(0x400A);
+        AddWarning(mcIllegalVarName);
         return;
     }
     for (size_t i = 1; i < n.size(); ++i) {
         const char c = n[i];
-        if (!(IsUpperLetter(c) || (c >= '0' && c <= '9') || c == '_')) AddWarning(0x400A);
+        if (!(IsUpperLetter(c) || (c >= '0' && c <= '9') || c == '_')) AddWarning(mcIllegalVarName);
     }
 }
 
 void TPXDictionary::EndChecks() {
     const int32_t position = S->Compiler.Position;
-    if (S->InProgress) Messages->AddMessage(mkError, position, 0x2008);
-    if (!S->FieldOnPage) Messages->AddMessage(mkWarning, position, 0x2015);
-    if (S->RecIdField == nullptr) Messages->AddMessage(mkHint, position, 0x6001);
+    if (S->InProgress) Messages->AddMessage(mkError, position, mcMissingAsterisk);
+    if (!S->FieldOnPage) Messages->AddMessage(mkWarning, position, mcEmptyPage);
+    if (S->RecIdField == nullptr) Messages->AddMessage(mkHint, position, mcNoIdentifier);
     const TIndexedRanges& pending = S->PendingRefs;
     for (size_t i = 0; i < pending.Items.size(); ++i) {
         if (!pending.Alive[i]) continue;
         const TIRange& ref = pending.Items[i];
-        if (!ref.FromLabel.empty()) Messages->AddMessage(mkError, ref.FromPos, 0x2013);
+        if (!ref.FromLabel.empty()) Messages->AddMessage(mkError, ref.FromPos, mcUndefinedLabel);
         if (!ref.ToLabel.empty() && ref.ToLabel != ref.FromLabel)
-            Messages->AddMessage(mkError, ref.ToPos, 0x2013);
+            Messages->AddMessage(mkError, ref.ToPos, mcUndefinedLabel);
     }
     if (Options.WarnUnusedLabel) {
         const TIndexedRanges& unused = S->UnreferencedLabels;
         for (size_t i = 0; i < unused.Items.size(); ++i)
-            if (unused.Alive[i]) Messages->AddMessage(mkWarning, unused.Items[i].FromPos, 0x4006);
+            if (unused.Alive[i])
+                Messages->AddMessage(mkWarning, unused.Items[i].FromPos, mcLabelUnused);
     }
     if (S->OpenGroup != nullptr) {
         for (size_t i = 0; i < pending.Items.size(); ++i) {
             if (pending.Alive[i] && pending.Items[i].FromLabel == S->OpenGroup->Group) {
-                Messages->AddMessage(mkError, pending.Items[i].FromPos, 0x201C);
+                Messages->AddMessage(mkError, pending.Items[i].FromPos, mcGroupNotEnded);
                 break;
             }
         }
@@ -362,7 +369,7 @@ void TPXDictionary::EndChecks() {
             break;
         }
     }
-    if (!dataField) Messages->AddMessage(mkError, position, 0x2032);
+    if (!dataField) Messages->AddMessage(mkError, position, mcNoDataField);
 }
 
 }  // namespace tallyra::core

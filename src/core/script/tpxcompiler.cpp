@@ -2,6 +2,7 @@
 
 #include "../shell/errors.h"
 #include "keywords.h"
+#include "messagecodes.h"
 #include "tpxdictionary.h"
 
 namespace tallyra::core {
@@ -54,7 +55,7 @@ void TPXCompiler::SkipBlanks() {
         if (Position <= length && (IsBlank(At(Position)) || At(Position) == '{')) continue;
         break;
     }
-    if (unterminated) throw ECompilerError(0x2004);
+    if (unterminated) throw ECompilerError(mcUnterminatedComment);
 }
 
 void TPXCompiler::NextToken() {
@@ -73,7 +74,7 @@ void TPXCompiler::NextToken() {
         while (Position <= length && At(Position) != '\'' && At(Position) != '\r' &&
                At(Position) != '\n')
             ++Position;
-        if (Position > length || At(Position) != '\'') throw ECompilerError(0x2002);
+        if (Position > length || At(Position) != '\'') throw ECompilerError(mcUnterminatedText);
         SetTokenText(start, Position + 1);
         TokenKind = tkText;
         ++Position;
@@ -100,14 +101,14 @@ void TPXCompiler::NextToken() {
         SetTokenText(start, Position);
         int value;
         if (!StrToIntPX(Source.substr(size_t(start - 1), size_t(Position - start)), value))
-            throw ECompilerError(0x2001);
+            throw ECompilerError(mcNumberSyntax);
         TokenKind = tkNumber;
         return;
     }
     if (IsLetter(c) || c == '_') {
         const bool underscore = UnderscoreAllowed();
         while (Position <= length && IsIdentChar(At(Position))) {
-            if (At(Position) == '_' && !underscore) throw ECompilerError(0x2006);
+            if (At(Position) == '_' && !underscore) throw ECompilerError(mcInvalidCharacter);
             ++Position;
         }
         SetTokenText(start, Position);
@@ -118,8 +119,8 @@ void TPXCompiler::NextToken() {
         return;
     }
     ++Position;
-    if (c == '}') throw ECompilerError(0x2005);
-    throw ECompilerError(0x2006);
+    if (c == '}') throw ECompilerError(mcCommentWithoutStart);
+    throw ECompilerError(mcInvalidCharacter);
 }
 
 void TPXCompiler::SkipToEnd() {
@@ -139,24 +140,24 @@ void TPXCompiler::SkipToEnd() {
 
 void TPXCompiler::ExpectEquals() {
     NextToken();
-    if (!IsSymbol('=')) throw ECompilerError(0x2009);
+    if (!IsSymbol('=')) throw ECompilerError(mcEqualsExpected);
 }
 
 void TPXCompiler::ExpectIdent() {
     NextToken();
-    if (TokenKind != tkIdent) throw ECompilerError(0x200A);
+    if (TokenKind != tkIdent) throw ECompilerError(mcIdentifierExpected);
 }
 
 void TPXCompiler::ExpectNumber() {
     NextToken();
-    if (TokenKind != tkNumber) throw ECompilerError(0x200D);
+    if (TokenKind != tkNumber) throw ECompilerError(mcNumberExpected);
 }
 
 bool TPXCompiler::ReadRef() {
     NextToken();
     if (!IsSymbol('^')) return false;
     NextToken();
-    if (TokenKind != tkIdent) throw ECompilerError(0x200A);
+    if (TokenKind != tkIdent) throw ECompilerError(mcIdentifierExpected);
     return true;
 }
 
@@ -165,7 +166,7 @@ void TPXCompiler::ExpectNumberOrRef() {
         TokenText.insert(TokenText.begin(), '^');
         return;
     }
-    if (TokenKind != tkNumber) throw ECompilerError(0x200D);
+    if (TokenKind != tkNumber) throw ECompilerError(mcNumberExpected);
 }
 
 void TPXCompiler::ExpectTextOrRef() {
@@ -173,7 +174,7 @@ void TPXCompiler::ExpectTextOrRef() {
         TokenText.insert(TokenText.begin(), '^');
         return;
     }
-    if (TokenKind != tkText) throw ECompilerError(0x200C);
+    if (TokenKind != tkText) throw ECompilerError(mcTextExpected);
 }
 
 }  // namespace tallyra::core

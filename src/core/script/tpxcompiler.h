@@ -30,7 +30,7 @@ public:
 
     // Skips blanks and comments, then reads one token. Raises ECompilerError.
     virtual void NextToken();
-    // Skips blanks and comments from Position; raises 0x2004 for a comment
+    // Skips blanks and comments from Position; raises mcUnterminatedComment for a comment
     // left open at the end of the text.
     virtual void SkipBlanks();
     // Error recovery: moves Position just after the asterisk that ends the
@@ -38,16 +38,16 @@ public:
     virtual void SkipToEnd();
 
     // Helpers of the reader; each reads the next token first.
-    void ExpectEquals();  // 0x2009
-    void ExpectIdent();   // 0x200A
-    void ExpectNumber();  // 0x200D
+    void ExpectEquals();  // mcEqualsExpected
+    void ExpectIdent();   // mcIdentifierExpected
+    void ExpectNumber();  // mcNumberExpected
     // "^" followed by an identifier: true, the identifier stays current.
-    // Anything else than "^": false, the token stays current. Raises 0x200A
+    // Anything else than "^": false, the token stays current. Raises mcIdentifierExpected
     // when "^" is not followed by an identifier.
     bool ReadRef();
-    // A number, or a reference (then TokenText = "^" + identifier); 0x200D.
+    // A number, or a reference (then TokenText = "^" + identifier); mcNumberExpected.
     void ExpectNumberOrRef();
-    // A text, or a reference (then TokenText = "^" + identifier); 0x200C.
+    // A text, or a reference (then TokenText = "^" + identifier); mcTextExpected.
     void ExpectTextOrRef();
 
     bool IsSymbol(char c) const {

@@ -14,6 +14,7 @@
 #include "../shell/langtext.h"
 #include "keywords.h"
 #include "tpxreadstate.h"
+#include "messagecodes.h"
 
 namespace tallyra::core {
 
@@ -33,7 +34,7 @@ std::string LabelOf(const std::string& upperText) {
 
 int32_t TokenValue(const TPXCompiler& c) {
     int value;
-    if (!StrToIntPX(c.TokenText, value)) throw ECompilerError(0x2001);
+    if (!StrToIntPX(c.TokenText, value)) throw ECompilerError(mcNumberSyntax);
     return value;
 }
 
@@ -158,7 +159,7 @@ void TPXDictionary::Read(std::string_view text, TEHList& messages) {
                     ReportProgress(percent > 100 ? 100 : static_cast<int>(percent));
                 }
             } catch (const ECompilerError& e) {
-                if (e.Code == 0x201B) {
+                if (e.Code == mcNoSuchRange) {
                     // Reported where the offending range was written.
                     const auto* candidates = S->PendingRefs.Candidates(S->Collector.Label);
                     if (candidates != nullptr) {
@@ -210,7 +211,7 @@ TPXRefInstruction* TPXDictionary::FindLabel(std::string_view reference) {
     if (!reference.empty() && reference[0] == '^') reference.remove_prefix(1);
     const std::string name = UpperAscii(reference.substr(0, 8));
     TPXRefInstruction* const target = S->FindLabelled(name);
-    if (target == nullptr) throw ECompilerError(0x2013);
+    if (target == nullptr) throw ECompilerError(mcUndefinedLabel);
     if (const auto* candidates = S->UnreferencedLabels.Candidates(name)) {
         for (const int32_t i : *candidates)
             if (S->UnreferencedLabels.Items[size_t(i)].FromLabel == name)
@@ -238,31 +239,31 @@ void TPXDictionary::Step() {
         S->InProgress = false;
         return;
     }
-    if (c.TokenKind != tkIdent) throw ECompilerError(0x2007);
+    if (c.TokenKind != tkIdent) throw ECompilerError(mcInstructionExpected);
     const TKeyword k = FindKeyword(c.UpperText);
-    if (k == kwNone) throw ECompilerError(0x2003);
+    if (k == kwNone) throw ECompilerError(mcUnknownKeyword);
     S->InProgress = true;
 
     // What kind of instruction the keyword makes.
     if (k == kwPage) {
-        if (col.State == 1) throw ECompilerError(0x200B);
-        if (col.State != 0) throw ECompilerError(0x200E);
+        if (col.State == 1) throw ECompilerError(mcKeywordRepeated);
+        if (col.State != 0) throw ECompilerError(mcInvalidInPage);
         col.State = 1;
     } else if (k == kwComment) {
-        if (col.State == 2) throw ECompilerError(0x200B);
-        if (col.State != 0) throw ECompilerError(0x200F);
+        if (col.State == 2) throw ECompilerError(mcKeywordRepeated);
+        if (col.State != 0) throw ECompilerError(mcInvalidInComment);
         col.State = 2;
     } else if (k == kwLabel) {
-        if (col.State == 1) throw ECompilerError(0x200E);
+        if (col.State == 1) throw ECompilerError(mcInvalidInPage);
     } else {
-        if (col.State == 1) throw ECompilerError(0x200E);
-        if (col.State == 2) throw ECompilerError(0x200F);
+        if (col.State == 1) throw ECompilerError(mcInvalidInPage);
+        if (col.State == 2) throw ECompilerError(mcInvalidInComment);
         col.State = 3;
     }
 
     const bool isText = (col.Flags & ffText) != 0;
     if (isText && (k == kwRange || k == kwWhen || k == kwSignal || k == kwRecId || k == kwValLab))
-        throw ECompilerError(0x2018);
+        throw ECompilerError(mcNumericAttributeOnly);
 
     bool repeated = false;
     switch (k) {
@@ -323,7 +324,7 @@ void TPXDictionary::Step() {
         default:
             break;
     }
-    if (repeated) throw ECompilerError(0x200B);
+    if (repeated) throw ECompilerError(mcKeywordRepeated);
     ReadKeyword(k);
 }
 
@@ -334,13 +335,13 @@ void TPXDictionary::ReadKeyword(int keyword) {
     // The field a reference names; a comment has nothing but a text to give.
     const auto refField = [&]() -> TPXFieldInstruction* {
         TPXRefInstruction* target = FindLabel(c.TokenText);
-        if (target->Kind != ikField) throw ECompilerError(0x2014);
+        if (target->Kind != ikField) throw ECompilerError(mcInvalidReference);
         return static_cast<TPXFieldInstruction*>(target);
     };
     const auto refNumeric = [&]() -> TPXNumericInstruction* {
         TPXRefInstruction* target = FindLabel(c.TokenText);
         if (target->Kind != ikField || static_cast<TPXFieldInstruction*>(target)->IsText())
-            throw ECompilerError(0x201E);
+            throw ECompilerError(mcNumericLabelExpected);
         return static_cast<TPXNumericInstruction*>(target);
     };
     // LEFT and COMMENT copy a field's left text or a comment's text.
@@ -383,7 +384,7 @@ void TPXDictionary::ReadKeyword(int keyword) {
                 // One warning for every interval that meets an earlier one.
                 const int32_t overlapping = col.Range->OverlappingCount();
                 for (int32_t j = 0; j < overlapping; ++j)
-                    AddWarning(0x4001);
+                    AddWarning(mcOverlappingRanges);
             }
             if (!col.Range) col.Range = std::make_unique<TNRangeList>(TNRangeList::AnyValue());
             break;
@@ -395,13 +396,15 @@ void TPXDictionary::ReadKeyword(int keyword) {
             S->LabelPos = c.Position;
             const char first = col.Label[0];
             const bool letter = first >= 'A' && first <= 'Z';
-            if (!letter && !(Options.ExtUnderscore && first == '_')) throw ECompilerError(0x2022);
-            if (S->IsLabelled(col.Label)) throw ECompilerError(0x2012);
+            if (!letter && !(Options.ExtUnderscore && first == '_'))
+                throw ECompilerError(mcInvalidLabelCharacter);
+            if (S->IsLabelled(col.Label)) throw ECompilerError(mcLabelDefined);
             break;
         }
         case kwWidth:
         case kwHeight: {
-            if (keyword == kwHeight && !Options.ExtHeight) throw ECompilerError(0x2035);
+            if (keyword == kwHeight && !Options.ExtHeight)
+                throw ECompilerError(mcInstructionNotAllowed);
             c.ExpectEquals();
             c.ExpectNumberOrRef();
             int32_t value;
@@ -410,8 +413,9 @@ void TPXDictionary::ReadKeyword(int keyword) {
                 value = keyword == kwWidth ? field->Width : field->Height;
             } else {
                 value = TokenValue(c);
-                if (value < 1) throw ECompilerError(keyword == kwWidth ? 0x202A : 0x202B);
-                if (keyword == kwHeight && value == 1) AddHint(0x6008);
+                if (value < 1)
+                    throw ECompilerError(keyword == kwWidth ? mcZeroWidth : mcZeroHeight);
+                if (keyword == kwHeight && value == 1) AddHint(mcDefaultHeight);
             }
             (keyword == kwWidth ? col.Width : col.Height) = value;
             break;
@@ -423,20 +427,20 @@ void TPXDictionary::ReadKeyword(int keyword) {
             int value;
             if ((col.Filters && !col.Filters->empty()) || col.Range || !col.ValLabs.empty() ||
                 (col.Flags & ffRecId) || StrToIntPX(col.Auto, value))
-                throw ECompilerError(0x2017);
+                throw ECompilerError(mcTextAttributeOnly);
             col.Flags |= ffText;
             break;
         }
         case kwPage:
-            if (!S->FieldOnPage) throw ECompilerError(0x2015);
+            if (!S->FieldOnPage) throw ECompilerError(mcEmptyPage);
             S->FieldOnPage = false;
             break;
         case kwGroup: {
-            if (S->OpenGroup != nullptr) throw ECompilerError(0x201C);
+            if (S->OpenGroup != nullptr) throw ECompilerError(mcGroupNotEnded);
             c.ExpectEquals();
             c.ExpectIdent();
             const std::string group = LabelOf(c.UpperText);
-            if (S->IsLabelled(group)) throw ECompilerError(0x2012);
+            if (S->IsLabelled(group)) throw ECompilerError(mcLabelDefined);
             col.Group = group;
             S->PendingRefs.Add({group, group, c.Position, c.Position});
             break;
@@ -451,7 +455,7 @@ void TPXDictionary::ReadKeyword(int keyword) {
             col.Flags |= ffBeep;
             break;
         case kwRecId:
-            if (S->RecIdField != nullptr) throw ECompilerError(0x201A);
+            if (S->RecIdField != nullptr) throw ECompilerError(mcIdentifierDefined);
             col.Flags |= ffRecId;
             break;
         case kwConst:
@@ -466,9 +470,10 @@ void TPXDictionary::ReadKeyword(int keyword) {
             c.ExpectNumber();
             const int32_t value = TokenValue(c);
             const bool isRepeat = keyword == kwRepeat;
-            if (value < 1 || value > 999) throw ECompilerError(isRepeat ? 0x2020 : 0x2021);
+            if (value < 1 || value > 999)
+                throw ECompilerError(isRepeat ? mcInvalidRepeat : mcInvalidItem);
             if (value == 1 && (isRepeat ? Options.HintRepeat1 : Options.HintItem1))
-                AddHint(isRepeat ? 0x6003 : 0x6002);
+                AddHint(isRepeat ? mcUnnecessaryRepeat : mcUnnecessaryItem);
             (isRepeat ? col.Repeat : col.Item) = value;
             break;
         }
@@ -500,13 +505,13 @@ void TPXDictionary::ReadAuto() {
         col.Auto = c.TokenText;
     } else if (c.TokenKind == tkText) {
         if (c.TokenText.size() >= 2 && c.TokenText[1] == '\\' && c.TokenText.size() != 4)
-            throw ECompilerError(0x202C);
+            throw ECompilerError(mcInvalidAuto);
         col.Auto = c.TokenText;
     } else if (c.IsSymbol('^')) {
         c.NextToken();
-        if (c.TokenKind != tkIdent) throw ECompilerError(0x200A);
+        if (c.TokenKind != tkIdent) throw ECompilerError(mcIdentifierExpected);
         TPXRefInstruction* target = FindLabel(c.TokenText);
-        if (target->Kind != ikField) throw ECompilerError(0x2014);
+        if (target->Kind != ikField) throw ECompilerError(mcInvalidReference);
         const auto* field = static_cast<const TPXFieldInstruction*>(target);
         int n;
         const size_t width = static_cast<size_t>(field->Width);
@@ -522,7 +527,7 @@ void TPXDictionary::ReadAuto() {
             col.Auto = field->Auto;
         }
     } else {
-        throw ECompilerError(0x200C);
+        throw ECompilerError(mcTextExpected);
     }
 }
 
@@ -535,15 +540,15 @@ void TPXDictionary::ReadFilter(uint8_t kind) {
     c.NextToken();
     std::unique_ptr<TNRangeList> values;
     ReadNumRanges(values);
-    if (!values || values->Count() == 0) throw ECompilerError(0x2030);
+    if (!values || values->Count() == 0) throw ECompilerError(mcEmptyRange);
     filter.Values = std::move(*values);
     c.NextToken();
     ReadLabelRanges(filter.Targets);
-    if (filter.Targets.Count() == 0) throw ECompilerError(0x2030);
+    if (filter.Targets.Count() == 0) throw ECompilerError(mcEmptyRange);
     // A filter may only govern fields that come after it.
     for (const TIRange& target : filter.Targets.Items)
         if (S->IsLabelled(target.FromLabel) || S->IsLabelled(target.ToLabel))
-            throw ECompilerError(0x2012);
+            throw ECompilerError(mcLabelDefined);
     if (!col.Filters) col.Filters = std::make_unique<TFilterList>();
     for (const TIRange& target : filter.Targets.Items)
         S->PendingRefs.Add(target);
@@ -552,18 +557,18 @@ void TPXDictionary::ReadFilter(uint8_t kind) {
 
 void TPXDictionary::ReadNumRanges(std::unique_ptr<TNRangeList>& target) {
     TPXCompiler& c = S->Compiler;
-    if (!c.IsSymbol('[')) throw ECompilerError(0x2010);
+    if (!c.IsSymbol('[')) throw ECompilerError(mcOpenBracketExpected);
     c.NextToken();
     if (c.IsSymbol(']')) return;
     const bool created = !target;
     if (created) target = std::make_unique<TNRangeList>();
     try {
         for (;;) {
-            if (c.TokenKind != tkNumber) throw ECompilerError(0x200D);
+            if (c.TokenKind != tkNumber) throw ECompilerError(mcNumberExpected);
             const int32_t lo = TokenValue(c);
             int32_t hi = lo;
             c.NextToken();
-            if (c.TokenKind != tkSymbol) throw ECompilerError(0x2011);
+            if (c.TokenKind != tkSymbol) throw ECompilerError(mcCloseBracketExpected);
             if (c.IsSymbol(',')) {
                 c.NextToken();
                 target->Add(lo, hi);
@@ -573,18 +578,18 @@ void TPXDictionary::ReadNumRanges(std::unique_ptr<TNRangeList>& target) {
                 target->Add(lo, hi);
                 return;
             }
-            if (!c.IsSymbol(':')) throw ECompilerError(0x2011);
+            if (!c.IsSymbol(':')) throw ECompilerError(mcCloseBracketExpected);
             c.NextToken();
-            if (c.TokenKind != tkNumber) throw ECompilerError(0x200D);
+            if (c.TokenKind != tkNumber) throw ECompilerError(mcNumberExpected);
             hi = TokenValue(c);
-            if (hi <= lo && Options.WarnBadRange) AddWarning(0x4002);
+            if (hi <= lo && Options.WarnBadRange) AddWarning(mcInvalidRange);
             c.NextToken();
-            if (c.TokenKind != tkSymbol) throw ECompilerError(0x2011);
+            if (c.TokenKind != tkSymbol) throw ECompilerError(mcCloseBracketExpected);
             if (c.IsSymbol(']')) {
                 target->Add(lo, hi);
                 return;
             }
-            if (!c.IsSymbol(',')) throw ECompilerError(0x2011);
+            if (!c.IsSymbol(',')) throw ECompilerError(mcCloseBracketExpected);
             c.NextToken();
             target->Add(lo, hi);
         }
@@ -596,18 +601,18 @@ void TPXDictionary::ReadNumRanges(std::unique_ptr<TNRangeList>& target) {
 
 void TPXDictionary::ReadLabelRanges(TIRangeList& target) {
     TPXCompiler& c = S->Compiler;
-    if (!c.IsSymbol('[')) throw ECompilerError(0x2010);
+    if (!c.IsSymbol('[')) throw ECompilerError(mcOpenBracketExpected);
     c.NextToken();
     if (c.IsSymbol(']')) return;
     for (;;) {
-        if (c.TokenKind != tkIdent) throw ECompilerError(0x200A);
+        if (c.TokenKind != tkIdent) throw ECompilerError(mcIdentifierExpected);
         TIRange range;
         range.FromLabel = LabelOf(c.UpperText);
         range.FromPos = c.Position;
         range.ToLabel = range.FromLabel;
         range.ToPos = range.FromPos;
         c.NextToken();
-        if (c.TokenKind != tkSymbol) throw ECompilerError(0x2011);
+        if (c.TokenKind != tkSymbol) throw ECompilerError(mcCloseBracketExpected);
         if (c.IsSymbol(',')) {
             c.NextToken();
             target.Add(range);
@@ -617,18 +622,18 @@ void TPXDictionary::ReadLabelRanges(TIRangeList& target) {
             target.Add(range);
             return;
         }
-        if (!c.IsSymbol(':')) throw ECompilerError(0x2011);
+        if (!c.IsSymbol(':')) throw ECompilerError(mcCloseBracketExpected);
         c.NextToken();
-        if (c.TokenKind != tkIdent) throw ECompilerError(0x200A);
+        if (c.TokenKind != tkIdent) throw ECompilerError(mcIdentifierExpected);
         range.ToLabel = LabelOf(c.UpperText);
         range.ToPos = c.Position;
         c.NextToken();
-        if (c.TokenKind != tkSymbol) throw ECompilerError(0x2011);
+        if (c.TokenKind != tkSymbol) throw ECompilerError(mcCloseBracketExpected);
         if (c.IsSymbol(']')) {
             target.Add(range);
             return;
         }
-        if (!c.IsSymbol(',')) throw ECompilerError(0x2011);
+        if (!c.IsSymbol(',')) throw ECompilerError(mcCloseBracketExpected);
         c.NextToken();
         target.Add(range);
     }
@@ -636,20 +641,20 @@ void TPXDictionary::ReadLabelRanges(TIRangeList& target) {
 
 void TPXDictionary::ReadValueLabels(TPXValLabs& target) {
     TPXCompiler& c = S->Compiler;
-    if (!c.IsSymbol('[')) throw ECompilerError(0x2010);
+    if (!c.IsSymbol('[')) throw ECompilerError(mcOpenBracketExpected);
     c.NextToken();
     if (c.IsSymbol(']')) return;
     do {
-        if (c.TokenKind != tkNumber) throw ECompilerError(0x200D);
+        if (c.TokenKind != tkNumber) throw ECompilerError(mcNumberExpected);
         TPXValLab pair;
         pair.Value = TokenValue(c);
         c.NextToken();
-        if (c.TokenKind != tkText) throw ECompilerError(0x200C);
+        if (c.TokenKind != tkText) throw ECompilerError(mcTextExpected);
         pair.Text = c.TokenText;
         target.push_back(std::move(pair));
         c.NextToken();
     } while (c.TokenKind != tkSymbol);
-    if (!c.IsSymbol(']')) throw ECompilerError(0x2011);
+    if (!c.IsSymbol(']')) throw ECompilerError(mcCloseBracketExpected);
 }
 
 }  // namespace tallyra::core

@@ -45,7 +45,7 @@ public:
     // Post-processing: drops a trailing page, fills the counts.
     void Finish();
     // Resolves a caret reference ("^name" or "name") to the last earlier
-    // instruction with that label. Raises ECompilerError 0x2013. Only valid
+    // instruction with that label. Raises ECompilerError mcUndefinedLabel. Only valid
     // while reading.
     TPXRefInstruction* FindLabel(std::string_view reference);
 

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "messagecodes.h"
 #include "tehlist.h"
 
 namespace tallyra::core {

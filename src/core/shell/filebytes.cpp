@@ -88,12 +88,16 @@ bool PathExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool SameFile(const std::string& a, const std::string& b) {
+std::string FullPath(const std::string& name) {
     namespace fs = std::filesystem;
-    std::error_code ea, eb;
-    const fs::path fa = fs::weakly_canonical(fs::absolute(a, ea), ea);
-    const fs::path fb = fs::weakly_canonical(fs::absolute(b, eb), eb);
-    if (!ea && !eb && fa == fb) return true;
+    std::error_code ec;
+    fs::path full = fs::weakly_canonical(fs::absolute(name, ec), ec);
+    if (ec) full = fs::absolute(name, ec).lexically_normal();
+    return full.string();
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    if (FullPath(a) == FullPath(b)) return true;
     struct stat sa {
     }, sb{};
     return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&

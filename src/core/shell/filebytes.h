@@ -39,6 +39,11 @@ bool FileExists(const std::string& path);
 // True when anything (a file, folder, link, device) is at `path`.
 bool PathExists(const std::string& path);
 
+// The absolute path of `name` with links and "." / ".." resolved as far as
+// the path exists (the rest lexically): the same for every name of one file
+// reached through links.
+std::string FullPath(const std::string& name);
+
 // True when both names lead to one file: the same full path after resolving
 // links, or the same device and inode.
 bool SameFile(const std::string& a, const std::string& b);

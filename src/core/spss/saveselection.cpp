@@ -10,7 +10,6 @@
 #include <unistd.h>
 
 #include "../data/datafile.h"
-#include "../merge/tfilemerger.h"
 #include "../script/tpxdictionary.h"
 #include "../shell/errors.h"
 #include "../shell/filebytes.h"

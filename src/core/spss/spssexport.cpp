@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "../merge/tfilemerger.h"
+#include "../shell/filebytes.h"
 #include "../script/tpxdictionary.h"
 #include "../script/tpxmessage.h"
 #include "../shell/errors.h"
@@ -71,6 +71,19 @@ std::unique_ptr<TVarColl> BuildScriptVars(std::string_view scriptText,
     return vars;
 }
 
+std::unique_ptr<TVarColl> BuildDictionaryVars(const TPXDictionary& script, int maxNameLength) {
+    std::vector<std::string> lines;
+    for (int32_t i = 0; i < script.Instructions.Count(); ++i)
+        if (const TPXFieldInstruction* f = script.Instructions.Field(i)) f->WriteDefinition(lines);
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    auto vars = std::make_unique<TVarColl>();
+    vars->ReadScriptText(text, maxNameLength);
+    vars->Validate();
+    return vars;
+}
+
 void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scriptText,
                        const TScriptOptions& checkOptions, const std::string& target,
                        const TSPSExportOptions& options, int maxNameLength) {
@@ -88,8 +101,7 @@ void ExportScriptToSPS(const std::string& scriptFileName, std::string_view scrip
     // describes (a target ending in ".dat").
     std::filesystem::path data(target);
     data.replace_extension(".dat");
-    if (TFilesHandled::FullPath(target) == TFilesHandled::FullPath(scriptFileName) ||
-        TFilesHandled::FullPath(target) == TFilesHandled::FullPath(data.string()))
+    if (SameFile(target, scriptFileName) || SameFile(target, data.string()))
         throw EGeneric(FormatText(
             LangText("<EN>The SPSS syntax file \"%s\" would replace the script or the data file."
                      "<PL>Plik składni SPSS \"%s\" zastąpiłby skrypt lub plik danych."),

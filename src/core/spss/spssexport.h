@@ -13,6 +13,8 @@
 
 namespace tallyra::core {
 
+class TPXDictionary;
+
 // The choices of the export options dialog.
 struct TSPSExportOptions {
     bool VariableLabels = true;  // "Variable labels", checked when the dialog opens
@@ -41,6 +43,12 @@ void WriteSPSExport(TVarColl& vars, const std::string& target, const TSPSExportO
 std::unique_ptr<TVarColl> BuildScriptVars(std::string_view scriptText,
                                           const TScriptOptions& checkOptions, int maxNameLength,
                                           const std::string& errorText);
+
+// The variable set of a read script without its text (the viewer's): built
+// from the script's field definitions as Save selection writes them, so it
+// names and labels the variables as BuildScriptVars does for the text the
+// script was read from. Raises EGeneric for set errors.
+std::unique_ptr<TVarColl> BuildDictionaryVars(const TPXDictionary& script, int maxNameLength);
 
 // The whole export of a script text whose file name is scriptFileName:
 // checks the text with `checkOptions` (any error raises EGeneric "Cannot

@@ -14,13 +14,13 @@ namespace tallyra::gui {
 
 namespace {
 
-// Component names of the boxes, in bit order (bit k reports code 0x2065 + k).
+// Component names of the boxes, in bit order (bit k reports code mcUndefinedValue + k).
 constexpr const char* BoxNames[8] = {
     "IndefiniteValue_CheckBox", "ConstantNotAuto_CheckBox", "NonNumericValue_CheckBox",
     "NotInRange_CheckBox",      "NonAutoInFilter_CheckBox", "NonAutoInGroup_CheckBox",
     "DoubleInGroup_CheckBox",   "WhyAuto_CheckBox",
 };
-constexpr int32_t FirstDataError = 0x2065;
+constexpr int32_t FirstDataError = core::mcUndefinedValue;
 
 }  // namespace
 

@@ -20,11 +20,10 @@ QString THelpViewer::HelpRoot() {
     const QString env = qEnvironmentVariable("TALLYRA_HELP_DIR");
     if (!env.isEmpty()) candidates << env;
     const QString app = QCoreApplication::applicationDirPath();
-    candidates << app + "/help" << app + "/../share/tallyra/help" << app + "/../../../help"
-               << app + "/../../help";
-#ifdef TALLYRA_SOURCE_HELP_DIR
-    candidates << QStringLiteral(TALLYRA_SOURCE_HELP_DIR);
-#endif
+    // Installed: <prefix>/bin/../share/tallyra/help. The build tree has the
+    // same copy at build/share/tallyra/help, one level further up from the
+    // programs in build/src/<folder>/.
+    candidates << app + "/../share/tallyra/help" << app + "/../../share/tallyra/help";
     for (const QString& c : candidates)
         if (QFileInfo::exists(c + "/EN/contents.html")) return QDir(c).absolutePath();
     return QString();
@@ -90,7 +89,8 @@ void THelpViewer::ShowPage(const QString& file) {
     Page = file;
     const QString dir = LanguageDir();
     const QString path = dir + "/" + file;
-    if (dir.isEmpty() || !QFileInfo::exists(path)) {
+    Found = !dir.isEmpty() && QFileInfo::exists(path);
+    if (!Found) {
         Text->setHtml("<p>" +
                       LT("<EN>This help topic is not available.<PL>Ten temat pomocy jest "
                          "niedostępny.")
@@ -120,6 +120,7 @@ void THelpViewer::ShowUsingHelp() {
 
 void THelpViewer::ShowSearch(const std::string& word) {
     Page = "search";
+    Found = true;
     SearchBox->setText(Q(word));
     QString html = "<h2>" + LT("<EN>Search<PL>Szukaj").toHtmlEscaped() + "</h2>";
     const QString w = Q(word).trimmed();

@@ -1,7 +1,7 @@
 // The help viewer: topics are HTML pages help/<EN|PL>/<context>.html, plus
 // "contents.html" and "index.html"; Search lists the pages holding a word.
-// The help folder is found next to the program, in the source tree the
-// program was built from, or through TALLYRA_HELP_DIR.
+// The help folder is share/tallyra/help beside the program's bin folder (in
+// the build tree too), or the folder TALLYRA_HELP_DIR names.
 #pragma once
 
 #include <QDialog>
@@ -30,12 +30,16 @@ public:
     // The page shown last ("102.html", "contents.html", "search").
     const QString& CurrentPage() const { return Page; }
     QTextBrowser* Browser() const { return Text; }
+    // False when the last page asked for had no file (the note is shown).
+    bool PageFound() const { return Found; }
 
     // The folder holding the EN and PL page folders ("" when none is found).
     static QString HelpRoot();
 
-private:
+    // Shows a page of the current language by its file name ("contents.html").
     void ShowPage(const QString& file);
+
+private:
     QString LanguageDir() const;
     void ApplyCaptions();
 
@@ -43,6 +47,7 @@ private:
     QLineEdit* SearchBox;
     int Language = 1;
     QString Page;
+    bool Found = false;
 };
 
 }  // namespace tallyra::gui

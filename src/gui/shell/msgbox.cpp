@@ -124,6 +124,12 @@ std::string QtFilterOf(const std::string& filter) {
     return out;
 }
 
+std::string DataFileFilter() {
+    return core::LangText(
+        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
+        "(*.*)|*.*");
+}
+
 std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogRequest& r) {
     if (FileHandler()) return FileHandler()(r);
     QFileDialog dialog(parent, Q(r.Title), Q(r.Folder), Q(QtFilterOf(r.Filter)));

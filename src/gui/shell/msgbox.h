@@ -57,6 +57,10 @@ std::vector<std::string> RunFileDialog(QWidget* parent, const TFileDialogRequest
 using TFileDialogHandler = std::function<std::vector<std::string>(const TFileDialogRequest&)>;
 void SetFileDialogHandler(TFileDialogHandler handler);
 
+// The filter of the dialogs that choose a data file ("Data (*.dat)" and
+// "All files"), selected for the current language.
+std::string DataFileFilter();
+
 // Converts a "Name|*.a;*.b|..." filter to Qt's "Name (*.a *.b);;..." form.
 std::string QtFilterOf(const std::string& filter);
 

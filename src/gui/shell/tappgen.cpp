@@ -10,6 +10,7 @@
 #include "helpviewer.h"
 #include "langui.h"
 #include "msgbox.h"
+#include "qttranslations.h"
 #include "shell/errors.h"
 #include "shell/langtext.h"
 
@@ -103,9 +104,11 @@ void TAppGen_Form::Create() {
     if (!LanguageAccepted(core::CurrentLanguage()))
         core::SetCurrentLanguage(LanguageAccepted(1) ? 1 : 2);
     // 5. icon and logo
-    setWindowIcon(QIcon(AppLogoPixmap(64)));
+    // The installed icon set's drawing; the build tree has only the logo.
+    setWindowIcon(QIcon::fromTheme("tallyra", QIcon(AppLogoPixmap(64))));
     ShowLogo();
-    // 6. captions
+    // 6. captions, Qt's own texts among them
+    FollowLanguageInQt(core::CurrentLanguage());
     ApplyLanguage();
     // 7. help file
     SetHelpFile();
@@ -199,6 +202,7 @@ void TAppGen_Form::ChangeLanguage(int language) {
     const int previous = core::CurrentLanguage();
     if (language == previous || !LanguageAccepted(language)) return;
     core::SetCurrentLanguage(language);
+    FollowLanguageInQt(language);
     LanguageChanged(previous);
 }
 

@@ -8,17 +8,22 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
 #include <filesystem>
 
 #include "data/tpxdatahandler.h"
 #include "script/tpxdictionary.h"
 #include "shell/errors.h"
+#include "shell/filebytes.h"
 #include "shell/format.h"
 #include "shell/langtext.h"
 #include "shell/langui.h"
 #include "shell/msgbox.h"
 #include "shell/objectmessages.h"
 #include "shell/shortenpath.h"
+#include "verify/operatorlog.h"
 
 namespace tallyra::gui {
 
@@ -57,6 +62,7 @@ TAppTYStation_Form::TAppTYStation_Form(QWidget* parent, bool create) : TAppTYGen
 }
 
 TAppTYStation_Form::~TAppTYStation_Form() {
+    EndSession(false);
     Shutdown();
     // The page and the store refer to the script: they go first.
     TAppTYGen_Form::CloseData();
@@ -97,7 +103,14 @@ void TAppTYStation_Form::BuildStation() {
         "<EN>Close the data file<PL>Zamknij plik danych");
     CloseData_Action->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(CloseData_Action, &QAction::triggered, this, [this] { CloseDataCommand(); });
-    m->insertActions(first, {OpenDict_Action, OpenData_Action, CloseData_Action});
+    VerifyData_Action = new QAction(m);
+    VerifyData_Action->setObjectName("VerifyData_Action");
+    Tag(VerifyData_Action, "<EN>&Verify data...<PL>&Weryfikuj dane...",
+        "<EN>Key the questionnaires again against the first keying<PL>Wprowadź kwestionariusze "
+        "ponownie, porównując z pierwszym wprowadzeniem");
+    connect(VerifyData_Action, &QAction::triggered, this, [this] { VerifyDataCommand(); });
+    m->insertActions(first,
+                     {OpenDict_Action, OpenData_Action, VerifyData_Action, CloseData_Action});
     m->insertSeparator(first);
     if (QAction* exit = m->findChild<QAction*>("Exit_FileMenu")) exit->setVisible(true);
     m->menuAction()->setVisible(true);
@@ -115,6 +128,8 @@ void TAppTYStation_Form::UpdateCommands() {
     TAppTYGen_Form::UpdateCommands();
     if (!OpenData_Action) return;
     OpenData_Action->setEnabled(Script() != nullptr);
+    VerifyData_Action->setEnabled(Script() != nullptr);
+    VerifyData_Action->setVisible(KeysData());
     CloseData_Action->setEnabled(Store() != nullptr);
 }
 
@@ -132,6 +147,18 @@ void TAppTYStation_Form::StartupDone() {
     TAppTYGen_Form::StartupDone();
     QStringList args = StartupFiles;
     if (!StartupFilesSet && UseProcessArguments()) args = QCoreApplication::arguments().mid(1);
+    if (!args.isEmpty() && args[0] == "--verify") {
+        // --verify FIRST SCRIPT SECOND
+        if (args.size() != 4) {
+            MsgError(core::LangText(
+                "<EN>Usage: tallyra-station --verify FIRST.dat SCRIPT SECOND.dat<PL>Użycie: "
+                "tallyra-station --verify PIERWSZY.dat SKRYPT DRUGI.dat"));
+        } else if (OpenScript(S(QFileInfo(args[2]).absoluteFilePath())) && Script()) {
+            OpenVerify(S(QFileInfo(args[1]).absoluteFilePath()),
+                       S(QFileInfo(args[3]).absoluteFilePath()));
+        }
+        return;
+    }
     if (!args.isEmpty() && QFileInfo(args[0]).isFile()) {
         OpenScript(S(QFileInfo(args[0]).absoluteFilePath()));
         if (args.size() > 1 && QFileInfo(args[1]).isFile() && Script())
@@ -193,8 +220,10 @@ bool TAppTYStation_Form::OpenScript(const std::string& name) {
     bool ok = false;
     try {
         LoadScript(name);
+        SetProgress(std::string(), -1);
         ok = OwnMessages->CountKinds({core::mkError}) == 0 && OwnScript->Instructions.Count() > 0;
     } catch (const core::ETallyraError& e) {
+        SetProgress(std::string(), -1);
         MsgError(e.Text());
         OwnScript.reset();
         OwnMessages.reset();
@@ -244,9 +273,7 @@ void TAppTYStation_Form::OpenDataCommand() {
     r.DialogMode =
         AllowsNewDataFile() ? TFileDialogRequest::Mode::Save : TFileDialogRequest::Mode::Open;
     r.Title = core::LangText("<EN>Open data<PL>Otwórz dane");
-    r.Filter = core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
+    r.Filter = DataFileFilter();
     r.DefaultExt = "dat";
     r.Folder = OpenDir;
     r.ConfirmOverwrite = false;
@@ -259,26 +286,66 @@ std::unique_ptr<core::TPXDataHandler> TAppTYStation_Form::CreateStore(const std:
     return core::TPXDataHandler::CreateForFile(*Script(), true, this, name);
 }
 
+void TAppTYStation_Form::ShowMismatch(const std::string& name) {
+    MsgError(core::FormatText(
+        core::LangText("<EN>The data structure does not correspond with the script.\r\n%s"
+                       "\r\n\r\nCheck whether you loaded the script and the data from the same "
+                       "survey.<PL>Struktura danych nie odpowiada skryptowi.\r\n%s\r\n\r\n"
+                       "Sprawdź, czy skrypt i dane pochodzą z tego samego badania."),
+        name.c_str()));
+}
+
 void TAppTYStation_Form::OpenData(const std::string& name) {
+    OpenStore(name, std::string());
+}
+
+void TAppTYStation_Form::OpenVerify(const std::string& reference, const std::string& name) {
+    OpenStore(name, reference);
+}
+
+void TAppTYStation_Form::OpenStore(const std::string& name, const std::string& reference) {
     OpenDir = FolderOf(name);
     if (!CanCloseData()) return;
     CloseData();
+    if (!reference.empty()) {
+        if (core::SameFile(reference, name)) {
+            MsgError(core::FormatText(
+                core::LangText("<EN>The first keying and the file to key must be two different "
+                               "files.\r\n%s<PL>Pierwsze wprowadzenie i wprowadzany plik muszą "
+                               "być dwoma różnymi plikami.\r\n%s"),
+                name.c_str()));
+            UpdateCommands();
+            return;
+        }
+        try {
+            VerifyRef = std::make_unique<core::TEntryVerifier>(*Script(), reference,
+                                                               core::DefaultPairing(*Script()));
+        } catch (const core::EPXData&) {
+            ShowMismatch(reference);
+            UpdateCommands();
+            return;
+        } catch (const core::ETallyraError& e) {
+            MsgError(e.Text());
+            UpdateCommands();
+            return;
+        }
+    }
     try {
         SetStore(CreateStore(name));
     } catch (const core::EPXData&) {
-        MsgError(core::FormatText(
-            core::LangText("<EN>The data structure does not correspond with the script.\r\n%s"
-                           "\r\n\r\nCheck whether you loaded the script and the data from the same "
-                           "survey.<PL>Struktura danych nie odpowiada skryptowi.\r\n%s\r\n\r\n"
-                           "Sprawdź, czy skrypt i dane pochodzą z tego samego badania."),
-            name.c_str()));
+        VerifyRef.reset();
+        ShowMismatch(name);
         UpdateCommands();
         return;
     } catch (const core::ETallyraError& e) {
+        VerifyRef.reset();
         MsgError(e.Text());
         UpdateCommands();
         return;
     }
+    Store()->SetVerifier(VerifyRef.get());
+    SessionStart = std::time(nullptr);
+    SessionOpen = KeysData();
     const core::TPXFieldInstruction* entry = Store()->FieldAt(Store()->EntryPos);
     if (entry && entry->Column != 1)
         MsgWarning(core::FormatText(
@@ -286,10 +353,71 @@ void TAppTYStation_Form::OpenData(const std::string& name) {
                            "of %d characters out of %d.<PL>Ostatni wczytany rekord nie jest "
                            "pełny.\r\nZawiera %d z %d znaków."),
             entry->Column - 1, Store()->RecordChars()));
-    ShowStatus(core::FormatText(core::LangText("<EN>Data: %s<PL>Dane: %s"),
-                                core::ShortenPath(name, StatusPathLength).c_str()));
+    if (VerifyRef)
+        ShowStatus(core::FormatText(
+            core::LangText("<EN>Verify: %s against %s<PL>Weryfikacja: %s wobec %s"),
+            core::ShortenPath(name, StatusPathLength).c_str(),
+            core::ShortenPath(reference, StatusPathLength).c_str()));
+    else
+        ShowStatus(core::FormatText(core::LangText("<EN>Data: %s<PL>Dane: %s"),
+                                    core::ShortenPath(name, StatusPathLength).c_str()));
     StartEntry();
     UpdateCommands();
+}
+
+void TAppTYStation_Form::VerifyDataCommand() {
+    if (!Script() || !CurrentValueAccepted()) return;
+    const auto ask = [this](TFileDialogRequest::Mode mode, const char* title,
+                            const std::string& folder) {
+        TFileDialogRequest r;
+        r.DialogMode = mode;
+        r.Title = core::LangText(title);
+        r.Filter = DataFileFilter();
+        r.DefaultExt = "dat";
+        r.Folder = folder;
+        r.ConfirmOverwrite = false;  // the file to key is often one begun earlier
+        return RunFileDialog(this, r);
+    };
+    const std::vector<std::string> reference =
+        ask(TFileDialogRequest::Mode::Open,
+            "<EN>Verify data: the first keying<PL>Weryfikuj dane: pierwsze wprowadzenie", OpenDir);
+    if (reference.empty()) return;
+    const std::vector<std::string> chosen =
+        ask(TFileDialogRequest::Mode::Save,
+            "<EN>Verify data: the file to key<PL>Weryfikuj dane: plik do wprowadzania",
+            FolderOf(reference.front()));
+    if (!chosen.empty()) OpenVerify(reference.front(), chosen.front());
+    UpdateCommands();
+}
+
+void TAppTYStation_Form::EndSession(bool boxes) {
+    if (!SessionOpen) return;
+    SessionOpen = false;
+    const core::TPXDataHandler* store = Store();
+    if (!store) return;
+    core::TOperatorSession session;
+    session.Operator = core::OperatorNameFromEnvironment();
+    session.Start = SessionStart;
+    session.End = std::max<int64_t>(std::time(nullptr), SessionStart);
+    session.Records = store->CompletedRecords();
+    session.ForcedValues = store->ForcedValues();
+    if (const core::TEntryKeyboard* keys = Keyboard()) {
+        session.Keystrokes = keys->Keystrokes();
+        session.EscChanges = keys->EscChanges();
+    }
+    if (VerifyRef) {
+        session.Verify = true;
+        session.FirstEntryErrors = VerifyRef->FirstEntryErrors();
+        session.VerifierSlips = VerifyRef->VerifierSlips();
+    }
+    try {
+        core::AppendOperatorLog(store->FileName(), session);
+    } catch (const core::ETallyraError& e) {
+        if (boxes)
+            MsgError(e.Text());
+        else
+            std::fprintf(stderr, "%s\n", e.Text().c_str());
+    }
 }
 
 void TAppTYStation_Form::CloseDataCommand() {
@@ -324,7 +452,9 @@ void TAppTYStation_Form::CloseData() {
             MsgError(e.Text());
         }
     }
+    EndSession(true);
     TAppTYGen_Form::CloseData();
+    VerifyRef.reset();
     ShowStatus(core::FormatText(core::LangText("<EN>Script: %s<PL>Skrypt: %s"),
                                 core::ShortenPath(CurrentScriptName, StatusPathLength).c_str()));
 }

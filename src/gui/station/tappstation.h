@@ -10,6 +10,7 @@
 
 #include "entry/tapptygen.h"
 #include "script/tpxmessage.h"
+#include "verify/entryverify.h"
 
 namespace tallyra::gui {
 
@@ -28,6 +29,8 @@ public:
     void OpenScriptCommand();
     virtual void OpenDataCommand();
     void CloseDataCommand();
+    // File > Verify data: the first keying, then the file to key against it.
+    void VerifyDataCommand();
 
     // Opens a script file: closes the data first (false when the user
     // cancels the incomplete-record question), then reads the script; a
@@ -36,6 +39,11 @@ public:
     // Opens a data file under the loaded script (created empty when it does
     // not exist and the station allows new files); reports a mismatch.
     void OpenData(const std::string& name);
+    // Opens `name` as OpenData does, in verify mode against the first keying
+    // `reference` (read only; paired as the script decides).
+    void OpenVerify(const std::string& reference, const std::string& name);
+    // The verifier of the data open in verify mode, or null.
+    core::TEntryVerifier* Verifier() const { return VerifyRef.get(); }
     // True when the data may be closed: asks what to do with an incomplete
     // last record (Yes cuts it off, No keeps it, Cancel keeps the data open).
     bool CanCloseData();
@@ -62,6 +70,9 @@ protected:
     TAppTYStation_Form(QWidget* parent, bool create);
     // The station lets the open-data dialog name a new file; the viewer not.
     virtual bool AllowsNewDataFile() const { return true; }
+    // Whether operators key data here: verify mode and the operator log
+    // (the viewer only looks).
+    virtual bool KeysData() const { return true; }
     // Opens the store on `name` (the viewer opens its own kind).
     virtual std::unique_ptr<core::TPXDataHandler> CreateStore(const std::string& name);
     virtual void LoadScript(const std::string& name);
@@ -72,6 +83,7 @@ protected:
     QAction* OpenDict_Action = nullptr;
     QAction* OpenData_Action = nullptr;
     QAction* CloseData_Action = nullptr;
+    QAction* VerifyData_Action = nullptr;
 
 private:
     void BuildStation();
@@ -84,6 +96,15 @@ private:
     QStringList StartupFiles;
     bool StartupFilesSet = false;
     QLabel* StatusText = nullptr;
+    // Opens the store on `name`, in verify mode when `reference` is set.
+    void OpenStore(const std::string& name, const std::string& reference);
+    void ShowMismatch(const std::string& name);
+    // Appends the session of the open data to its operator log; `boxes`
+    // false reports a failure on standard error only.
+    void EndSession(bool boxes);
+    std::unique_ptr<core::TEntryVerifier> VerifyRef;
+    int64_t SessionStart = 0;
+    bool SessionOpen = false;
 };
 
 }  // namespace tallyra::gui

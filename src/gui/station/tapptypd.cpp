@@ -15,7 +15,12 @@
 #include "shell/langui.h"
 #include "shell/msgbox.h"
 #include "shell/objectmessages.h"
+#include "export/atomicoutput.h"
+#include "export/dataexport.h"
+#include "shell/format.h"
 #include "spss/saveselection.h"
+#include "spss/spssexport.h"
+#include "spss/tvarcoll.h"
 
 namespace tallyra::gui {
 
@@ -118,6 +123,13 @@ void TAppTYPD_Form::BuildSelectMenu() {
         "opis SPSS");
     connect(SaveSel_Action, &QAction::triggered, this, [this] { SaveSelection(); });
     FileMenu()->insertAction(CloseData_Action, SaveSel_Action);
+    ExportSel_Action = new QAction(FileMenu());
+    ExportSel_Action->setObjectName("ExportSel_Action");
+    Tag(ExportSel_Action, "<EN>&Export selection...<PL>&Eksportuj wybór...",
+        "<EN>Writes the selected data as an SPSS, Stata or CSV data set<PL>Zapisuje wybrane dane "
+        "jako zbiór danych SPSS, Stata lub CSV");
+    connect(ExportSel_Action, &QAction::triggered, this, [this] { ExportSelection(); });
+    FileMenu()->insertAction(CloseData_Action, ExportSel_Action);
 }
 
 void TAppTYPD_Form::UpdateCommands() {
@@ -125,6 +137,7 @@ void TAppTYPD_Form::UpdateCommands() {
     if (!RangeSel_Action) return;
     RangeSel_Action->setEnabled(SelectionAnchor >= 0 && FocusedField() >= 0);
     SaveSel_Action->setEnabled(Store() != nullptr);
+    ExportSel_Action->setEnabled(Store() != nullptr);
     for (const char* name :
          {"RecSel_Action", "RangeRec_Action", "RevRecSel_Action", "AllRec_Action", "NoRec_Action"})
         if (QAction* a = Action(name)) a->setEnabled(Store() != nullptr);
@@ -229,15 +242,20 @@ void TAppTYPD_Form::RefreshStatus() {
 
 // --- save selection
 
-void TAppTYPD_Form::SaveSelection() {
-    core::TPDDataHandler* v = Viewer();
-    if (!v || !Script()) return;
+std::vector<int32_t> TAppTYPD_Form::SelectedFieldNumbers() const {
     std::vector<int32_t> fields;
     int32_t k = 0;
     ForEachField(*Script(), [&](int32_t, core::TPXFieldInstruction& f) {
         if (f.Selected) fields.push_back(k);
         ++k;
     });
+    return fields;
+}
+
+void TAppTYPD_Form::SaveSelection() {
+    core::TPDDataHandler* v = Viewer();
+    if (!v || !Script()) return;
+    const std::vector<int32_t> fields = SelectedFieldNumbers();
     const core::TRecordSelection records = [v](int64_t r) { return v->IsSelected(int32_t(r)); };
     try {
         // The refusals come before any dialog.
@@ -254,9 +272,7 @@ void TAppTYPD_Form::SaveSelection() {
     r.Title = core::LangText("<EN>Save file as...<PL>Zapisz plik jako...");
     r.Folder = SaveAsDir;
     r.DefaultExt = "dat";
-    r.Filter = core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
+    r.Filter = DataFileFilter();
     r.ConfirmOverwrite = false;  // the three files are asked about together below
     const std::vector<std::string> chosen = RunFileDialog(this, r);
     if (chosen.empty()) return;
@@ -272,6 +288,77 @@ void TAppTYPD_Form::SaveSelection() {
                             std::string(), core::TDataFileLock::HeldByCaller);
     } catch (const core::ETallyraError& e) {
         MsgError(e.Text());
+    }
+}
+
+void TAppTYPD_Form::ExportSelection() {
+    core::TPDDataHandler* v = Viewer();
+    if (!v || !Script()) return;
+    core::TDataExportOptions options;
+    options.Fields = SelectedFieldNumbers();
+    options.Records.emplace();
+    for (int32_t r = 1; r <= v->FullCount; ++r)
+        if (v->IsSelected(r)) options.Records->push_back(r);
+    // The refusals come before any dialog.
+    if (options.Records->empty()) {
+        MsgError(core::LangText("<EN>No records selected.<PL>Nie wybrano żadnych rekordów."));
+        return;
+    }
+    if (options.Fields.empty()) {
+        MsgError(core::LangText("<EN>No fields selected.<PL>Nie wybrano żadnych pól."));
+        return;
+    }
+    TFileDialogRequest r;
+    r.DialogMode = TFileDialogRequest::Mode::Save;
+    r.Title = core::LangText("<EN>Export selection<PL>Eksportuj wybór");
+    r.Folder = ExportDir.empty() ? SaveAsDir : ExportDir;
+    r.FileName = std::filesystem::path(v->FileName()).stem().string();
+    r.DefaultExt = "sav";
+    r.Filter = core::DataSetFileFilter();
+    const std::vector<std::string> chosen = RunFileDialog(this, r);
+    if (chosen.empty()) return;
+    const std::string target = std::filesystem::absolute(chosen.front()).string();
+    ExportDir = std::filesystem::path(target).parent_path().string();
+    const char* const failed =
+        "<EN>Error exporting file<PL>Błąd eksportowania pliku<*>:\r\n\"%s\".\r\n\r\n%s";
+    const auto format = core::DataSetFormatFromName(target);
+    if (!format) {
+        MsgError(core::FormatText(
+            core::LangText(failed), target.c_str(),
+            core::LangText("<EN>The file name must end in .sav, .zsav, .por, .dta or .csv.<PL>"
+                           "Nazwa pliku musi kończyć się na .sav, .zsav, .por, .dta lub .csv.")
+                .c_str()));
+        return;
+    }
+    options.Format = *format;
+    options.DataLock = core::TDataFileLock::HeldByCaller;
+    const std::string hint = core::LangText("<EN>Exporting data<PL>Eksport danych");
+    int shown = -1;
+    options.Progress = [this, &hint, &shown](int64_t done, int64_t total) {
+        const int percent = total > 0 ? int(done * 100 / total) : 100;
+        if (percent == shown) return;
+        shown = percent;
+        SetProgress(hint, percent);
+    };
+    try {
+        v->SaveRecord();
+        const auto vars = core::BuildDictionaryVars(*Script(), core::SPSSVarSize());
+        core::TBackedUpTarget slot(target, {v->FileName()});
+        const core::TDataExportSummary summary =
+            core::ExportDataSet(*Script(), *vars, v->FileName(), target, options);
+        slot.Keep();
+        SetProgress(std::string(), -1);
+        MsgInformation(core::FormatText(
+            core::LangText("<EN>%lld records, %d variables written to %s.<PL>Zapisano %lld "
+                           "rekordów, %d zmiennych do %s."),
+            static_cast<long long>(summary.Records), summary.Variables, target.c_str()));
+    } catch (const core::EPXData&) {
+        SetProgress(std::string(), -1);
+        MsgError(core::FormatText(core::LangText(failed), target.c_str(),
+                                  core::DataMismatchText(v->FileName()).c_str()));
+    } catch (const core::ETallyraError& e) {
+        SetProgress(std::string(), -1);
+        MsgError(core::FormatText(core::LangText(failed), target.c_str(), e.Text().c_str()));
     }
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "data/tpddatahandler.h"
 #include "tappstation.h"
@@ -39,6 +40,11 @@ public:
     void SelectAllRecords(bool selected);
     // File > Save selection.
     void SaveSelection();
+    // File > Export selection: the marked fields of the marked records as a
+    // data set (.sav, .zsav, .por, .dta or .csv, from the chosen name), with
+    // variable labels and without the 8/9 missing values; an existing file
+    // keeps its ".bak" copy.
+    void ExportSelection();
 
     // The idle refresh also draws the record panel in bold for a selected
     // record.
@@ -46,6 +52,7 @@ public:
 
 protected:
     bool AllowsNewDataFile() const override { return false; }
+    bool KeysData() const override { return false; }
     bool StartsOnFirstRecord() const override { return true; }
     bool ShowsLogo() const override { return false; }
     bool WritesSettings() const override { return false; }
@@ -57,10 +64,13 @@ private:
     void BuildSelectMenu();
     void Recolour();
     int32_t FocusedField() const;
+    // The marked fields, numbered among the script's fields from 0.
+    std::vector<int32_t> SelectedFieldNumbers() const;
 
     int32_t SelectionAnchor = -1;
     bool Shown = false;
     QAction* SaveSel_Action = nullptr;
+    QAction* ExportSel_Action = nullptr;
     QAction* RangeSel_Action = nullptr;
 };
 

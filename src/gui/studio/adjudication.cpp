@@ -28,12 +28,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string DataFilter() {
-    return core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
-}
-
 QTableWidgetItem* Cell(const std::string& utf8, bool editable) {
     auto* item = new QTableWidgetItem(Q(utf8));
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -246,7 +240,7 @@ bool TAdjudication_Form::SaveResolved() {
     save.Title = core::LangText("<EN>Save resolved file<PL>Zapisz rozstrzygnięty plik");
     save.Folder = fs::path(FirstFile).parent_path().string();
     save.FileName = fs::path(FirstFile).stem().string() + "-resolved.dat";
-    save.Filter = DataFilter();
+    save.Filter = DataFileFilter();
     save.DefaultExt = "dat";
     const std::vector<std::string> chosen = RunFileDialog(this, save);
     if (chosen.empty()) return false;
@@ -285,7 +279,7 @@ void CompareDataCommand(TAppMain_Form* main) {
         open.DialogMode = TFileDialogRequest::Mode::Open;
         open.Title = core::LangText(title);
         open.Folder = main->OpenDir;
-        open.Filter = DataFilter();
+        open.Filter = DataFileFilter();
         open.DefaultExt = "dat";
         const std::vector<std::string> chosen = RunFileDialog(main, open);
         if (chosen.empty()) return;

@@ -26,12 +26,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string DataFilter() {
-    return core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
-}
-
 std::string FullPath(const std::string& path) {
     std::error_code ec;
     const fs::path full = fs::absolute(fs::path(path), ec);
@@ -52,7 +46,7 @@ std::string AskDataFile(TAppMain_Form* main, const char* title) {
     open.DialogMode = TFileDialogRequest::Mode::Open;
     open.Title = core::LangText(title);
     open.Folder = main->OpenDir;
-    open.Filter = DataFilter();
+    open.Filter = DataFileFilter();
     open.DefaultExt = "dat";
     const std::vector<std::string> chosen = RunFileDialog(main, open);
     if (chosen.empty()) return {};
@@ -77,32 +71,6 @@ std::string AskTarget(TAppMain_Form* main, const char* title, const std::string&
     return target;
 }
 
-// Moves an existing target to its backup name for the time of a write and
-// puts it back unless the write was kept, so a failed export leaves the old
-// file where it was.
-class TBackedUpTarget {
-public:
-    TBackedUpTarget(const std::string& target, const std::vector<std::string>& inputs)
-        : Target(target) {
-        core::RefuseInputAsOutput(target, inputs);
-        core::RefuseInputAsOutput(core::BackupName(target), inputs);
-        Moved = core::FileExists(target) && core::BackupName(target) != target;
-        core::MakeBackup(target);
-    }
-    ~TBackedUpTarget() {
-        if (Moved && !Kept && !core::FileExists(Target))
-            std::rename(core::BackupName(Target).c_str(), Target.c_str());
-    }
-    TBackedUpTarget(const TBackedUpTarget&) = delete;
-    TBackedUpTarget& operator=(const TBackedUpTarget&) = delete;
-    void Keep() { Kept = true; }
-
-private:
-    std::string Target;
-    bool Moved = false;
-    bool Kept = false;
-};
-
 void ShowFailure(const char* text, const std::string& target, const std::string& reason) {
     MsgError(core::FormatText(core::LangText(text), target.c_str(), reason.c_str()));
 }
@@ -112,22 +80,15 @@ const char* const ExportFailedText =
 
 }  // namespace
 
-std::string DataSetFilter() {
-    return core::LangText(
-        "<EN>SPSS system file (*.sav)|*.sav|SPSS compressed system file (*.zsav)|*.zsav|"
-        "SPSS portable file (*.por)|*.por|Stata (*.dta)|*.dta|CSV (*.csv)|*.csv"
-        "<PL>Plik systemowy SPSS (*.sav)|*.sav|Skompresowany plik systemowy SPSS (*.zsav)|"
-        "*.zsav|Plik przenośny SPSS (*.por)|*.por|Stata (*.dta)|*.dta|CSV (*.csv)|*.csv");
-}
-
 void ExportDataCommand(TAppMain_Form* main) {
     TTYDChild_Form* w = UsableScript(main);
     if (!w) return;
     const std::string data =
         AskDataFile(main, "<EN>Export data: data file<PL>Eksportuj dane: plik danych");
     if (data.empty()) return;
-    const std::string target = AskTarget(main, "<EN>Export data<PL>Eksportuj dane", DataSetFilter(),
-                                         "sav", fs::path(data).stem().string());
+    const std::string target =
+        AskTarget(main, "<EN>Export data<PL>Eksportuj dane", core::DataSetFileFilter(), "sav",
+                  fs::path(data).stem().string());
     if (target.empty()) return;
     const auto format = core::DataSetFormatFromName(target);
     if (!format) {
@@ -154,7 +115,7 @@ void ExportDataCommand(TAppMain_Form* main) {
             core::LangText("<EN>Cannot export the data.\r\nErrors found in script."
                            "<PL>Nie można wyeksportować danych.\r\nZnaleziono błędy w "
                            "skrypcie."));
-        TBackedUpTarget slot(target, {w->GetFileName(), data});
+        core::TBackedUpTarget slot(target, {w->GetFileName(), data});
         main->SetProgress(hint, 0);
         const core::TDataExportSummary summary =
             core::ExportDataSet(*w->CheckedScript(), *vars, data, target, options);
@@ -216,7 +177,7 @@ void CodebookCommand(TAppMain_Form* main) {
         main->SetProgress(hint, 90);
         std::vector<std::string> inputs{w->GetFileName()};
         if (!data.empty()) inputs.push_back(data);
-        TBackedUpTarget slot(target, inputs);
+        core::TBackedUpTarget slot(target, inputs);
         core::TAtomicOutput output(target);
         core::WriteFull(output.Fd(), page.data(), page.size());
         output.Commit();

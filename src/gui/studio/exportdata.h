@@ -23,7 +23,4 @@ void ExportDataCommand(TAppMain_Form* main);
 // dialog for the page (.html), then the page written with the backup rule.
 void CodebookCommand(TAppMain_Form* main);
 
-// The save dialog's filter of the data-set formats (selected texts).
-std::string DataSetFilter();
-
 }  // namespace tallyra::gui

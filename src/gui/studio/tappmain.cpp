@@ -101,7 +101,13 @@ TTYDChild_Form* TAppMain_Form::ActiveScript() const {
 }
 
 QAction* TAppMain_Form::ScriptAction(const char* name) const {
-    return findChild<QAction*>(QString::fromLatin1(name));
+    // The menus and the toolbar hold these entries. The search stays out of
+    // the document area: a child that is being destroyed reports its
+    // deactivation from inside its sub-window's destructor, when that
+    // sub-window's list of children is no longer walkable.
+    const QString n = QString::fromLatin1(name);
+    if (QAction* a = menuBar()->findChild<QAction*>(n)) return a;
+    return ToolBar() ? ToolBar()->findChild<QAction*>(n) : nullptr;
 }
 
 // ---- menus ----
@@ -231,9 +237,7 @@ void TAppMain_Form::MergeData() {
     if (!w) return;
     w->CheckScript();
     if (!w->ScriptUsable()) return;
-    const std::string filter = core::LangText(
-        "<EN>Data (*.dat)|*.dat|All files (*.*)|*.*<PL>Dane (*.dat)|*.dat|Wszystkie pliki "
-        "(*.*)|*.*");
+    const std::string filter = DataFileFilter();
     TFileDialogRequest open;
     open.DialogMode = TFileDialogRequest::Mode::OpenMulti;
     open.Title = core::LangText("<EN>Merge data files<PL>Łącz pliki danych");

@@ -441,7 +441,7 @@ TEST(Entry, InvalidCommandCodeIsReportedAndChangesNothing) {
     TScript script(Paged);
     TTempDir dir;
     TSession s(script, dir.File("d.dat"));
-    s.Store->DoCommand(24, false);
+    s.Store->DoCommand(TPXCommand(24), false);
     EXPECT_EQ(s.Count("error: Invalid parameter of DoCommand = 24.\r\nREPORT TO THE "
                       "ADMINISTRATOR!!!\r\n\r\nYou can continue to enter data."),
               1);

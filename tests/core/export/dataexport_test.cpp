@@ -180,5 +180,43 @@ TEST_F(DataExport, RefusesDataThatDoesNotFitAndTheDataFileAsTarget) {
     EXPECT_FALSE(std::filesystem::exists(Dir / "out.sav"));
 }
 
+// The viewer has only the read script: its variable set, rebuilt from the
+// field definitions, must be the one the script's text gives, or its exports
+// would name and label the variables differently from Studio's.
+TEST(DictionaryVars, AreTheVariablesOfTheScriptText) {
+    const char* const scripts[] = {
+        TALLYRA_SOURCE_DIR "/examples/household.slo",
+        nullptr,  // the fixture below
+    };
+    TScratch dir;
+    WriteAll(dir / "pl.slo",
+             "left='Województwo' width=2 range=[1:16] varlab='Województwo zamieszkania' "
+             "vallab=[1 'dolnośląskie' 2 'kujawsko-pomorskie']*\r\n"
+             "left='Dochód' width=11 range=[0:999999999]*\r\n"
+             "left='Uwagi' text width=20 auto='\\ '*\r\n"
+             "left='Dochód' width=3 range=[0:999]*\r\n");
+    for (const char* file : scripts) {
+        const std::string name = file ? std::string(file) : std::string(dir / "pl.slo");
+        TPXMessageList messages;
+        TPXDictionary script(name, messages);
+        ASSERT_EQ(messages.CountKinds({mkError}), 0) << name << ": " << messages.FormatItem(0);
+        TVarColl fromText(name, 8);
+        const auto fromScript = BuildDictionaryVars(script, 8);
+        const TSPSExportOptions options;
+        // Same name in two folders: the syntax names its data file.
+        std::filesystem::create_directories(dir / "a");
+        std::filesystem::create_directories(dir / "b");
+        WriteSPSExport(fromText, dir / "a/out.sps", options);
+        WriteSPSExport(*fromScript, dir / "b/out.sps", options);
+        std::string fromTextSyntax = ReadAll(dir / "a/out.sps");
+        std::string fromScriptSyntax = ReadAll(dir / "b/out.sps");
+        const size_t at = fromTextSyntax.find("/a/out.dat");
+        ASSERT_NE(at, std::string::npos) << fromTextSyntax;
+        fromTextSyntax.replace(at, 3, "/b/");
+        EXPECT_EQ(fromScriptSyntax, fromTextSyntax) << name;
+        if (!file) EXPECT_NE(fromTextSyntax.find("VALUE LABELS"), std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace tallyra::core
