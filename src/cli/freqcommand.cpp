@@ -62,7 +62,7 @@ int RunFreq(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         "<EN>There are no records in the data for this field.<PL>W danych nie ma ani jednego "
         "rekordu dla tego pola.");
     if (store->FullCount == 0) {
-        err << none << "\n";
+        err << "tallyra freq: " << files[1] << ": " << none << "\n";
         return ExitUsage;
     }
     TFreqList list;
@@ -73,7 +73,7 @@ int RunFreq(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return ExitUsage;
     }
     if (list.empty()) {
-        err << none << "\n";
+        err << "tallyra freq: " << files[1] << ": " << none << "\n";
         return ExitUsage;
     }
     const auto rows = FreqRows(list);

@@ -72,7 +72,7 @@ TEST_F(BrokenFiles, EveryCommandNamesTheFileAndSaysWhatItIs) {
         {"merge out", RunMerge, {"@h.slo", "@folder", "@h.dat", "--force"}, "folder", 1},
         {"subset out",
          RunSubset,
-         {"@h.slo", "@h.dat", "@folder", "--fields", "1", "--records", "1", "--force"},
+         {"@h.slo", "@h.dat", "@folder", "--fields", "1,4", "--records", "1", "--force"},
          "folder",
          1},
         {"export out",

@@ -174,6 +174,11 @@ TEST_F(DataCommands, FreqByLabelVarnameOrIndex) {
     EXPECT_EQ(Out.str().substr(0, 60),
               "{\"field\":2,\"rows\":[{\"value\":\"20\",\"count\":1,\"percent\":\"25.0%\"");
     EXPECT_EQ(Run(RunFreq, {Path("s.slo"), Path("d.dat"), "nosuch"}), 2);
+    // A file without full records: named with the reason.
+    Write("e.dat", "0011");
+    EXPECT_EQ(Run(RunFreq, {Path("s.slo"), Path("e.dat"), "SEX"}), 2);
+    EXPECT_EQ(Err.str(), "tallyra freq: " + Path("e.dat") +
+                             ": There are no records in the data for this field.\n");
 }
 
 // The names `vars` prints for fields without VARNAME (the left text cut to

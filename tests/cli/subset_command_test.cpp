@@ -91,6 +91,20 @@ TEST_F(SubsetCommand, OutputThatIsNoRegularFileIsRefused) {
         EXPECT_EQ(entry.path().string().find(".tmp."), std::string::npos) << entry.path();
 }
 
+// Only the record identifier makes no script of its own: refused naming the
+// script file, and none of the three files is left.
+TEST_F(SubsetCommand, FieldsThatMakeNoScriptAreRefusedAndLeaveNoFile) {
+    const std::string out = (Dir / "id.dat").string();
+    EXPECT_EQ(Run({Script, Data, out, "--fields", "HOUSEHOL", "--records", "1-"}), 1);
+    EXPECT_EQ(Err.rfind("tallyra subset: " + (Dir / "id.slo").string() +
+                            " cannot be written: the chosen fields do not make a script of "
+                            "their own.\n",
+                        0),
+              0u)
+        << Err;
+    EXPECT_TRUE(fs::is_empty(Dir));
+}
+
 TEST_F(SubsetCommand, RefusesWithoutLosingFiles) {
     const std::string out = (Dir / "part.dat").string();
     std::ofstream(out) << "keep me";

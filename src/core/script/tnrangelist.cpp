@@ -5,9 +5,17 @@
 namespace tallyra::core {
 
 bool TNRangeList::Contains(int32_t v) const {
-    for (const TNRange& r : Items)
-        if (r.Lo <= v && v <= r.Hi) return true;
-    return false;
+    // A walk is quickest over the few intervals most ranges have.
+    if (Items.size() <= 16) {
+        for (const TNRange& r : Items)
+            if (r.Lo <= v && v <= r.Hi) return true;
+        return false;
+    }
+    if (!Index || IndexedCount != Items.size()) {
+        Index = std::make_shared<const TNRangeIndex>(*this);
+        IndexedCount = Items.size();
+    }
+    return Index->Contains(v);
 }
 
 int32_t TNRangeList::OverlappingCount() const {

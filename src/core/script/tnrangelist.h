@@ -19,9 +19,12 @@ struct TNRange {
     int32_t Hi;
 };
 
+class TNRangeIndex;
+
 // Closed integer intervals in the order written (no merging, no ordering; an
 // interval with Lo > Hi holds nothing but stays). A value type: copying it is
-// the CopyOf creation.
+// the CopyOf creation. Items grow only at the end (Add); a long list keeps a
+// sorted index for Contains, built when first asked (not thread-safe).
 class TNRangeList {
 public:
     TNRangeList() = default;
@@ -35,7 +38,9 @@ public:
     int32_t Count() const { return static_cast<int32_t>(Items.size()); }
     const TNRange& operator[](int32_t i) const { return Items[static_cast<size_t>(i)]; }
 
-    // True when some interval holds v.
+    // True when some interval holds v. O(log n) on long lists after the first
+    // question, so checking many values against a range of many single
+    // values stays n log n.
     bool Contains(int32_t v) const;
     // The number of intervals (after the first) that meet an earlier one:
     // interval j counts when some i < j has Lo[j] <= Hi[i] and Hi[j] >= Lo[i].
@@ -48,6 +53,10 @@ public:
     std::string ToText() const;
 
     std::vector<TNRange> Items;
+
+private:
+    mutable std::shared_ptr<const TNRangeIndex> Index;  // shared by copies; never changed
+    mutable size_t IndexedCount = 0;                    // Items.size() when Index was built
 };
 
 // A sorted, merged copy of a range list for many membership questions:

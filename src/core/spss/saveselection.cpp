@@ -176,9 +176,8 @@ TSaveSelectionSummary SaveSelection(const TPXDictionary& script, const std::stri
     for (const TPXFieldInstruction* field : kept)
         outLength += static_cast<size_t>(field->Width);
 
-    // Each file is written under a temporary name and takes its place only
-    // when complete, so a failure never leaves a partial file; the data file
-    // and the script are in place before the syntax is built from them.
+    // Each file is written under a temporary name, and all three take their
+    // names only when all are complete, so a failure never leaves a file.
     const auto writeFailed = [](const TOutputFile& file, const EGeneric& e) {
         return EGeneric(FileErrorText(file.Target(), e.Text()));
     };
@@ -238,6 +237,31 @@ TSaveSelectionSummary SaveSelection(const TPXDictionary& script, const std::stri
         if (n != summary.FullCount) throw mismatch();
         flush();
     }
+    // Fields that do not make a script of their own (only the record
+    // identifier, say) are refused before any file takes its name.
+    std::vector<std::string> lines;
+    for (const TPXFieldInstruction* field : kept)
+        field->WriteDefinition(lines);
+    std::string scriptText;
+    for (const std::string& line : lines)
+        scriptText += line + "\r\n";
+    std::string syntax;
+    try {
+        TVarColl vars;
+        vars.ReadScriptText(scriptText, maxNameLength);
+        vars.Validate();
+        fs::path dataPath = fs::absolute(names.Syntax);
+        dataPath.replace_extension(fs::path(names.Data).extension());
+        syntax =
+            vars.DataListText(dataPath.lexically_normal().string()) + vars.VariableLabelsText();
+    } catch (const EGeneric& e) {
+        throw EGeneric(FormatText(
+            LangText("<EN>%s cannot be written: the chosen fields do not make a script of their "
+                     "own.\r\n%s<PL>Nie można zapisać %s: wybrane pola nie tworzą osobnego "
+                     "skryptu.\r\n%s"),
+            names.Script.c_str(), e.Text().c_str()));
+    }
+
     const auto commit = [&](TOutputFile& file) {
         try {
             file.Commit();
@@ -245,35 +269,22 @@ TSaveSelectionSummary SaveSelection(const TPXDictionary& script, const std::stri
             throw writeFailed(file, e);
         }
     };
-    commit(dataOut);
-
-    std::vector<std::string> lines;
-    for (const TPXFieldInstruction* field : kept)
-        field->WriteDefinition(lines);
-    std::string scriptText;
-    for (const std::string& line : lines)
-        scriptText += line + "\r\n";
     TOutputFile scriptOut(names.Script);
     try {
         scriptOut.Write(scriptText.data(), scriptText.size());
     } catch (const EGeneric& e) {
         throw writeFailed(scriptOut, e);
     }
-    commit(scriptOut);
-
-    TVarColl vars;
-    vars.ReadScriptText(scriptText, maxNameLength);
-    vars.Validate();
-    fs::path dataPath = fs::absolute(names.Syntax);
-    dataPath.replace_extension(fs::path(names.Data).extension());
-    const std::string syntax =
-        vars.DataListText(dataPath.lexically_normal().string()) + vars.VariableLabelsText();
     TOutputFile syntaxOut(names.Syntax);
     try {
         syntaxOut.Write(syntax.data(), syntax.size());
     } catch (const EGeneric& e) {
         throw writeFailed(syntaxOut, e);
     }
+    // All three are written before any takes its name: a full disk leaves
+    // none of them.
+    commit(dataOut);
+    commit(scriptOut);
     commit(syntaxOut);
     return summary;
 }

@@ -84,13 +84,27 @@ TEST(TNRangeList, OverlapCountAndIndexAgreeWithThePlainDefinitions) {
         }
         lists.push_back(list);
     }
-    for (const TNRangeList& list : lists) {
+    const auto plainContains = [](const TNRangeList& r, int32_t v) {
+        for (const TNRange& i : r.Items)
+            if (i.Lo <= v && v <= i.Hi) return true;
+        return false;
+    };
+    for (TNRangeList& list : lists) {
         EXPECT_EQ(list.OverlappingCount(), plainCount(list)) << list.ToText();
-        const TNRangeIndex index(list);
-        for (int32_t v : {RANGE_MIN - 1, RANGE_MIN, RANGE_MAX})
-            EXPECT_EQ(index.Contains(v), list.Contains(v)) << list.ToText() << " " << v;
-        for (int32_t v = -80; v <= 80; ++v)
-            EXPECT_EQ(index.Contains(v), list.Contains(v)) << list.ToText() << " " << v;
+        for (int round = 0; round < 2; ++round) {
+            const TNRangeIndex index(list);
+            for (int32_t v : {RANGE_MIN - 1, RANGE_MIN, RANGE_MAX}) {
+                EXPECT_EQ(index.Contains(v), plainContains(list, v)) << list.ToText() << " " << v;
+                EXPECT_EQ(list.Contains(v), plainContains(list, v)) << list.ToText() << " " << v;
+            }
+            for (int32_t v = -80; v <= 80; ++v) {
+                EXPECT_EQ(index.Contains(v), plainContains(list, v)) << list.ToText() << " " << v;
+                EXPECT_EQ(list.Contains(v), plainContains(list, v)) << list.ToText() << " " << v;
+            }
+            // A list that grows after its first question answers for the new
+            // intervals too.
+            list.Add(70 + round, 75);
+        }
     }
 }
 
