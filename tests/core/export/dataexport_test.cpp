@@ -214,7 +214,9 @@ TEST(DictionaryVars, AreTheVariablesOfTheScriptText) {
         ASSERT_NE(at, std::string::npos) << fromTextSyntax;
         fromTextSyntax.replace(at, 3, "/b/");
         EXPECT_EQ(fromScriptSyntax, fromTextSyntax) << name;
-        if (!file) EXPECT_NE(fromTextSyntax.find("VALUE LABELS"), std::string::npos);
+        if (!file) {
+            EXPECT_NE(fromTextSyntax.find("VALUE LABELS"), std::string::npos);
+        }
     }
 }
 
