@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "../shell/errors.h"
 #include "../shell/format.h"
@@ -95,7 +96,7 @@ void TDataFile::Open(const std::string& path) {
         if (errno == EWOULDBLOCK) RaiseIOError(32);
         RaiseSystemError(errno);
     }
-    Fd = fd.Release();
+    Descriptor = std::move(fd);
     FilePath = path;
 }
 
@@ -104,7 +105,7 @@ void TDataFile::OpenForReading(const std::string& path) {
     TFd fd;
     std::string reason;
     if (!TryOpenDataFileForReading(path, fd, reason)) throw EGeneric(reason);
-    Fd = fd.Release();
+    Descriptor = std::move(fd);
     FilePath = path;
 }
 
@@ -136,7 +137,7 @@ void TDataFile::CreateTemp(const std::string& folder) {
             ::close(fd);
             continue;
         }
-        Fd = fd;
+        Descriptor = TFd(fd);
         FilePath = name;
         return;
     }
@@ -144,24 +145,24 @@ void TDataFile::CreateTemp(const std::string& folder) {
 }
 
 void TDataFile::Close(bool remove) {
-    if (Fd < 0) return;
+    if (Descriptor.Get() < 0) return;
     // Deleting while the lock is still held keeps another store from opening
     // the name between the two steps.
     if (remove) ::unlink(FilePath.c_str());
-    ::close(Fd);
-    Fd = -1;
+    Descriptor = TFd();
 }
 
 int64_t TDataFile::Size() const {
     struct stat info {};
-    if (::fstat(Fd, &info) != 0) RaiseSystemError(errno);
+    if (::fstat(Descriptor.Get(), &info) != 0) RaiseSystemError(errno);
     return info.st_size;
 }
 
 size_t TDataFile::ReadAt(int64_t offset, char* buffer, size_t n) const {
     size_t done = 0;
     while (done < n) {
-        const ssize_t got = ::pread(Fd, buffer + done, n - done, offset + int64_t(done));
+        const ssize_t got =
+            ::pread(Descriptor.Get(), buffer + done, n - done, offset + int64_t(done));
         if (got < 0) {
             if (errno == EINTR) continue;
             RaiseSystemError(errno);
@@ -173,12 +174,12 @@ size_t TDataFile::ReadAt(int64_t offset, char* buffer, size_t n) const {
 }
 
 void TDataFile::WriteAt(int64_t offset, const char* buffer, size_t n) {
-    PWriteFull(Fd, buffer, n, offset);
-    if (::fdatasync(Fd) != 0 && errno != EINVAL) RaiseSystemError(errno);
+    PWriteFull(Descriptor.Get(), buffer, n, offset);
+    if (::fdatasync(Descriptor.Get()) != 0 && errno != EINVAL) RaiseSystemError(errno);
 }
 
 void TDataFile::Truncate(int64_t size) {
-    while (::ftruncate(Fd, size) != 0) {
+    while (::ftruncate(Descriptor.Get(), size) != 0) {
         if (errno != EINTR) RaiseSystemError(errno);
     }
 }

@@ -72,10 +72,10 @@ public:
     // `remove` is set. Failures are ignored.
     void Close(bool remove = false);
 
-    bool IsOpen() const { return Fd >= 0; }
+    bool IsOpen() const { return Descriptor.Get() >= 0; }
     const std::string& Path() const { return FilePath; }
     // The open descriptor (for copying the file); -1 when closed.
-    int Handle() const { return Fd; }
+    int Handle() const { return Descriptor.Get(); }
     int64_t Size() const;
     // Reads up to `n` bytes at `offset`; returns the number read (short only
     // at the end of the file). Raises EGeneric on I/O errors.
@@ -86,7 +86,7 @@ public:
     void Truncate(int64_t size);
 
 private:
-    int Fd = -1;
+    TFd Descriptor;
     std::string FilePath;
 };
 

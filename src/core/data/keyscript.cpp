@@ -1,6 +1,7 @@
 #include "keyscript.h"
 
 #include <fcntl.h>
+#include <utility>
 #include <unistd.h>
 
 #include "../shell/cp1250.h"
@@ -36,7 +37,7 @@ TKeyScriptReader TKeyScriptReader::FromFile(const std::string& path) {
     TKeyScriptReader reader;
     reader.Path = path;
     try {
-        reader.Fd = OpenRegularFile(path, O_RDONLY).Release();
+        reader.File = OpenRegularFile(path, O_RDONLY);
     } catch (const EGeneric& e) {
         throw EGeneric(FileErrorText(path, e.Text()));
     }
@@ -47,28 +48,25 @@ TKeyScriptReader::TKeyScriptReader(TKeyScriptReader&& other) noexcept
     : Buffer(std::move(other.Buffer)),
       Pending(std::move(other.Pending)),
       Path(std::move(other.Path)),
-      Fd(other.Fd),
+      File(std::move(other.File)),
       Pos(other.Pos),
       Dropped(other.Dropped) {
     Text = Path.empty() ? other.Text : std::string_view(Buffer);
-    other.Fd = -1;
 }
 
-TKeyScriptReader::~TKeyScriptReader() {
-    if (Fd >= 0) ::close(Fd);
-}
+TKeyScriptReader::~TKeyScriptReader() = default;
 
 void TKeyScriptReader::Fill(size_t n) {
-    if (Fd < 0 || Text.size() - Pos >= n) return;
+    if (File.Get() < 0 || Text.size() - Pos >= n) return;
     // What was read goes; the window keeps only the bytes not yet parsed.
     Buffer.erase(0, Pos);
     Dropped += Pos;
     Pos = 0;
     char raw[65536];
-    while (Fd >= 0 && Buffer.size() < n) {
+    while (File.Get() >= 0 && Buffer.size() < n) {
         size_t got;
         try {
-            got = ReadFull(Fd, raw, sizeof raw);
+            got = ReadFull(File.Get(), raw, sizeof raw);
         } catch (const EGeneric& e) {
             throw EGeneric(FileErrorText(Path, e.Text()));
         }
@@ -76,8 +74,7 @@ void TKeyScriptReader::Fill(size_t n) {
         Pending.clear();
         bytes.append(raw, got);
         if (got < sizeof raw) {
-            ::close(Fd);
-            Fd = -1;
+            File = TFd();
         } else {
             // An incomplete character at the end waits for the rest of it.
             size_t keep = bytes.size();

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "../shell/fdio.h"
+
 namespace tallyra::core {
 
 enum class TKey : uint8_t {
@@ -95,7 +97,7 @@ private:
     std::string Buffer;     // the window of a file's converted text
     std::string Pending;    // raw bytes of an incomplete UTF-8 character
     std::string Path;
-    int Fd = -1;           // the file (-1 for a memory text or once read to its end)
+    TFd File;              // the file (closed for a memory text or once read to its end)
     size_t Pos = 0;        // read position in Text
     uint64_t Dropped = 0;  // bytes of the file's text before Buffer
 };
