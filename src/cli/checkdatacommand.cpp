@@ -1,5 +1,7 @@
 #include "checkdatacommand.h"
 
+#include <optional>
+
 #include "cliutil.h"
 #include "data/tentrykeyboard.h"
 #include "datautil.h"
@@ -36,11 +38,20 @@ const char* const CheckDataHelp =
     "Exit status: 0 when the data is OK, 1 when errors were found, 2 on usage or\n"
     "I/O errors.\n";
 
-int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> files;
-    long long mask = CheckMaskAll;
-    long long record = 0;
-    bool json = false;
+namespace {
+
+struct TCheckDataOptions {
+    std::vector<std::string> Files;  // script, data
+    long long Mask = CheckMaskAll;
+    long long Record = 0;  // 0: every full record
+    bool Json = false;
+};
+
+// Reads the command line into `options`; an exit status when the command
+// ends here (help, usage errors).
+std::optional<int> ReadCheckDataArgs(const std::vector<std::string>& args,
+                                     TCheckDataOptions& options, std::ostream& out,
+                                     std::ostream& err) {
     const auto usage = [&](const std::string& message) {
         err << "tallyra check-data: " << message << "\nTry 'tallyra check-data --help'.\n";
         return ExitUsage;
@@ -57,71 +68,74 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
             const std::string* v = value();
             const auto n = v ? ParseInteger(*v) : std::nullopt;
             if (!n || *n < 0 || *n > 255) return usage("--mask takes a number from 0 to 255");
-            mask = *n;
+            options.Mask = *n;
         } else if (arg == "--record") {
             const std::string* v = value();
             const auto n = v ? ParseInteger(*v) : std::nullopt;
             if (!n || *n < 1 || *n > 2147483647) return usage("--record takes a record number");
-            record = *n;
+            options.Record = *n;
         } else if (arg == "--json") {
-            json = true;
+            options.Json = true;
         } else if (arg == "--lang") {
             if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return usage("unknown option '" + arg + "'");
         } else {
-            files.push_back(arg);
+            options.Files.push_back(arg);
         }
     }
-    if (files.size() != 2) return usage("give a script and a data file");
-    auto script = LoadDataScript(files[0], err);
-    if (!script) return ExitUsage;
-    auto store = OpenReadingStore(*script, files[1], err);
-    if (!store) return ExitUsage;
-    if (store->FullCount == 0) {
-        err << "tallyra check-data: " << files[1] << ": " << ConsoleText(NoFullRecordsText())
-            << "\n";
-        return ExitUsage;
-    }
+    if (options.Files.size() != 2) return usage("give a script and a data file");
+    return std::nullopt;
+}
+
+// Runs the data check of every full record or of the one asked for; an exit
+// status when it could not run.
+std::optional<int> CheckTheData(TPXDataHandler& store, const TCheckDataOptions& options,
+                                std::ostream& err) {
+    const std::string& data = options.Files[1];
     try {
-        if (record > 0) {
-            // Only full records can be checked: name the file, the record and
-            // how many there are.
-            if (record > store->FullCount) {
-                const bool partial =
-                    record == store->FullCount + 1 && store->IncompleteLength() > 0;
-                err << "tallyra check-data: "
-                    << ConsoleText(FormatText(
-                           LangText(partial
-                                        ? "<EN>%s: record %lld is incomplete (the file has %d "
+        if (options.Record == 0) {
+            store.CheckData(true, uint8_t(options.Mask));
+            return std::nullopt;
+        }
+        // Only full records can be checked: name the file, the record and
+        // how many there are.
+        if (options.Record > store.FullCount) {
+            const bool partial =
+                options.Record == store.FullCount + 1 && store.IncompleteLength() > 0;
+            err << "tallyra check-data: "
+                << ConsoleText(FormatText(
+                       LangText(partial ? "<EN>%s: record %lld is incomplete (the file has %d "
                                           "full records).<PL>%s: rekord %lld jest niepełny (plik "
                                           "zawiera %d pełnych rekordów)."
                                         : "<EN>%s: there is no record %lld (the file has %d "
                                           "full records).<PL>%s: nie ma rekordu %lld (plik "
                                           "zawiera %d pełnych rekordów)."),
-                           files[1].c_str(), record, int(store->FullCount)))
-                    << "\n";
-                return ExitUsage;
-            }
-            store->GoToRecord(int32_t(record));
-            store->CheckData(false, uint8_t(mask));
-        } else {
-            store->CheckData(true, uint8_t(mask));
+                       data.c_str(), options.Record, int(store.FullCount)))
+                << "\n";
+            return ExitUsage;
         }
+        store.GoToRecord(int32_t(options.Record));
+        store.CheckData(false, uint8_t(options.Mask));
     } catch (const ETallyraError& e) {
         err << "tallyra: " << ConsoleText(e.Text()) << "\n";
         return ExitUsage;
     }
+    return std::nullopt;
+}
 
-    TEHList& list = store->MessageList();
+// Prints the data errors of the store's message list and the result line,
+// as lines or as one JSON object.
+void PrintDataErrors(TPXDataHandler& store, const std::string& data, bool json, std::ostream& out) {
+    TEHList& list = store.MessageList();
     const std::string result = CheckResultText(list.Count());
     TJsonWriter writer;
     if (json) {
         writer.BeginObject();
         writer.Key("file");
-        writer.String(files[1]);
+        writer.String(data);
         writer.Key("fullRecords");
-        writer.Number(store->FullCount);
+        writer.Number(store.FullCount);
         writer.Key("errors");
         writer.BeginArray();
     }
@@ -129,11 +143,11 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
         const TEHMessage* m = list.Get(i);
         int32_t rec = int32_t(uint32_t(m->Position) & 0xFFFFu);
         int32_t field = int32_t(uint32_t(m->Position) >> 16);
-        if (const auto* data = dynamic_cast<const TPXDataMessage*>(m)) {
-            rec = data->Record;
-            field = data->FieldIndex;
+        if (const auto* message = dynamic_cast<const TPXDataMessage*>(m)) {
+            rec = message->Record;
+            field = message->FieldIndex;
         }
-        const TPXFieldInstruction* f = store->FieldAt(field);
+        const TPXFieldInstruction* f = store.FieldAt(field);
         const std::string left = f ? Cp1250ToUtf8(f->Left) : std::string();
         if (json) {
             writer.BeginObject();
@@ -149,7 +163,7 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
             writer.String(m->GetText());
             writer.EndObject();
         } else {
-            out << files[1] << ":" << rec << ":" << field << ": " << left << ": "
+            out << data << ":" << rec << ":" << field << ": " << left << ": "
                 << Format("0x%04X", unsigned(m->Code)) << ": " << m->GetText() << "\n";
         }
     }
@@ -162,7 +176,25 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
     } else {
         out << ConsoleText(result) << "\n";
     }
-    return list.Count() > 0 ? ExitFound : ExitOk;
+}
+
+}  // namespace
+
+int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    TCheckDataOptions options;
+    if (const auto exit = ReadCheckDataArgs(args, options, out, err)) return *exit;
+    auto script = LoadDataScript(options.Files[0], err);
+    if (!script) return ExitUsage;
+    auto store = OpenReadingStore(*script, options.Files[1], err);
+    if (!store) return ExitUsage;
+    if (store->FullCount == 0) {
+        err << "tallyra check-data: " << options.Files[1] << ": "
+            << ConsoleText(NoFullRecordsText()) << "\n";
+        return ExitUsage;
+    }
+    if (const auto exit = CheckTheData(*store, options, err)) return *exit;
+    PrintDataErrors(*store, options.Files[1], options.Json, out);
+    return store->MessageList().Count() > 0 ? ExitFound : ExitOk;
 }
 
 }  // namespace tallyra::cli
