@@ -1,5 +1,7 @@
 #include "entercommand.h"
 
+#include <optional>
+
 #include "cliutil.h"
 #include "data/keyscript.h"
 #include "data/scriptedowner.h"
@@ -41,11 +43,19 @@ const char* const EnterHelp =
     "stops at once with the message naming the file.\n"
     "Exit status: 0 when the keys were played, 2 on usage or I/O errors.\n";
 
-int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> files;
-    std::string keysFile;
-    long long start = -1;
-    bool viewer = false;
+namespace {
+
+struct TEnterOptions {
+    std::vector<std::string> Files;  // script, data (only the script with --start)
+    std::string KeysFile;
+    long long Start = -1;  // the script test window's start instruction; -1: a data file
+    bool Viewer = false;
+};
+
+// Reads the command line into `options`; an exit status when the command
+// ends here (help, usage errors).
+std::optional<int> ReadEnterArgs(const std::vector<std::string>& args, TEnterOptions& options,
+                                 std::ostream& out, std::ostream& err) {
     const auto usage = [&](const std::string& message) {
         err << "tallyra enter: " << message << "\nTry 'tallyra enter --help'.\n";
         return ExitUsage;
@@ -61,31 +71,35 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
         } else if (arg == "--keys") {
             const std::string* v = value();
             if (v == nullptr) return usage("--keys needs a file");
-            keysFile = *v;
+            options.KeysFile = *v;
         } else if (arg == "--start") {
             const std::string* v = value();
             const auto n = v ? ParseInteger(*v) : std::nullopt;
             if (!n || *n < 0 || *n > 2147483647)
                 return usage("--start takes a number of 0 or more");
-            start = *n;
+            options.Start = *n;
         } else if (arg == "--viewer") {
-            viewer = true;
+            options.Viewer = true;
         } else if (arg == "--lang") {
             if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
         } else if (arg.size() > 1 && arg[0] == '-') {
             return usage("unknown option '" + arg + "'");
         } else {
-            files.push_back(arg);
+            options.Files.push_back(arg);
         }
     }
-    if (keysFile.empty()) return usage("--keys FILE is required");
-    if (start >= 0 && (files.size() != 1 || viewer))
+    if (options.KeysFile.empty()) return usage("--keys FILE is required");
+    if (options.Start >= 0 && (options.Files.size() != 1 || options.Viewer))
         return usage("--start takes a script and no data file (and no --viewer)");
-    if (start < 0 && files.size() != 2) return usage("give a script and a data file");
+    if (options.Start < 0 && options.Files.size() != 2)
+        return usage("give a script and a data file");
+    return std::nullopt;
+}
 
-    // The key script is read twice, a window at a time: first to the end to
-    // find a broken key before anything is entered, then to play it. Memory
-    // stays the same whatever its length.
+// Reads the key script to its end, a window at a time, so that a broken key
+// is found before anything is entered; memory stays the same whatever its
+// length. An exit status when the script cannot be played.
+std::optional<int> CheckKeyScript(const std::string& keysFile, std::ostream& err) {
     std::string error;
     try {
         TKeyScriptReader check = TKeyScriptReader::FromFile(keysFile);
@@ -100,38 +114,46 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
         err << "tallyra: " << keysFile << ": " << error << "\n";
         return ExitUsage;
     }
+    return std::nullopt;
+}
 
-    auto script = LoadDataScript(files[0], err);
-    if (!script) return ExitUsage;
-    TScriptedOwner owner;
-    owner.Print = [&err](const std::string& text) { err << ConsoleText(text) << "\n"; };
-    std::unique_ptr<TPXDataHandler> store;
-    if (start >= 0) {
+// The store the keys go to: the test window's temporary file, or the data
+// file as the station (or the viewer) opens it, with the station's warning
+// about an incomplete last record. Null when it cannot be opened (reported).
+std::unique_ptr<TPXDataHandler> OpenEntryStore(TDataScript& script, const TEnterOptions& options,
+                                               TScriptedOwner& owner, std::ostream& err) {
+    if (options.Start >= 0) {
         try {
-            store = TPXDataHandler::CreateTemp(*script->Dictionary, int32_t(start), &owner);
+            return TPXDataHandler::CreateTemp(*script.Dictionary, int32_t(options.Start), &owner);
         } catch (const ETallyraError& e) {
             err << "tallyra: " << ConsoleText(e.Text()) << "\n";
-            return ExitUsage;
+            return nullptr;
         }
-    } else {
-        store = OpenDataStore(*script, files[1], true, viewer, false, &owner, err);
-        if (!store) return ExitUsage;
-        const TPXFieldInstruction* entry = store->FieldAt(store->EntryPos);
-        if (entry && entry->Column != 1)
-            owner.OwnerMessage(
-                TOwnerBox::Warning,
-                FormatText(LangText("<EN>The last record in the opened file is incomplete.\r\nIt "
-                                    "consists of %d characters out of %d.<PL>Ostatni wczytany "
-                                    "rekord nie jest pełny.\r\nZawiera %d z %d znaków."),
-                           store->IncompleteLength(), store->RecordChars()));
     }
+    auto store = OpenDataStore(script, options.Files[1], true, options.Viewer, false, &owner, err);
+    if (!store) return nullptr;
+    const TPXFieldInstruction* entry = store->FieldAt(store->EntryPos);
+    if (entry && entry->Column != 1)
+        owner.OwnerMessage(
+            TOwnerBox::Warning,
+            FormatText(LangText("<EN>The last record in the opened file is incomplete.\r\nIt "
+                                "consists of %d characters out of %d.<PL>Ostatni wczytany "
+                                "rekord nie jest pełny.\r\nZawiera %d z %d znaków."),
+                       store->IncompleteLength(), store->RecordChars()));
+    return store;
+}
 
-    TEntryKeyboard keyboard(*store, owner);
+// Plays the key script through the keyboard model and writes the current
+// record; an exit status when the run ends early.
+std::optional<int> PlayKeyScript(TPXDataHandler& store, TScriptedOwner& owner,
+                                 const TEnterOptions& options, std::ostream& err) {
+    TEntryKeyboard keyboard(store, owner);
     owner.Keyboard = &keyboard;
-    keyboard.StartEntry(viewer);
-    if (store->WriteFailed()) return ExitUsage;
+    keyboard.StartEntry(options.Viewer);
+    if (store.WriteFailed()) return ExitUsage;
+    std::string error;
     try {
-        TKeyScriptReader keys = TKeyScriptReader::FromFile(keysFile);
+        TKeyScriptReader keys = TKeyScriptReader::FromFile(options.KeysFile);
         TScriptKey key;
         while (keys.Next(key, error)) {
             owner.Answers.assign(key.Answers.begin(), key.Answers.end());
@@ -140,7 +162,7 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
             // A record that cannot be written ends the run: its message, naming
             // the file, has been printed; the file holds whole records and at
             // most one partial one.
-            if (store->WriteFailed()) return ExitUsage;
+            if (store.WriteFailed()) return ExitUsage;
         }
     } catch (const ETallyraError& e) {
         // The key script went away or changed between the two readings.
@@ -148,19 +170,36 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
         return ExitUsage;
     }
     if (!error.empty()) {
-        err << "tallyra: " << keysFile << ": " << error << "\n";
+        err << "tallyra: " << options.KeysFile << ": " << error << "\n";
         return ExitUsage;
     }
     try {
-        store->SaveRecord();
+        store.SaveRecord();
     } catch (const ETallyraError& e) {
         err << "tallyra: " << ConsoleText(e.Text()) << "\n";
         return ExitUsage;
     }
+    return std::nullopt;
+}
+
+}  // namespace
+
+int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    TEnterOptions options;
+    if (const auto exit = ReadEnterArgs(args, options, out, err)) return *exit;
+    if (const auto exit = CheckKeyScript(options.KeysFile, err)) return *exit;
+    auto script = LoadDataScript(options.Files[0], err);
+    if (!script) return ExitUsage;
+    TScriptedOwner owner;
+    owner.Print = [&err](const std::string& text) { err << ConsoleText(text) << "\n"; };
+    std::unique_ptr<TPXDataHandler> store = OpenEntryStore(*script, options, owner, err);
+    if (!store) return ExitUsage;
+    if (const auto exit = PlayKeyScript(*store, owner, options, err)) return *exit;
     const TPXDataContext& c = *store->Context;
     out << Format("REC: %.5d  PG: %.4d  FIELD: %d  IDEN: %s\n", c.Rec, c.Page, c.Cur,
                   store->RecordIdText().c_str());
-    if (start >= 0) {
+    if (options.Start >= 0) {
+        std::string error;
         const auto content = ReadFileBytes(store->FileName(), error);
         if (!content) {
             err << "tallyra: " << store->FileName() << ": " << error << "\n";
