@@ -51,9 +51,6 @@ TRun RunLimited(const std::vector<std::string>& args, long megabytes, const std:
 }
 
 TEST(MemoryLimit, OutOfMemoryIsAClearErrorAndLeavesNothingBehind) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the address sanitizer cannot run under an address-space limit";
-#endif
     std::string pattern = (fs::temp_directory_path() / "tallyra-memory-XXXXXX").string();
     const fs::path dir = ::mkdtemp(pattern.data());
     const fs::path tmp = dir / "tmp";

@@ -19,6 +19,7 @@
 #include "shell/msgbox.h"
 #include "shell/privatetemp.h"
 #include "spss/spssexport.h"
+#include "exportdata.h"
 #include "tappmain.h"
 #include "ttydchild.h"
 
@@ -275,18 +276,8 @@ void CompareDataCommand(TAppMain_Form* main) {
          {"<EN>Compare data files: first keying<PL>Porównaj pliki danych: pierwsze wprowadzenie",
           "<EN>Compare data files: second keying<PL>Porównaj pliki danych: drugie "
           "wprowadzenie"}) {
-        TFileDialogRequest open;
-        open.DialogMode = TFileDialogRequest::Mode::Open;
-        open.Title = core::LangText(title);
-        open.Folder = main->OpenDir;
-        open.Filter = DataFileFilter();
-        open.DefaultExt = "dat";
-        const std::vector<std::string> chosen = RunFileDialog(main, open);
-        if (chosen.empty()) return;
-        std::error_code ec;
-        const fs::path full = fs::absolute(fs::path(chosen.front()), ec);
-        files.push_back(ec ? chosen.front() : full.string());
-        main->OpenDir = fs::path(files.back()).parent_path().string();
+        files.push_back(AskDataFile(main, title));
+        if (files.back().empty()) return;
     }
     const core::TPXDictionary& script = *w->CheckedScript();
     const std::string hint = core::LangText("<EN>Comparing data files<PL>Porównywanie plików");

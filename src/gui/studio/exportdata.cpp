@@ -40,21 +40,6 @@ TTYDChild_Form* UsableScript(TAppMain_Form* main) {
     return w->ScriptUsable() ? w : nullptr;
 }
 
-// The data file chosen in the open dialog (empty on Cancel).
-std::string AskDataFile(TAppMain_Form* main, const char* title) {
-    TFileDialogRequest open;
-    open.DialogMode = TFileDialogRequest::Mode::Open;
-    open.Title = core::LangText(title);
-    open.Folder = main->OpenDir;
-    open.Filter = DataFileFilter();
-    open.DefaultExt = "dat";
-    const std::vector<std::string> chosen = RunFileDialog(main, open);
-    if (chosen.empty()) return {};
-    const std::string data = FullPath(chosen.front());
-    main->OpenDir = fs::path(data).parent_path().string();
-    return data;
-}
-
 std::string AskTarget(TAppMain_Form* main, const char* title, const std::string& filter,
                       const char* ext, const std::string& proposal) {
     TFileDialogRequest save;
@@ -79,6 +64,20 @@ const char* const ExportFailedText =
     "<EN>Error exporting file<PL>Błąd eksportowania pliku<*>:\r\n\"%s\".\r\n\r\n%s";
 
 }  // namespace
+
+std::string AskDataFile(TAppMain_Form* main, const char* title) {
+    TFileDialogRequest open;
+    open.DialogMode = TFileDialogRequest::Mode::Open;
+    open.Title = core::LangText(title);
+    open.Folder = main->OpenDir;
+    open.Filter = DataFileFilter();
+    open.DefaultExt = "dat";
+    const std::vector<std::string> chosen = RunFileDialog(main, open);
+    if (chosen.empty()) return {};
+    const std::string data = FullPath(chosen.front());
+    main->OpenDir = fs::path(data).parent_path().string();
+    return data;
+}
 
 void ExportDataCommand(TAppMain_Form* main) {
     TTYDChild_Form* w = UsableScript(main);

@@ -18,6 +18,11 @@ class TAppMain_Form;
 // and put back when the export fails. `main` is borrowed.
 void ExportDataCommand(TAppMain_Form* main);
 
+// The data file chosen in an open dialog titled `title` (a tagged text) in
+// the main window's open folder, as a full path; the folder is remembered.
+// Empty on Cancel.
+std::string AskDataFile(TAppMain_Form* main, const char* title);
+
 // Codebook: check as above, open dialog for the data file — Cancel there
 // means a codebook without frequencies, not the end of the command —, save
 // dialog for the page (.html), then the page written with the backup rule.
