@@ -57,17 +57,17 @@ std::unique_ptr<TPDDataHandler> TPDDataHandler::CreateForFile(TPXDictionary& dic
                                                               const std::string& fileName) {
     std::unique_ptr<TPDDataHandler> store(new TPDDataHandler(dictionary, owner));
     store->OpenFile(fileName, makeBackup);
-    if (store->FullCount == 0)
+    if (store->FullRecords() == 0)
         throw EPXData(LangText("<EN>No records in data.<PL>Nie ma żadnych rekordów w danych."));
-    store->Selection.assign(size_t(store->FullCount), 0);
+    store->Selection.assign(size_t(store->FullRecords()), 0);
     return store;
 }
 
 void TPDDataHandler::GoToEnd() {
-    TPXDataContext& c = *Context;
-    if (c.Rec < FullCount) {
+    TPXDataContext& c = Position();
+    if (c.Rec < FullRecords()) {
         SaveRecord();
-        c.Rec = FullCount;
+        c.Rec = FullRecords();
         LoadRecord();
         c.PageStart = 0;
         c.Cur = 0;
@@ -76,9 +76,9 @@ void TPDDataHandler::GoToEnd() {
 }
 
 void TPDDataHandler::NextRecord() {
-    if (Context->Rec < FullCount) {
+    if (Position().Rec < FullRecords()) {
         SaveRecord();
-        ++Context->Rec;
+        ++Position().Rec;
         LoadRecord();
     }
 }
@@ -88,9 +88,9 @@ void TPDDataHandler::NextField() {
     // viewer never moves on to a new record. Comments or pages after the
     // last field count as nothing, so a script ending in a comment cannot
     // open a record after the last one either.
-    if (Context->Rec >= FullCount) {
+    if (Position().Rec >= FullRecords()) {
         bool fieldAfter = false;
-        for (int32_t i = Context->Cur + 1; i < Instructions->Count() && !fieldAfter; ++i)
+        for (int32_t i = Position().Cur + 1; i < InstructionList().Count() && !fieldAfter; ++i)
             fieldAfter = FieldAt(i) != nullptr;
         if (!fieldAfter) return;
     }

@@ -1,10 +1,23 @@
-// The record store of one data file under one checked script: fixed-length
-// records read and written in place, the entry position with its command
-// dispatcher DoCommand, value validation and the data check.
+// The data store of one data file under one checked script: what windows,
+// the command line and tools call. It is a facade over parts with one job
+// each:
+//   - the records (recordstore.h): the file, its lock and backup, the record
+//     buffers and the count of complete records;
+//   - the entry navigation (tpxnavigation.cpp): the entry position, the
+//     command dispatcher DoCommand and its moves, automatic values, filters
+//     and groups;
+//   - validation (tpxvalidation.cpp): whether a value may be left, the
+//     verifier of double entry, the data check rules of one record, and the
+//     moves to data errors;
+//   - the bulk passes (bulkpasses.cpp): the data check, frequencies and the
+//     search by identifier, over one scan of the complete records that
+//     leaves the entry position as it found it (the search excepted, which
+//     moves to the record found).
+// Each part changes only the state it names; a call that raises leaves the
+// position where it was unless its comment says otherwise.
 //
-// Data file: complete records of L = characters + 2 bytes ending in CR LF,
-// then at most one incomplete record (a prefix without CR LF). "*" marks a
-// character not entered, "#" the undefined value.
+// Field texts: "*" marks a character not entered, "#" the undefined value, and
+// "\n" inside a text field stands for a line break.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +33,7 @@
 #include "dataowner.h"
 #include "datafile.h"
 #include "entryverifier.h"
+#include "recordstore.h"
 #include "tpxdatacontext.h"
 
 namespace tallyra::core {
@@ -72,15 +86,6 @@ public:
     int32_t FieldIndex;
 };
 
-// The structure test of data file bytes read at opening, for the store and
-// every other reader of data files: a block of n bytes (a complete record
-// when n = L, else an incomplete last record) must end in CR LF when complete
-// and hold no CR or LF among its first min(n, L - 2) bytes. Raises EPXData
-// with an empty text otherwise.
-void CheckBlock(const char* data, size_t n, size_t L);
-// CheckBlock for `count` complete records of L bytes in a row.
-void CheckRecords(const char* data, size_t count, size_t L);
-
 // One entry of the frequency list: the value text (with " (label)" appended
 // for labelled numbers) and its count.
 struct TFreqEntry {
@@ -130,10 +135,11 @@ public:
     virtual void NextField();
 
     // --- records
-    // Reads record Rec into CurRecord ("*" after the end of the file).
+    // Reads record Position().Rec as the record shown ("*" after the end of
+    // the file).
     void LoadRecord();
-    // Writes CurRecord back (and flushes it) when Dirty. On an I/O error the
-    // record stays in memory and Dirty stays set.
+    // Writes the record shown back (and flushes it) when it has unsaved
+    // changes. On an I/O error the record stays in memory, still unsaved.
     void SaveRecord();
     // The text of field i in the current record (empty when never entered).
     std::string FieldText(int32_t i) const;
@@ -175,7 +181,7 @@ public:
     // script has none).
     TEHList& MessageList();
     // Whether the current record is the incomplete record.
-    bool InIncomplete() const { return FullCount < Context->Rec; }
+    bool InIncomplete() const { return Records.FullRecords() < Context->Rec; }
     // The field at instruction index i, or nullptr.
     const TPXFieldInstruction* FieldAt(int32_t i) const {
         return i >= 0 && i < int32_t(Fields.size()) ? Fields[size_t(i)] : nullptr;
@@ -186,15 +192,15 @@ public:
     // of the EntryPos field - 1); 0 when there is none.
     int32_t IncompleteLength() const;
     // Characters per record without CR LF.
-    int32_t RecordChars() const { return L - 2; }
-    int32_t LineLength() const { return L; }
-    const std::string& FileName() const { return File.Path(); }
+    int32_t RecordChars() const { return Records.LineLength() - 2; }
+    int32_t LineLength() const { return Records.LineLength(); }
+    const std::string& FileName() const { return Records.Path(); }
     // The cached AutoValue of field i.
     const std::string& AutoText(int32_t i) const { return AutoValues[size_t(i)]; }
     // Whether writing a record to the file has failed (a full disk, a file
     // size limit): the record is kept in memory and the text naming the file
     // was raised; a caller without a window ends its work on it.
-    bool WriteFailed() const { return WriteFailure; }
+    bool WriteFailed() const { return Records.WriteFailed(); }
     // Number of records completed since the store was created.
     int64_t CompletedRecords() const { return Completions; }
     // Number of out-of-range values the owner chose to force since the store
@@ -208,26 +214,47 @@ public:
     // incomplete record). Raises EGeneric on I/O errors.
     bool HasPartialRecord() const;
     // Cuts the file to its full records and forgets the incomplete record's
-    // changes (Dirty cleared); the position moves to the new record.
+    // changes (nothing unsaved is left); the position moves to the new record.
     // Raises EGeneric on I/O errors (the file is then left as it was).
     void CutToFullRecords();
 
-    IPXDataOwner* Owner = nullptr;  // borrowed, may be null
-    std::string PrevRecord;
-    std::string CurRecord;
-    TPXDictionary* Dictionary;  // borrowed
-    int32_t FullCount = 0;
-    int32_t ErrorIndex = -1;
-    int32_t EntryPos = 0;
-    int32_t AutoBoundary = 0;
-    bool Dirty = false;
-    std::unique_ptr<TPXDataContext> Context;
+    // --- state, read through what it is
+    // The number of complete records in the file.
+    int32_t FullRecords() const { return Records.FullRecords(); }
+    // The bytes of the record shown (L of them; "*" where nothing is entered).
+    const std::string& CurrentRecord() const { return Records.Current(); }
+    // The bytes of the last complete record (copy-previous, next identifier).
+    const std::string& PreviousRecord() const { return Records.Previous(); }
+    // Whether the record shown holds changes not yet written to the file.
+    bool HasUnsavedChanges() const { return Records.Unsaved(); }
+    // The instruction index of the field where keying of the incomplete
+    // record goes on (past the last field when it is complete).
+    int32_t EntryField() const { return EntryPos; }
+    // The index of the data error last moved to in MessageList, -1 for none.
+    int32_t CurrentError() const { return ErrorIndex; }
+    // Fields before this instruction index take no automatic value while
+    // keying (the tester's start at the cursor); 0 for a data file.
+    int32_t AutomaticBoundary() const { return AutoBoundary; }
+    // The entry position: record, page, field, group and active filters.
+    // Windows and tools may move the field (Cur) directly; every other move
+    // goes through DoCommand and the record calls.
+    TPXDataContext& Position() { return *Context; }
+    const TPXDataContext& Position() const { return *Context; }
+    // The checked script the store works under (borrowed).
+    TPXDictionary& Script() const { return *Dictionary; }
+    // The window or tool asked about values and told about changes; may be
+    // null.
+    IPXDataOwner* DataOwner() const { return Owner; }
 
 protected:
     TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner);
     // The opening algorithm of CreateForFile.
     void OpenFile(const std::string& fileName, bool makeBackup, bool readOnly = false);
     void OpenTemp(int32_t autoBoundary, const std::string& folder);
+    // The entry position in an incomplete record of `n` characters read at
+    // opening: the first field not wholly present (the last field when all
+    // are), its characters read as not entered.
+    void PlaceEntryInIncomplete(int32_t n);
     // Allocation and reset.
     virtual void InitStore();
     void ResetNewRecord();
@@ -262,21 +289,35 @@ protected:
     int32_t PageStartOf(int32_t i) const;
     int32_t PageNumberOf(int32_t pageStart) const;
 
-    // Loads record `record` from bytes already read (bulk passes).
-    void LoadFromBytes(const char* data, size_t size);
+    // The number of bytes of the current record that exist in the file:
+    // all of them with the line end for a complete record, the characters
+    // before the entry field for the incomplete one.
+    size_t StoredBytes() const;
+    // The one scan of the bulk passes: each complete record first..last in
+    // file order loaded as the current record (Context->Rec set), then
+    // `visit(record)`; stops early when it returns false. The record shown is
+    // written first; the position and the record shown are not restored (see
+    // TKeptPosition).
+    template <class TVisit>
+    void ScanRecords(int32_t first, int32_t last, TVisit&& visit);
+    struct TKeptPosition;
     void FieldTextInto(int32_t i, std::string& out) const;
-    // FieldText as a view into CurRecord, or into `scratch` when line breaks
-    // had to be restored; valid until CurRecord or scratch changes.
+    // FieldText as a view into the record shown, or into `scratch` when line
+    // breaks had to be restored; valid until that record or scratch changes.
     std::string_view FieldView(int32_t i, std::string& scratch) const;
     void AddDataError(int32_t record, int32_t field, int32_t code);
     void CheckRecord(int32_t record, uint8_t mask, std::vector<std::string_view>& texts,
                      std::vector<std::string>& scratch);
 
+private:
+    IPXDataOwner* Owner = nullptr;  // borrowed, may be null
+    TPXDictionary* Dictionary;      // borrowed
     const TPXInstructionList* Instructions;
-    int32_t L = 0;
-    TDataFile File;
-    bool DeleteOnClose = false;
-    bool WriteFailure = false;
+    TPXRecordStore Records;
+    std::unique_ptr<TPXDataContext> Context;
+    int32_t ErrorIndex = -1;
+    int32_t EntryPos = 0;
+    int32_t AutoBoundary = 0;
     std::vector<std::string> AutoValues;
     std::vector<const TPXFieldInstruction*> Fields;
     int64_t Completions = 0;

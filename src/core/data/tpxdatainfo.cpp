@@ -47,71 +47,6 @@ int CompareTextNoCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-TFreqList TPXDataHandler::CountValues(int32_t field) {
-    const TPXDataContext kept = *Context;
-    SaveRecord();
-    const std::string keptRecord = CurRecord;
-    const bool keptDirty = Dirty;
-    struct TLess {
-        bool operator()(const std::string& a, const std::string& b) const {
-            return CompareTextNoCase(a, b) < 0;
-        }
-    };
-    std::map<std::string, int32_t, TLess> counts;
-    // Most files hold few distinct values: an exact-text cache saves the
-    // case-folding comparisons for all but the first sight of each.
-    std::unordered_map<std::string, int32_t*> seen;
-    std::string t;
-    try {
-        TRecordScanner scanner(File, L, 1, FullCount);
-        const char* data;
-        size_t size;
-        int32_t record;
-        while (scanner.Next(data, size, record)) {
-            Context->Rec = record;
-            LoadFromBytes(data, size);
-            FieldTextInto(field, t);
-            if (const auto hit = seen.find(t); hit != seen.end()) {
-                ++*hit->second;
-                continue;
-            }
-            int32_t& count = counts.try_emplace(t, 0).first->second;
-            ++count;
-            if (seen.size() < 100000) seen.emplace(t, &count);
-        }
-    } catch (...) {
-        *Context = kept;
-        CurRecord = keptRecord;
-        Dirty = keptDirty;
-        throw;
-    }
-    *Context = kept;
-    CurRecord = keptRecord;
-    Dirty = keptDirty;
-
-    TFreqList list;
-    list.reserve(counts.size());
-    const TPXFieldInstruction* f = FieldAt(field);
-    const TPXValLabs* labels = nullptr;
-    if (f && !f->IsText()) labels = &static_cast<const TPXNumericInstruction*>(f)->ValLabs;
-    for (const auto& [value, count] : counts) {
-        TFreqEntry entry{value, count};
-        int32_t v;
-        if (labels && !labels->empty() && DataStrToInt(value, v)) {
-            for (const TPXValLab& label : *labels) {
-                if (label.Value != v) continue;
-                const std::string text = label.Text.size() >= 2
-                                             ? label.Text.substr(1, label.Text.size() - 2)
-                                             : std::string();
-                entry.Value += " (" + text + ")";
-                break;
-            }
-        }
-        list.push_back(std::move(entry));
-    }
-    return list;
-}
-
 std::string FieldInfoText(const TPXDataHandler& store, int32_t field) {
     const TPXFieldInstruction* f = store.FieldAt(field);
     if (!f) return std::string();
@@ -151,13 +86,13 @@ std::string FieldInfoText(const TPXDataHandler& store, int32_t field) {
                  "<PL>Liczba pełnych rekordów w pliku: %d\r\nBieżący rekord: %d\r\nLiczba stron "
                  "w rekordzie: %d\r\nLiczba pól w rekordzie: %d\r\n  numerycznych: %d\r\n  "
                  "tekstowych: %d\r\nLiczba znaków w rekordzie: %d"),
-        store.FullCount, store.Context->Rec, store.Dictionary->PageCount, fields, numeric, texts,
+        store.FullRecords(), store.Position().Rec, store.Script().PageCount, fields, numeric, texts,
         store.RecordChars());
     return text;
 }
 
 std::string ContextInfoText(const TPXDataHandler& store) {
-    const TPXDataContext& c = *store.Context;
+    const TPXDataContext& c = store.Position();
     std::string text = LangText("<EN>Active group: <PL>Aktywna grupa: ");
     text += c.GroupLabel.empty() ? LangText("<EN>[none]<PL>[brak]") : Cp1250ToUtf8(c.GroupLabel);
     text += "\r\n\r\n";

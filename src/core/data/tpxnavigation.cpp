@@ -47,7 +47,7 @@ void TPXDataHandler::NextField() {
         SaveRecord();
     }
     if (!found) {
-        if (c.Rec == FullCount && UpdateMode()) {
+        if (c.Rec == Records.FullRecords() && UpdateMode()) {
             int32_t last = -1;
             for (int32_t i = n - 1; i >= 0 && last < 0; --i)
                 if (const TPXFieldInstruction* f = FieldAt(i); f && (f->Flags & ffUpdate)) last = i;
@@ -64,14 +64,14 @@ void TPXDataHandler::NextField() {
         if (!crossed) Sound(1);
         const bool completed = InIncomplete();
         if (completed) {
-            ++FullCount;
+            Records.AddFullRecord();
             c.ActiveFilters.Clear();
             // The completed record is written whole, with its line end.
-            Dirty = true;
+            Records.MarkUnsaved();
             try {
                 SaveRecord();
             } catch (...) {
-                --FullCount;
+                Records.DropFullRecord();
                 throw;
             }
             ++Completions;
@@ -80,7 +80,7 @@ void TPXDataHandler::NextField() {
         }
         ++c.Rec;
         if (completed) SetEntryPosition(-1);
-        if (InIncomplete()) PrevRecord = CurRecord;
+        if (InIncomplete()) Records.KeepCurrentAsPrevious();
         LoadRecord();
         c.PageStart = 0;
         c.Page = 1;
@@ -187,7 +187,7 @@ void TPXDataHandler::PrevRecord_() {
 
 void TPXDataHandler::NextRecord() {
     TPXDataContext& c = *Context;
-    if (c.Rec < FullCount || (c.Rec == FullCount && c.Cur <= EntryPos)) {
+    if (c.Rec < Records.FullRecords() || (c.Rec == Records.FullRecords() && c.Cur <= EntryPos)) {
         SaveRecord();
         ++c.Rec;
         LoadRecord();
@@ -198,7 +198,7 @@ void TPXDataHandler::GoToEnd() {
     TPXDataContext& c = *Context;
     if (!InIncomplete()) {
         SaveRecord();
-        c.Rec = FullCount + 1;
+        c.Rec = Records.FullRecords() + 1;
         LoadRecord();
         c.PageStart = 0;
         c.Cur = 0;

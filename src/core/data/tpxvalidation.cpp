@@ -134,51 +134,6 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
     c.ActiveFilters.Clear();
 }
 
-void TPXDataHandler::CheckData(bool all, uint8_t mask) {
-    const TPXDataContext kept = *Context;
-    TEHList& list = MessageList();
-    list.Clear();
-    list.Limit = 16000;
-    SaveRecord();
-    // The current record stays in memory as it is (the incomplete record's
-    // field being typed is not on disk yet).
-    const std::string keptRecord = CurRecord;
-    const bool keptDirty = Dirty;
-    int32_t first = 1;
-    int32_t last = FullCount;
-    if (!all) {
-        if (InIncomplete()) return;
-        first = last = Context->Rec;
-    }
-    std::vector<std::string_view> texts(size_t(Instructions->Count()));
-    std::vector<std::string> scratch(size_t(Instructions->Count()));
-    try {
-        TRecordScanner scanner(File, L, first, last);
-        const char* data;
-        size_t size;
-        int32_t record;
-        while (scanner.Next(data, size, record)) {
-            LoadFromBytes(data, size);
-            CheckRecord(record, mask, texts, scratch);
-        }
-    } catch (const EMessagesLimit&) {
-        // The list is full: the check ends with the errors kept so far.
-    } catch (...) {
-        *Context = kept;
-        CurRecord = keptRecord;
-        Dirty = keptDirty;
-        throw;
-    }
-    *Context = kept;
-    CurRecord = keptRecord;
-    Dirty = keptDirty;
-    ErrorIndex = -1;
-    if (list.Count() == 0)
-        RefreshNow();
-    else
-        DoCommand(cmdNextError, false);
-}
-
 void TPXDataHandler::GoToError(int32_t index) {
     TEHList& list = MessageList();
     if (list.Count() == 0 || index < 0 || index >= list.Count()) return;
@@ -194,7 +149,7 @@ void TPXDataHandler::GoToError(int32_t index) {
     }
     ErrorIndex = index;
     // Only positions inside this file and script can be shown.
-    if (record < 1 || record > FullCount + (CanAppend() ? 1 : 0) || !FieldAt(field)) return;
+    if (record < 1 || record > FullRecords() + (CanAppend() ? 1 : 0) || !FieldAt(field)) return;
     TPXDataContext& c = *Context;
     if (record != c.Rec) {
         SaveRecord();
