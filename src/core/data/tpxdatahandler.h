@@ -134,7 +134,8 @@ public:
     // The field advance; completes the incomplete record after its last field.
     virtual void NextField();
 
-    // --- records
+    // --- records (tpxdatahandler.cpp, over TPXRecordStore): field texts of
+    // the record shown and moves between records
     // Reads record Position().Rec as the record shown ("*" after the end of
     // the file).
     void LoadRecord();
@@ -151,30 +152,44 @@ public:
     std::string RecordIdText() const;
     // Raises EPXData "Invalid record index." for numbers outside the file.
     void GoToRecord(int32_t n);
-    // Raises EPXData when there is no identifier field or no record holds it
-    // (the store then stands where it started).
-    void FindByIdentifier(std::string_view text);
 
-    // --- entry
-    // The command dispatcher: runs command a (0..23) after validating the
-    // current value when `validate` is set, then the automatic processing of
-    // new ground. Queues OwnerRefresh. Raises EGeneric on I/O failures.
+    // --- entry navigation (tpxnavigation.cpp): changes the position, the
+    // record shown and, on completing a record, the file
+    // The command dispatcher: runs command a after validating the current
+    // value when `validate` is set, then the automatic processing of new
+    // ground. Queues OwnerRefresh. Raises EGeneric on I/O failures: the
+    // record being written stays in memory, unsaved, and a completion that
+    // could not be written is not counted.
     void DoCommand(TPXCommand a, bool validate);
+    // Moves to data error `index` of the message list; ignores bad indexes
+    // and positions outside this file and script.
+    void GoToError(int32_t index);
+
+    // --- validation (tpxvalidation.cpp): asks, changes nothing but the
+    // forced-value count
     // Whether the current field's value may be left (asks the owner whether
     // to force an out-of-range number).
     bool ValidateCurrent();
     // Asks the verifier about the current field's value when the current
     // record is the incomplete one; true without a verifier.
     bool VerifyCurrent(bool typed);
+
+    // --- bulk passes (bulkpasses.cpp): one scan of the complete records each;
+    // the record shown is written first
     // Checks every full record (all) or the current one against the script;
-    // the data errors replace the script's messages. Bits of `mask` choose
-    // the eight kinds of error.
+    // the data errors replace the store's messages (at most 16000 are kept)
+    // and the position moves to the first of them. Bits of `mask` choose the
+    // eight kinds of error. On an I/O error the position is as it was.
     void CheckData(bool all, uint8_t mask);
-    // Moves to data error `index` of the message list; ignores bad indexes.
-    void GoToError(int32_t index);
     // Frequencies of field `field`'s values over all full records, in
-    // case-insensitive order. The position is left unchanged.
+    // case-insensitive order. The position is left unchanged, also when it
+    // raises.
     TFreqList CountValues(int32_t field);
+    // Moves to the record whose identifier is `text` (zero-padded to the
+    // field's width), the incomplete record included. Raises EPXData when
+    // there is no identifier field or no record holds it (the store then
+    // stands where it started).
+    void FindByIdentifier(std::string_view text);
 
     // --- helpers for windows and tools
     // The store's message list (the script's, or the store's own when the
@@ -260,7 +275,7 @@ protected:
     void ResetNewRecord();
     void SetEntryPosition(int32_t after);
 
-    // Navigation pieces (tpxnavigation.cpp).
+    // Entry navigation pieces (tpxnavigation.cpp).
     void PreviousField();
     void FirstFieldOnPage();
     void LastFieldOnPage();

@@ -1,5 +1,6 @@
-// The entry context of TPXDataHandler: field, page and record movement, the
-// value commands, filters and groups, and the command dispatcher DoCommand.
+// The entry navigation of TPXDataHandler: field, page and record movement,
+// the value commands, filters and groups, the moves to data errors, and the
+// command dispatcher DoCommand.
 #include <algorithm>
 
 #include "../shell/errors.h"
@@ -493,6 +494,36 @@ void TPXDataHandler::DoCommand(TPXCommand a, bool validate) {
         }
     }
     Refresh();
+}
+
+void TPXDataHandler::GoToError(int32_t index) {
+    TEHList& list = MessageList();
+    if (list.Count() == 0 || index < 0 || index >= list.Count()) return;
+    const TEHMessage* m = list.Get(index);
+    int32_t record;
+    int32_t field;
+    if (const auto* data = dynamic_cast<const TPXDataMessage*>(m)) {
+        record = data->Record;
+        field = data->FieldIndex;
+    } else {
+        record = int32_t(uint32_t(m->Position) & 0xFFFFu);
+        field = int32_t(uint32_t(m->Position) >> 16);
+    }
+    ErrorIndex = index;
+    // Only positions inside this file and script can be shown.
+    if (record < 1 || record > FullRecords() + (CanAppend() ? 1 : 0) || !FieldAt(field)) return;
+    TPXDataContext& c = *Context;
+    if (record != c.Rec) {
+        SaveRecord();
+        c.Rec = record;
+        LoadRecord();
+    }
+    if (field == c.Cur) return;
+    const int32_t pageStart = PageStartOf(field);
+    if (pageStart != c.PageStart) SaveRecord();
+    c.PageStart = pageStart;
+    c.Page = PageNumberOf(pageStart);
+    c.Cur = field;
 }
 
 }  // namespace tallyra::core

@@ -1,4 +1,5 @@
-// Value validation, the data check and error navigation of TPXDataHandler.
+// Validation of TPXDataHandler: whether a value may be left, the verifier of
+// double entry, and the data check rules of one record.
 #include <algorithm>
 
 #include "../shell/errors.h"
@@ -132,36 +133,6 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
         if (f->Label == group) group.clear();
     }
     c.ActiveFilters.Clear();
-}
-
-void TPXDataHandler::GoToError(int32_t index) {
-    TEHList& list = MessageList();
-    if (list.Count() == 0 || index < 0 || index >= list.Count()) return;
-    const TEHMessage* m = list.Get(index);
-    int32_t record;
-    int32_t field;
-    if (const auto* data = dynamic_cast<const TPXDataMessage*>(m)) {
-        record = data->Record;
-        field = data->FieldIndex;
-    } else {
-        record = int32_t(uint32_t(m->Position) & 0xFFFFu);
-        field = int32_t(uint32_t(m->Position) >> 16);
-    }
-    ErrorIndex = index;
-    // Only positions inside this file and script can be shown.
-    if (record < 1 || record > FullRecords() + (CanAppend() ? 1 : 0) || !FieldAt(field)) return;
-    TPXDataContext& c = *Context;
-    if (record != c.Rec) {
-        SaveRecord();
-        c.Rec = record;
-        LoadRecord();
-    }
-    if (field == c.Cur) return;
-    const int32_t pageStart = PageStartOf(field);
-    if (pageStart != c.PageStart) SaveRecord();
-    c.PageStart = pageStart;
-    c.Page = PageNumberOf(pageStart);
-    c.Cur = field;
 }
 
 }  // namespace tallyra::core
