@@ -26,13 +26,17 @@ enum TMemoOption : int {
 
 // Bit numbers of the "Strings" set.
 enum TStringsOption : int {
-    soBackUnindents = 0,   // Backspace in indentation unindents
-    soGroupUndo = 1,       // typing is undone in groups
-    soBeyondFileEnd = 2,   // the view may scroll past the last line
-    soAutoIndent = 4,      // a new line takes the previous indentation
-    soSmartTab = 5,        // Tab in indentation indents
-    soFindAtCursor = 6,    // Find proposes the word at the caret
-    soOverwriteBlocks = 9  // typing over a selection replaces it
+    soBackUnindents = 0,     // Backspace in indentation unindents
+    soGroupUndo = 1,         // typing is undone in groups
+    soBeyondFileEnd = 2,     // the view may scroll past the last line
+    soForceCutCopy = 3,      // stored and kept; this editor has no use for it
+    soAutoIndent = 4,        // a new line takes the previous indentation
+    soSmartTab = 5,          // Tab in indentation indents
+    soFindTextAtCursor = 6,  // Find proposes the word at the caret
+    soCreateBackups = 7,     // stored and kept (saving always backs up)
+    soPersistentBlocks = 8,  // stored and kept
+    soOverwriteBlocks = 9,   // typing over a selection replaces it
+    soLimitEOL = 10          // stored and kept
 };
 
 // The mask of one bit.
@@ -49,6 +53,17 @@ constexpr bool HasOption(uint32_t set, int bit) {
 constexpr uint32_t WithOption(uint32_t set, int bit, bool on) {
     return on ? (set | OptionMask(bit)) : (set & ~OptionMask(bit));
 }
+
+// The sets a new installation starts with.
+constexpr uint32_t DefaultMemoOptions = OptionMask(moDrawGutter) | OptionMask(moThumbTracking) |
+                                        OptionMask(moColorSyntax) | OptionMask(moOverwriteCaret) |
+                                        OptionMask(moLineNumbersOnGutter);
+constexpr uint32_t DefaultStringsOptions = OptionMask(soBackUnindents) | OptionMask(soGroupUndo) |
+                                           OptionMask(soForceCutCopy) | OptionMask(soAutoIndent) |
+                                           OptionMask(soSmartTab) | OptionMask(soFindTextAtCursor) |
+                                           OptionMask(soOverwriteBlocks);
+// What the settings of earlier versions were written with.
+static_assert(DefaultMemoOptions == 0x456 && DefaultStringsOptions == 0x27B);
 
 // Whether the editor shows line numbers: either of the two bits asks for them.
 constexpr bool ShowsLineNumbers(uint32_t memo) {

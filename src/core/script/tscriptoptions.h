@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "../editor/editoroptions.h"
+
 namespace tallyra::core {
 
 struct TScriptOptions {
@@ -98,8 +100,8 @@ struct TLangSettings {
     uint8_t DefTextWidth = 40;
     int SPSSVarSize = DefaultSPSSVarSize;
     bool Multi1 = true;
-    uint32_t Memo = 0x456;
-    uint32_t Strings = 0x27B;
+    uint32_t Memo = DefaultMemoOptions;
+    uint32_t Strings = DefaultStringsOptions;
     TColorTable Colors = DefaultColors();
 };
 

@@ -475,7 +475,7 @@ int TChldEdit_Form::ReplaceAll(const std::string& text, const std::string& with,
 
 void TChldEdit_Form::Find() {
     std::string proposal = LastFind;
-    if (HasOption(TextOpts, core::soFindAtCursor)) {
+    if (HasOption(TextOpts, core::soFindTextAtCursor)) {
         const QString word = DictEdit->wordAtLineIndex(Caret().Line, Caret().Col);
         if (!word.isEmpty()) proposal = S(word);
     }

@@ -22,7 +22,7 @@
 //   soBeyondFileEnd       -> the view may scroll past the last line
 //   soAutoIndent          -> new lines take the previous indentation
 //   soSmartTab            -> Tab in indentation indents
-//   soFindAtCursor        -> Find proposes the word at the caret
+//   soFindTextAtCursor    -> Find proposes the word at the caret
 //   other bits are stored and kept unchanged.
 #pragma once
 
