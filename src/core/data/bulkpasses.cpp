@@ -136,9 +136,7 @@ void TPXDataHandler::FindByIdentifier(std::string_view text) {
     if (!id)
         throw EPXData(LangText(
             "<EN>No record identifier in the script.<PL>Brak identyfikatora rekordu w skrypcie."));
-    int32_t idIndex = -1;
-    for (int32_t i = 0; i < Instructions->Count(); ++i)
-        if (FieldAt(i) == id) idIndex = i;
+    const int32_t idIndex = Layout.IdentifierIndex();
     std::string wanted(text);
     if (int32_t(wanted.size()) < id->Width)
         wanted.insert(0, size_t(id->Width) - wanted.size(), '0');

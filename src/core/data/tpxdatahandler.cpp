@@ -13,11 +13,6 @@ namespace tallyra::core {
 
 namespace {
 
-// Records longer than this are refused: the store keeps two record buffers
-// and the editors one text per field, and a script may declare fields of any
-// width.
-constexpr int32_t MaxLineLength = 16 << 20;
-
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
     size_t pos = 0;
     while ((pos = text.find(from, pos)) != std::string::npos) {
@@ -61,7 +56,10 @@ std::unique_ptr<TEHMessage> TPXDataMessage::CreateCopy() const {
 }
 
 TPXDataHandler::TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner)
-    : Owner(owner), Dictionary(&dictionary), Instructions(&dictionary.Instructions) {}
+    : Owner(owner),
+      Dictionary(&dictionary),
+      Instructions(&dictionary.Instructions),
+      Layout(dictionary.Instructions) {}
 
 TPXDataHandler::~TPXDataHandler() = default;
 
@@ -112,11 +110,7 @@ void TPXDataHandler::PlaceEntryInIncomplete(int32_t n) {
     if (found < 0) {
         // Every character but the line end is present: the last field is the
         // one still to be confirmed.
-        for (int32_t i = Instructions->Count() - 1; i >= 0; --i)
-            if (FieldAt(i)) {
-                found = i;
-                break;
-            }
+        found = Layout.LastField();
         Context->PageStart = PageStartOf(found);
         Context->Page = PageNumberOf(Context->PageStart);
     }
@@ -137,24 +131,7 @@ void TPXDataHandler::OpenTemp(int32_t autoBoundary, const std::string& folder) {
 }
 
 void TPXDataHandler::InitStore() {
-    const int32_t L = Instructions->LineLength();
-    Fields.assign(size_t(Instructions->Count()), nullptr);
-    AutoValues.assign(size_t(Instructions->Count()), std::string());
-    bool anyField = false;
-    for (int32_t i = 0; i < Instructions->Count(); ++i) {
-        if (Instructions->Get(i)->Kind != ikField) continue;
-        const auto* f = static_cast<const TPXFieldInstruction*>(Instructions->Get(i));
-        Fields[size_t(i)] = f;
-        AutoValues[size_t(i)] = f->AutoValue();
-        anyField = true;
-    }
-    if (!anyField)
-        throw EPXData(LangText("<EN>The script defines no fields.<PL>Skrypt nie definiuje pól."));
-    if (L > MaxLineLength)
-        throw EPXData(
-            LangText("<EN>The records of this script are too long for data entry."
-                     "<PL>Rekordy tego skryptu są za długie do wprowadzania danych."));
-    Records.Reset(L);
+    Records.Reset(Instructions->LineLength());
     Context = std::make_unique<TPXDataContext>(*Instructions);
     Context->Rec = 1;
     ResetNewRecord();
@@ -172,13 +149,7 @@ void TPXDataHandler::ResetNewRecord() {
 }
 
 void TPXDataHandler::SetEntryPosition(int32_t after) {
-    if (!InIncomplete()) return;
-    for (int32_t i = after + 1; i < Instructions->Count(); ++i)
-        if (FieldAt(i)) {
-            EntryPos = i;
-            return;
-        }
-    EntryPos = Instructions->Count() + 1;
+    if (InIncomplete()) EntryPos = Layout.FieldAfter(after);
 }
 
 int32_t TPXDataHandler::IncompleteLength() const {
@@ -298,19 +269,6 @@ void TPXDataHandler::Sound(int kind) {
 
 bool TPXDataHandler::UpdateMode() const {
     return Owner != nullptr && Owner->OwnerUpdateMode();
-}
-
-int32_t TPXDataHandler::PageStartOf(int32_t i) const {
-    for (int32_t k = std::min(i, Instructions->Count()) - 1; k >= 0; --k)
-        if (Instructions->Get(k)->Kind == ikPage) return k + 1;
-    return 0;
-}
-
-int32_t TPXDataHandler::PageNumberOf(int32_t pageStart) const {
-    int32_t page = 1;
-    for (int32_t k = 0; k < pageStart && k < Instructions->Count(); ++k)
-        if (Instructions->Get(k)->Kind == ikPage) ++page;
-    return page;
 }
 
 bool TPXDataHandler::HasPartialRecord() const {

@@ -33,6 +33,7 @@
 #include "dataowner.h"
 #include "datafile.h"
 #include "entryverifier.h"
+#include "fieldlayout.h"
 #include "recordstore.h"
 #include "tpxdatacontext.h"
 
@@ -198,9 +199,7 @@ public:
     // Whether the current record is the incomplete record.
     bool InIncomplete() const { return Records.FullRecords() < Context->Rec; }
     // The field at instruction index i, or nullptr.
-    const TPXFieldInstruction* FieldAt(int32_t i) const {
-        return i >= 0 && i < int32_t(Fields.size()) ? Fields[size_t(i)] : nullptr;
-    }
+    const TPXFieldInstruction* FieldAt(int32_t i) const { return Layout.FieldAt(i); }
     int32_t InstructionCount() const { return Instructions->Count(); }
     const TPXInstructionList& InstructionList() const { return *Instructions; }
     // Characters present in the incomplete record at opening (the position
@@ -211,7 +210,7 @@ public:
     int32_t LineLength() const { return Records.LineLength(); }
     const std::string& FileName() const { return Records.Path(); }
     // The cached AutoValue of field i.
-    const std::string& AutoText(int32_t i) const { return AutoValues[size_t(i)]; }
+    const std::string& AutoText(int32_t i) const { return Layout.AutoText(i); }
     // Whether writing a record to the file has failed (a full disk, a file
     // size limit): the record is kept in memory and the text naming the file
     // was raised; a caller without a window ends its work on it.
@@ -271,7 +270,7 @@ protected:
     // are), its characters read as not entered.
     void PlaceEntryInIncomplete(int32_t n);
     // Allocation and reset.
-    virtual void InitStore();
+    void InitStore();
     void ResetNewRecord();
     void SetEntryPosition(int32_t after);
 
@@ -300,9 +299,8 @@ protected:
     void Refresh();
     void RefreshNow();
     void Sound(int kind);
-    // The nearest page start at or before instruction i.
-    int32_t PageStartOf(int32_t i) const;
-    int32_t PageNumberOf(int32_t pageStart) const;
+    int32_t PageStartOf(int32_t i) const { return Layout.PageStartOf(i); }
+    int32_t PageNumberOf(int32_t pageStart) const { return Layout.PageNumberOf(pageStart); }
 
     // The number of bytes of the current record that exist in the file:
     // all of them with the line end for a complete record, the characters
@@ -328,13 +326,12 @@ private:
     IPXDataOwner* Owner = nullptr;  // borrowed, may be null
     TPXDictionary* Dictionary;      // borrowed
     const TPXInstructionList* Instructions;
+    TPXFieldLayout Layout;
     TPXRecordStore Records;
     std::unique_ptr<TPXDataContext> Context;
     int32_t ErrorIndex = -1;
     int32_t EntryPos = 0;
     int32_t AutoBoundary = 0;
-    std::vector<std::string> AutoValues;
-    std::vector<const TPXFieldInstruction*> Fields;
     int64_t Completions = 0;
     int64_t Forced = 0;
     IPXEntryVerifier* Verifier = nullptr;
