@@ -16,12 +16,12 @@ namespace tallyra::core {
 struct TPXDataHandler::TKeptPosition {
     explicit TKeptPosition(TPXDataHandler& store)
         : Store(store),
-          Context(*store.Context),
+          Context(store.Navigation.Position()),
           Record(store.Records.Current()),
           Unsaved(store.Records.Unsaved()) {}
     // Moves, so that putting things back allocates nothing.
     ~TKeptPosition() {
-        *Store.Context = std::move(Context);
+        Store.Navigation.Position() = std::move(Context);
         Store.Records.Current().swap(Record);
         if (Unsaved)
             Store.Records.MarkUnsaved();
@@ -44,7 +44,7 @@ void TPXDataHandler::ScanRecords(int32_t first, int32_t last, TVisit&& visit) {
     size_t size;
     int32_t record;
     while (scanner.Next(data, size, record)) {
-        Context->Rec = record;
+        Navigation.Position().Rec = record;
         Records.LoadBytes(data, size);
         if (!visit(record)) return;
     }
@@ -61,7 +61,7 @@ void TPXDataHandler::CheckData(bool all, uint8_t mask) {
         int32_t last = Records.FullRecords();
         if (!all) {
             if (InIncomplete()) return;
-            first = last = Context->Rec;
+            first = last = Navigation.Position().Rec;
         }
         std::vector<std::string_view> texts(size_t(Instructions->Count()));
         std::vector<std::string> scratch(size_t(Instructions->Count()));
@@ -74,11 +74,12 @@ void TPXDataHandler::CheckData(bool all, uint8_t mask) {
             // The list is full: the check ends with the errors kept so far.
         }
     }
-    ErrorIndex = -1;
-    if (list.Count() == 0)
-        RefreshNow();
-    else
+    Navigation.ForgetErrorPosition();
+    if (list.Count() == 0) {
+        if (Owner) Owner->OwnerRefreshNow();
+    } else {
         DoCommand(cmdNextError, false);
+    }
 }
 
 TFreqList TPXDataHandler::CountValues(int32_t field) {
@@ -96,7 +97,7 @@ TFreqList TPXDataHandler::CountValues(int32_t field) {
         std::unordered_map<std::string, int32_t*> seen;
         std::string t;
         ScanRecords(1, Records.FullRecords(), [&](int32_t) {
-            FieldTextInto(field, t);
+            Navigation.FieldTextInto(field, t);
             if (const auto hit = seen.find(t); hit != seen.end()) {
                 ++*hit->second;
                 return true;
@@ -140,24 +141,25 @@ void TPXDataHandler::FindByIdentifier(std::string_view text) {
     std::string wanted(text);
     if (int32_t(wanted.size()) < id->Width)
         wanted.insert(0, size_t(id->Width) - wanted.size(), '0');
-    const int32_t start = Context->Rec;
+    TPXDataContext& c = Navigation.Position();
+    const int32_t start = c.Rec;
     SaveRecord();
     int32_t found = 0;
     std::string value;
     ScanRecords(1, Records.FullRecords(), [&](int32_t record) {
-        FieldTextInto(idIndex, value);
+        Navigation.FieldTextInto(idIndex, value);
         if (value == wanted) found = record;
         return found == 0;
     });
     const int32_t next = Records.FullRecords() + 1;
     if (found == 0 && CanAppend()) {
-        Context->Rec = next;
+        c.Rec = next;
         LoadRecord();
-        FieldTextInto(idIndex, value);
+        Navigation.FieldTextInto(idIndex, value);
         if (value == wanted) found = next;
     }
     if (found == 0) {
-        Context->Rec = start;
+        c.Rec = start;
         LoadRecord();
         GoToRecord(start);
         throw EPXData(

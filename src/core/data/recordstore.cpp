@@ -187,13 +187,8 @@ TPXRecordStore::~TPXRecordStore() {
     File.Close(DeleteOnClose);
 }
 
-void TPXRecordStore::Reset(int32_t lineLength) {
-    L = lineLength;
-    PreviousBytes.assign(size_t(L), '*');
-    CurrentBytes.assign(size_t(L), '*');
-    Full = 0;
-    UnsavedChanges = false;
-}
+TPXRecordStore::TPXRecordStore(int32_t lineLength)
+    : L(lineLength), CurrentBytes(size_t(L), '*'), PreviousBytes(size_t(L), '*') {}
 
 void TPXRecordStore::ClearBuffers() {
     std::fill(PreviousBytes.begin(), PreviousBytes.end(), '*');

@@ -30,15 +30,12 @@ void CheckRecords(const char* data, size_t count, size_t L);
 
 class TPXRecordStore {
 public:
-    TPXRecordStore() = default;
+    // No file yet; both buffers are `lineLength` "*" characters.
+    explicit TPXRecordStore(int32_t lineLength);
     // Closes the file; a temporary file is deleted.
     ~TPXRecordStore();
     TPXRecordStore(const TPXRecordStore&) = delete;
     TPXRecordStore& operator=(const TPXRecordStore&) = delete;
-
-    // Both buffers become L "*" characters, no complete record, nothing to
-    // write. Raises nothing.
-    void Reset(int32_t lineLength);
 
     // Opens `fileName` (read-only under the reader lock with `readOnly`),
     // checks the structure of every byte, counts the complete records and

@@ -63,40 +63,6 @@ std::unique_ptr<TPDDataHandler> TPDDataHandler::CreateForFile(TPXDictionary& dic
     return store;
 }
 
-void TPDDataHandler::GoToEnd() {
-    TPXDataContext& c = Position();
-    if (c.Rec < FullRecords()) {
-        SaveRecord();
-        c.Rec = FullRecords();
-        LoadRecord();
-        c.PageStart = 0;
-        c.Cur = 0;
-    }
-    EndOfRecord();
-}
-
-void TPDDataHandler::NextRecord() {
-    if (Position().Rec < FullRecords()) {
-        SaveRecord();
-        ++Position().Rec;
-        LoadRecord();
-    }
-}
-
-void TPDDataHandler::NextField() {
-    // On the last full record there is nothing after the last field: the
-    // viewer never moves on to a new record. Comments or pages after the
-    // last field count as nothing, so a script ending in a comment cannot
-    // open a record after the last one either.
-    if (Position().Rec >= FullRecords()) {
-        bool fieldAfter = false;
-        for (int32_t i = Position().Cur + 1; i < InstructionList().Count() && !fieldAfter; ++i)
-            fieldAfter = FieldAt(i) != nullptr;
-        if (!fieldAfter) return;
-    }
-    TPXDataHandler::NextField();
-}
-
 bool TPDDataHandler::IsSelected(int32_t r) const {
     return r >= 1 && r <= int32_t(Selection.size()) && Selection[size_t(r - 1)] != 0;
 }

@@ -1,14 +1,14 @@
 // The data store of one data file under one checked script: what windows,
 // the command line and tools call. It is a facade over parts with one job
 // each:
+//   - the field layout (fieldlayout.h): where the fields lie, built once;
 //   - the records (recordstore.h): the file, its lock and backup, the record
 //     buffers and the count of complete records;
-//   - the entry navigation (tpxnavigation.cpp): the entry position, the
-//     command dispatcher DoCommand and its moves, automatic values, filters
-//     and groups;
+//   - the entry navigation (entrynavigation.h): the entry position, the
+//     record shown with its field texts, the command dispatcher DoCommand
+//     and its moves, automatic values, filters and groups;
 //   - validation (tpxvalidation.cpp): whether a value may be left, the
-//     verifier of double entry, the data check rules of one record, and the
-//     moves to data errors;
+//     verifier of double entry, and the data check rules of one record;
 //   - the bulk passes (bulkpasses.cpp): the data check, frequencies and the
 //     search by identifier, over one scan of the complete records that
 //     leaves the entry position as it found it (the search excepted, which
@@ -21,7 +21,6 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,8 +29,10 @@
 #include "../script/tehlist.h"
 #include "../script/tpxdictionary.h"
 #include "../script/tpxmessage.h"
+#include "datamessage.h"
 #include "dataowner.h"
 #include "datafile.h"
+#include "entrynavigation.h"
 #include "entryverifier.h"
 #include "fieldlayout.h"
 #include "recordstore.h"
@@ -39,53 +40,8 @@
 
 namespace tallyra::core {
 
-// DoCommand codes, the vocabulary between windows and the store.
-enum TPXCommand : int {
-    cmdFillConst = 0,
-    cmdNextEntered = 1,
-    cmdAcceptTyped = 2,
-    cmdFirstError = 3,
-    cmdLastError = 4,
-    cmdNextError = 5,
-    cmdPrevError = 6,
-    cmdConfirmNext = 7,
-    cmdToEnd = 8,
-    cmdFirstRecord = 9,
-    cmdFillFiltered = 10,
-    cmdFillAuto = 11,
-    cmdMarkUndefined = 12,
-    cmdFillIdentifier = 13,
-    cmdCopyPrevious = 14,
-    cmdNextPage = 15,
-    cmdLastFieldOnPage = 16,
-    cmdFirstFieldOnPage = 17,
-    cmdPrevPage = 18,
-    cmdNextRecord = 19,
-    cmdEndOfRecord = 20,
-    cmdFirstField = 21,
-    cmdPrevRecord = 22,
-    cmdPrevField = 23,
-};
-
 // Data check mask bits (one per kind of data error, mcUndefinedValue to mcAutomaticOutsideGroup).
 constexpr uint8_t CheckMaskAll = 255;
-
-// Converts a whole field text to a 32-bit integer as the data engine reads
-// numbers: leading blanks, an optional sign, decimal digits, nothing after
-// them, within the 32-bit range. False for anything else (also "0x7").
-bool DataStrToInt(std::string_view text, int32_t& value);
-
-// A data error: a script message whose Position packs the record (low 16
-// bits) and the field index (high 16 bits), carrying both in full as well so
-// that files of more than 65535 records are navigated correctly.
-class TPXDataMessage : public TPXMessage {
-public:
-    TPXDataMessage(int32_t record, int32_t fieldIndex, int32_t code);
-    std::unique_ptr<TEHMessage> CreateCopy() const override;
-
-    int32_t Record;
-    int32_t FieldIndex;
-};
 
 // One entry of the frequency list: the value text (with " (label)" appended
 // for labelled numbers) and its count.
@@ -95,7 +51,7 @@ struct TFreqEntry {
 };
 using TFreqList = std::vector<TFreqEntry>;
 
-class TPXDataHandler {
+class TPXDataHandler : private IPXEntryChecks {
 public:
     // Opens or creates the data file and stands on the record after the last
     // full one. `dictionary` and `owner` are borrowed and must outlive the
@@ -125,55 +81,52 @@ public:
     TPXDataHandler(const TPXDataHandler&) = delete;
     TPXDataHandler& operator=(const TPXDataHandler&) = delete;
 
-    // --- virtual operations (the viewer's handler overrides 0, 1, 2 and 4)
-    // Whether the record after the last full record may be entered.
-    virtual bool CanAppend() const { return true; }
-    // cmdToEnd: the entry position of the incomplete record.
-    virtual void GoToEnd();
-    // cmdNextRecord.
-    virtual void NextRecord();
-    // The field advance; completes the incomplete record after its last field.
-    virtual void NextField();
-
-    // --- records (tpxdatahandler.cpp, over TPXRecordStore): field texts of
-    // the record shown and moves between records
+    // --- the record shown (the entry navigation)
     // Reads record Position().Rec as the record shown ("*" after the end of
     // the file).
-    void LoadRecord();
+    void LoadRecord() { Navigation.LoadRecord(); }
     // Writes the record shown back (and flushes it) when it has unsaved
     // changes. On an I/O error the record stays in memory, still unsaved.
-    void SaveRecord();
+    void SaveRecord() { Navigation.SaveRecord(); }
     // The text of field i in the current record (empty when never entered).
-    std::string FieldText(int32_t i) const;
+    std::string FieldText(int32_t i) const { return Navigation.FieldText(i); }
     // The text of field i in the last completed record.
-    std::string PrevFieldText(int32_t i) const;
+    std::string PrevFieldText(int32_t i) const { return Navigation.PrevFieldText(i); }
     // Stores a text into the current field Cur, padded or cut to its width.
-    void StoreValue(std::string_view text);
+    void StoreValue(std::string_view text) { Navigation.StoreValue(text); }
     // 11 characters for the status bar: the identifier or "-----------".
-    std::string RecordIdText() const;
+    std::string RecordIdText() const { return Navigation.RecordIdText(); }
     // Raises EPXData "Invalid record index." for numbers outside the file.
-    void GoToRecord(int32_t n);
+    void GoToRecord(int32_t n) { Navigation.GoToRecord(n); }
+    // Whether the current record is the incomplete record.
+    bool InIncomplete() const { return Navigation.InIncomplete(); }
+    // Characters present in the incomplete record at opening (the position
+    // of the entry field - 1); 0 when there is none.
+    int32_t IncompleteLength() const { return Navigation.IncompleteLength(); }
+    // Whether the record after the last full record may be entered (not in
+    // the viewer).
+    bool CanAppend() const { return Navigation.CanAppend(); }
 
-    // --- entry navigation (tpxnavigation.cpp): changes the position, the
-    // record shown and, on completing a record, the file
+    // --- moves (the entry navigation): change the position, the record shown
+    // and, on completing a record, the file
     // The command dispatcher: runs command a after validating the current
     // value when `validate` is set, then the automatic processing of new
     // ground. Queues OwnerRefresh. Raises EGeneric on I/O failures: the
     // record being written stays in memory, unsaved, and a completion that
     // could not be written is not counted.
-    void DoCommand(TPXCommand a, bool validate);
+    void DoCommand(TPXCommand a, bool validate) { Navigation.DoCommand(a, validate); }
     // Moves to data error `index` of the message list; ignores bad indexes
     // and positions outside this file and script.
-    void GoToError(int32_t index);
+    void GoToError(int32_t index) { Navigation.GoToError(index); }
 
     // --- validation (tpxvalidation.cpp): asks, changes nothing but the
     // forced-value count
     // Whether the current field's value may be left (asks the owner whether
     // to force an out-of-range number).
-    bool ValidateCurrent();
+    bool ValidateCurrent() override;
     // Asks the verifier about the current field's value when the current
     // record is the incomplete one; true without a verifier.
-    bool VerifyCurrent(bool typed);
+    bool VerifyCurrent(bool typed) override;
 
     // --- bulk passes (bulkpasses.cpp): one scan of the complete records each;
     // the record shown is written first
@@ -192,19 +145,14 @@ public:
     // stands where it started).
     void FindByIdentifier(std::string_view text);
 
-    // --- helpers for windows and tools
+    // --- the script and the file
     // The store's message list (the script's, or the store's own when the
     // script has none).
-    TEHList& MessageList();
-    // Whether the current record is the incomplete record.
-    bool InIncomplete() const { return Records.FullRecords() < Context->Rec; }
+    TEHList& MessageList() override;
     // The field at instruction index i, or nullptr.
     const TPXFieldInstruction* FieldAt(int32_t i) const { return Layout.FieldAt(i); }
     int32_t InstructionCount() const { return Instructions->Count(); }
     const TPXInstructionList& InstructionList() const { return *Instructions; }
-    // Characters present in the incomplete record at opening (the position
-    // of the EntryPos field - 1); 0 when there is none.
-    int32_t IncompleteLength() const;
     // Characters per record without CR LF.
     int32_t RecordChars() const { return Records.LineLength() - 2; }
     int32_t LineLength() const { return Records.LineLength(); }
@@ -216,7 +164,7 @@ public:
     // was raised; a caller without a window ends its work on it.
     bool WriteFailed() const { return Records.WriteFailed(); }
     // Number of records completed since the store was created.
-    int64_t CompletedRecords() const { return Completions; }
+    int64_t CompletedRecords() const { return Navigation.CompletedRecords(); }
     // Number of out-of-range values the owner chose to force since the store
     // was created.
     int64_t ForcedValues() const { return Forced; }
@@ -226,7 +174,7 @@ public:
     IPXEntryVerifier* EntryVerifier() const { return Verifier; }
     // Whether the file on disk holds more than its full records (the
     // incomplete record). Raises EGeneric on I/O errors.
-    bool HasPartialRecord() const;
+    bool HasPartialRecord() const { return Records.HasPartialRecord(); }
     // Cuts the file to its full records and forgets the incomplete record's
     // changes (nothing unsaved is left); the position moves to the new record.
     // Raises EGeneric on I/O errors (the file is then left as it was).
@@ -243,17 +191,17 @@ public:
     bool HasUnsavedChanges() const { return Records.Unsaved(); }
     // The instruction index of the field where keying of the incomplete
     // record goes on (past the last field when it is complete).
-    int32_t EntryField() const { return EntryPos; }
+    int32_t EntryField() const { return Navigation.EntryField(); }
     // The index of the data error last moved to in MessageList, -1 for none.
-    int32_t CurrentError() const { return ErrorIndex; }
+    int32_t CurrentError() const { return Navigation.CurrentError(); }
     // Fields before this instruction index take no automatic value while
     // keying (the tester's start at the cursor); 0 for a data file.
-    int32_t AutomaticBoundary() const { return AutoBoundary; }
+    int32_t AutomaticBoundary() const { return Navigation.AutomaticBoundary(); }
     // The entry position: record, page, field, group and active filters.
     // Windows and tools may move the field (Cur) directly; every other move
     // goes through DoCommand and the record calls.
-    TPXDataContext& Position() { return *Context; }
-    const TPXDataContext& Position() const { return *Context; }
+    TPXDataContext& Position() { return Navigation.Position(); }
+    const TPXDataContext& Position() const { return Navigation.Position(); }
     // The checked script the store works under (borrowed).
     TPXDictionary& Script() const { return *Dictionary; }
     // The window or tool asked about values and told about changes; may be
@@ -261,81 +209,34 @@ public:
     IPXDataOwner* DataOwner() const { return Owner; }
 
 protected:
-    TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner);
+    using TReach = TPXEntryNavigation::TReach;
+    TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner, TReach reach = TReach::Append);
     // The opening algorithm of CreateForFile.
     void OpenFile(const std::string& fileName, bool makeBackup, bool readOnly = false);
+
+private:
     void OpenTemp(int32_t autoBoundary, const std::string& folder);
-    // The entry position in an incomplete record of `n` characters read at
-    // opening: the first field not wholly present (the last field when all
-    // are), its characters read as not entered.
-    void PlaceEntryInIncomplete(int32_t n);
-    // Allocation and reset.
-    void InitStore();
-    void ResetNewRecord();
-    void SetEntryPosition(int32_t after);
 
-    // Entry navigation pieces (tpxnavigation.cpp).
-    void PreviousField();
-    void FirstFieldOnPage();
-    void LastFieldOnPage();
-    void FirstRecord();
-    void FirstField();
-    void PrevRecord_();
-    void EndOfRecord();
-    void NextEntered();
-    void EvaluateFilters(bool afterEntry);
-    void MarkRanges(const std::string& label, bool starting, bool newRecordOnly);
-    void RebuildFilters();
-    bool Visitable(int32_t i) const;
-    bool QualifiesInMode(const TPXFieldInstruction& f) const;
-    bool UpdateMode() const;
-    void Execute(TPXCommand a);
-    void FillValue(const std::string& text);
-    void AcceptTail();
-    void AcceptTyped();
-    void FillIdentifier();
-    void CopyPrevious();
-    void MarkUndefined();
-    void Refresh();
-    void RefreshNow();
-    void Sound(int kind);
-    int32_t PageStartOf(int32_t i) const { return Layout.PageStartOf(i); }
-    int32_t PageNumberOf(int32_t pageStart) const { return Layout.PageNumberOf(pageStart); }
-
-    // The number of bytes of the current record that exist in the file:
-    // all of them with the line end for a complete record, the characters
-    // before the entry field for the incomplete one.
-    size_t StoredBytes() const;
     // The one scan of the bulk passes: each complete record first..last in
-    // file order loaded as the current record (Context->Rec set), then
-    // `visit(record)`; stops early when it returns false. The record shown is
-    // written first; the position and the record shown are not restored (see
-    // TKeptPosition).
+    // file order loaded as the current record (Position().Rec set), then
+    // `visit(record)`; stops early when it returns false. The position and
+    // the record shown are not restored (see TKeptPosition).
     template <class TVisit>
     void ScanRecords(int32_t first, int32_t last, TVisit&& visit);
     struct TKeptPosition;
-    void FieldTextInto(int32_t i, std::string& out) const;
-    // FieldText as a view into the record shown, or into `scratch` when line
-    // breaks had to be restored; valid until that record or scratch changes.
-    std::string_view FieldView(int32_t i, std::string& scratch) const;
     void AddDataError(int32_t record, int32_t field, int32_t code);
+    // The data check rules over one record loaded as the record shown.
     void CheckRecord(int32_t record, uint8_t mask, std::vector<std::string_view>& texts,
                      std::vector<std::string>& scratch);
 
-private:
     IPXDataOwner* Owner = nullptr;  // borrowed, may be null
     TPXDictionary* Dictionary;      // borrowed
     const TPXInstructionList* Instructions;
     TPXFieldLayout Layout;
     TPXRecordStore Records;
-    std::unique_ptr<TPXDataContext> Context;
-    int32_t ErrorIndex = -1;
-    int32_t EntryPos = 0;
-    int32_t AutoBoundary = 0;
-    int64_t Completions = 0;
+    TPXEntryNavigation Navigation;
     int64_t Forced = 0;
     IPXEntryVerifier* Verifier = nullptr;
-    bool TypedFill = false;  // AcceptTyped is filling the typed value
     std::unique_ptr<TPXMessageList> OwnMessages;
 };
 

@@ -20,16 +20,16 @@ bool AllOf(std::string_view text, char c, int32_t width) {
 }  // namespace
 
 bool TPXDataHandler::ValidateCurrent() {
-    const int32_t cur = Context->Cur;
+    const int32_t cur = Navigation.Position().Cur;
     const TPXFieldInstruction* f = FieldAt(cur);
     if (!f || f->IsText()) return true;
-    const std::string t = FieldText(cur);
+    const std::string t = Navigation.FieldText(cur);
     if (t.empty() || AllOf(t, '#', f->Width)) return true;
     int32_t v;
     if (!DataStrToInt(t, v)) {
         if (t == AutoText(cur)) return true;
-        RefreshNow();
         if (Owner) {
+            Owner->OwnerRefreshNow();
             Owner->OwnerBeep();
             Owner->OwnerMessage(TOwnerBox::Error,
                                 LangText("<EN>Invalid value.<PL>Liczba zapisana błędnie."));
@@ -38,9 +38,11 @@ bool TPXDataHandler::ValidateCurrent() {
     }
     const auto* numeric = static_cast<const TPXNumericInstruction*>(f);
     if (numeric->Range.Contains(v)) return true;
-    RefreshNow();
-    Sound(2);
-    if (cur < AutoBoundary) return true;
+    if (Owner) {
+        Owner->OwnerRefreshNow();
+        Owner->OwnerSound(2);
+    }
+    if (cur < Navigation.AutomaticBoundary()) return true;
     if (!Owner) return false;
     const bool force = Owner->OwnerAskForce(
         FormatText(LangText("<EN>Value out of range\r\n%s.\r\n\r\nForce value?"
@@ -51,8 +53,9 @@ bool TPXDataHandler::ValidateCurrent() {
 }
 
 bool TPXDataHandler::VerifyCurrent(bool typed) {
-    if (!Verifier || !InIncomplete() || !FieldAt(Context->Cur)) return true;
-    return Verifier->VerifyValue(*this, Context->Cur, typed) || !typed;
+    const int32_t cur = Navigation.Position().Cur;
+    if (!Verifier || !InIncomplete() || !FieldAt(cur)) return true;
+    return Verifier->VerifyValue(*this, cur, typed) || !typed;
 }
 
 void TPXDataHandler::AddDataError(int32_t record, int32_t field, int32_t code) {
@@ -61,7 +64,7 @@ void TPXDataHandler::AddDataError(int32_t record, int32_t field, int32_t code) {
 
 void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::string_view>& texts,
                                  std::vector<std::string>& scratch) {
-    TPXDataContext& c = *Context;
+    TPXDataContext& c = Navigation.Position();
     c.ActiveFilters.Clear();
     c.Rec = record;
     std::string group;
@@ -71,15 +74,15 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
         const TPXFieldInstruction* f = FieldAt(i);
         if (!f) continue;
         c.Cur = i;
-        const std::string_view t = FieldView(i, scratch[size_t(i)]);
+        const std::string_view t = Navigation.FieldView(i, scratch[size_t(i)]);
         texts[size_t(i)] = t;
         const std::string& a = AutoText(i);
         if (!f->Group.empty()) {
             group = f->Group;
             groupStart = i;
         }
-        EvaluateFilters(false);
-        MarkRanges(f->Label, true, false);
+        Navigation.EvaluateFilters(false);
+        Navigation.MarkRanges(f->Label, true, false);
 
         if ((mask & 1) && AllOf(t, '#', f->Width)) {
             AddDataError(record, i, mcUndefinedValue);
@@ -129,7 +132,7 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
                    (group.empty() || groupStart == i) && (mask & 128)) {
             AddDataError(record, i, mcAutomaticOutsideGroup);
         }
-        MarkRanges(f->Label, false, false);
+        Navigation.MarkRanges(f->Label, false, false);
         if (f->Label == group) group.clear();
     }
     c.ActiveFilters.Clear();

@@ -1,21 +1,232 @@
-// The entry navigation of TPXDataHandler: field, page and record movement,
-// the value commands, filters and groups, the moves to data errors, and the
-// command dispatcher DoCommand.
+#include "entrynavigation.h"
+
 #include <algorithm>
+#include <cstring>
+#include <limits>
 
 #include "../shell/errors.h"
 #include "../shell/format.h"
 #include "../shell/langtext.h"
-#include "tpxdatahandler.h"
+#include "datamessage.h"
 
 namespace tallyra::core {
 
-bool TPXDataHandler::QualifiesInMode(const TPXFieldInstruction& f) const {
+namespace {
+
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
+    size_t pos = 0;
+    while ((pos = text.find(from, pos)) != std::string::npos) {
+        text.replace(pos, from.size(), to);
+        pos += to.size();
+    }
+    return text;
+}
+
+}  // namespace
+
+bool DataStrToInt(std::string_view text, int32_t& value) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i >= text.size()) return false;
+    int64_t v = 0;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + (c - '0');
+        if (v > int64_t(std::numeric_limits<int32_t>::max()) + 1) return false;
+    }
+    if (negative) v = -v;
+    if (v > std::numeric_limits<int32_t>::max() || v < std::numeric_limits<int32_t>::min())
+        return false;
+    value = int32_t(v);
+    return true;
+}
+
+TPXEntryNavigation::TPXEntryNavigation(const TPXFieldLayout& layout, TPXRecordStore& records,
+                                       IPXEntryChecks& checks, IPXDataOwner* owner, TReach reach)
+    : Layout(layout),
+      Instructions(&layout.Instructions()),
+      Records(records),
+      Checks(checks),
+      Owner(owner),
+      Reach(reach),
+      Context(std::make_unique<TPXDataContext>(layout.Instructions())) {
+    Context->Rec = 1;
+    ResetNewRecord();
+}
+
+void TPXEntryNavigation::Start(int32_t incomplete, int32_t autoBoundary) {
+    AutoBoundary = autoBoundary;
+    if (incomplete > 0) PlaceEntryInIncomplete(incomplete);
+    Context->Rec = Records.FullRecords() + 1;
+}
+
+void TPXEntryNavigation::PlaceEntryInIncomplete(int32_t n) {
+    Context->Page = 1;
+    int32_t found = -1;
+    for (int32_t i = 0; i < Instructions->Count(); ++i) {
+        if (Instructions->Get(i)->Kind == ikPage) {
+            ++Context->Page;
+            Context->PageStart = i + 1;
+        } else if (const TPXFieldInstruction* f = FieldAt(i); f && f->Column + f->Width - 1 > n) {
+            found = i;
+            break;
+        }
+    }
+    if (found < 0) {
+        // Every character but the line end is present: the last field is the
+        // one still to be confirmed.
+        found = Layout.LastField();
+        Context->PageStart = PageStartOf(found);
+        Context->Page = PageNumberOf(Context->PageStart);
+    }
+    EntryPos = found;
+    const TPXFieldInstruction* f = FieldAt(found);
+    if (f->Column <= n) {
+        std::string& record = Records.Current();
+        const int32_t last = std::min(n, f->Column + f->Width - 1);
+        for (int32_t c = f->Column; c <= last; ++c)
+            record[size_t(c - 1)] = '*';
+    }
+}
+
+void TPXEntryNavigation::ResetNewRecord() {
+    Records.ClearBuffers();
+    SetEntryPosition(-1);
+    Context->Page = 1;
+    Context->PageStart = 0;
+    Context->Cur = EntryPos;
+    Context->LastWritten = -1;
+    Context->GroupLabel.clear();
+    Context->ActiveFilters.Clear();
+}
+
+void TPXEntryNavigation::SetEntryPosition(int32_t after) {
+    if (InIncomplete()) EntryPos = Layout.FieldAfter(after);
+}
+
+int32_t TPXEntryNavigation::IncompleteLength() const {
+    const TPXFieldInstruction* f = FieldAt(EntryPos);
+    return f ? f->Column - 1 : 0;
+}
+
+void TPXEntryNavigation::LoadRecord() {
+    Records.Load(Context->Rec);
+}
+
+size_t TPXEntryNavigation::StoredBytes() const {
+    if (InIncomplete() && EntryPos < Instructions->Count())
+        return size_t(FieldAt(EntryPos)->Column - 1);
+    return size_t(Records.LineLength());
+}
+
+void TPXEntryNavigation::SaveRecord() {
+    if (Records.Unsaved()) Records.Write(Context->Rec, StoredBytes());
+}
+
+void TPXEntryNavigation::FieldTextInto(int32_t i, std::string& out) const {
+    out.clear();
+    const TPXFieldInstruction* f = FieldAt(i);
+    if (!f || (InIncomplete() && i > EntryPos)) return;
+    const char* p = Records.Current().data() + (f->Column - 1);
+    const size_t w = size_t(f->Width);
+    bool allStars = true;
+    bool escape = false;
+    for (size_t k = 0; k < w; ++k) {
+        if (p[k] != '*') allStars = false;
+        if (p[k] == '\\') escape = true;
+    }
+    if (allStars) return;
+    out.assign(p, w);
+    if (escape) out = ReplaceAll(std::move(out), "\\n", "\r\n");
+}
+
+std::string_view TPXEntryNavigation::FieldView(int32_t i, std::string& scratch) const {
+    const TPXFieldInstruction* f = FieldAt(i);
+    if (!f || (InIncomplete() && i > EntryPos)) return std::string_view();
+    const std::string_view raw(Records.Current().data() + (f->Column - 1), size_t(f->Width));
+    if (raw.find_first_not_of('*') == std::string_view::npos) return std::string_view();
+    if (raw.find('\\') == std::string_view::npos) return raw;
+    FieldTextInto(i, scratch);
+    return scratch;
+}
+
+std::string TPXEntryNavigation::FieldText(int32_t i) const {
+    std::string text;
+    FieldTextInto(i, text);
+    return text;
+}
+
+std::string TPXEntryNavigation::PrevFieldText(int32_t i) const {
+    const TPXFieldInstruction* f = FieldAt(i);
+    if (!f) return std::string();
+    return ReplaceAll(Records.Previous().substr(size_t(f->Column - 1), size_t(f->Width)), "\\n",
+                      "\r\n");
+}
+
+void TPXEntryNavigation::StoreValue(std::string_view text) {
+    const TPXFieldInstruction* f = FieldAt(Context->Cur);
+    if (!f) return;
+    std::string value = ReplaceAll(std::string(text), "\r\n", "\\n");
+    // A lone line-break character would break the record structure of the file.
+    for (char& c : value)
+        if (c == '\r' || c == '\n') c = ' ';
+    value.resize(size_t(f->Width), ' ');
+    std::memcpy(Records.Current().data() + (f->Column - 1), value.data(), value.size());
+    Context->LastWritten = Context->Cur;
+    Records.MarkUnsaved();
+}
+
+std::string TPXEntryNavigation::RecordIdText() const {
+    const TPXFieldInstruction* id = Instructions->FindRecId();
+    int32_t v;
+    if (!id ||
+        !DataStrToInt(
+            std::string_view(Records.Current()).substr(size_t(id->Column - 1), size_t(id->Width)),
+            v))
+        return "-----------";
+    return Format("%.11d", v);
+}
+
+void TPXEntryNavigation::GoToRecord(int32_t n) {
+    const int32_t full = Records.FullRecords();
+    if (n < 1 || n > full + 1 || (n == full + 1 && !CanAppend()))
+        throw EPXData(LangText("<EN>Invalid record index.<PL>Nieprawidłowy indeks rekordu."));
+    if (n == full + 1 && EntryPos < Context->Cur) {
+        GoToEnd();
+    } else {
+        SaveRecord();
+        Context->Rec = n;
+        LoadRecord();
+    }
+    Refresh();
+}
+
+void TPXEntryNavigation::Refresh() {
+    if (Owner) Owner->OwnerRefresh();
+}
+
+void TPXEntryNavigation::RefreshNow() {
+    if (Owner) Owner->OwnerRefreshNow();
+}
+
+void TPXEntryNavigation::Sound(int kind) {
+    if (Owner) Owner->OwnerSound(kind);
+}
+
+bool TPXEntryNavigation::UpdateMode() const {
+    return Owner != nullptr && Owner->OwnerUpdateMode();
+}
+
+bool TPXEntryNavigation::QualifiesInMode(const TPXFieldInstruction& f) const {
     const bool update = (f.Flags & ffUpdate) != 0;
     return UpdateMode() ? update : !update;
 }
 
-bool TPXDataHandler::Visitable(int32_t i) const {
+bool TPXEntryNavigation::Visitable(int32_t i) const {
     const TPXFieldInstruction* f = FieldAt(i);
     if (!f) return false;
     const bool update = (f->Flags & ffUpdate) != 0;
@@ -23,7 +234,21 @@ bool TPXDataHandler::Visitable(int32_t i) const {
     return !update || (InIncomplete() && i >= EntryPos);
 }
 
-void TPXDataHandler::NextField() {
+void TPXEntryNavigation::NextField() {
+    // On the last full record a viewer has nothing after the last field: it
+    // never moves on to a new record. Comments or pages after the last field
+    // count as nothing, so a script ending in a comment cannot open a record
+    // after the last one either.
+    if (!CanAppend() && Context->Rec >= Records.FullRecords()) {
+        bool fieldAfter = false;
+        for (int32_t i = Context->Cur + 1; i < Instructions->Count() && !fieldAfter; ++i)
+            fieldAfter = FieldAt(i) != nullptr;
+        if (!fieldAfter) return;
+    }
+    AdvanceField();
+}
+
+void TPXEntryNavigation::AdvanceField() {
     TPXDataContext& c = *Context;
     const int32_t n = Instructions->Count();
     bool crossed = false;
@@ -100,7 +325,7 @@ void TPXDataHandler::NextField() {
     if (InIncomplete()) EntryPos = std::max(c.Cur, EntryPos);
 }
 
-void TPXDataHandler::PreviousField() {
+void TPXEntryNavigation::PreviousField() {
     TPXDataContext& c = *Context;
     const int32_t page = c.Page;
     const int32_t pageStart = c.PageStart;
@@ -138,7 +363,7 @@ void TPXDataHandler::PreviousField() {
     }
 }
 
-void TPXDataHandler::FirstFieldOnPage() {
+void TPXEntryNavigation::FirstFieldOnPage() {
     TPXDataContext& c = *Context;
     for (int32_t k = c.Cur - 1; k >= 0; --k) {
         if (Instructions->Get(k)->Kind == ikPage) break;
@@ -146,7 +371,7 @@ void TPXDataHandler::FirstFieldOnPage() {
     }
 }
 
-void TPXDataHandler::LastFieldOnPage() {
+void TPXEntryNavigation::LastFieldOnPage() {
     TPXDataContext& c = *Context;
     for (int32_t i = c.Cur + 1; i < Instructions->Count(); ++i) {
         if (Instructions->Get(i)->Kind == ikPage) break;
@@ -156,7 +381,7 @@ void TPXDataHandler::LastFieldOnPage() {
     }
 }
 
-void TPXDataHandler::FirstRecord() {
+void TPXEntryNavigation::FirstRecord() {
     if (Context->Rec > 1) {
         SaveRecord();
         Context->Rec = 1;
@@ -165,7 +390,7 @@ void TPXDataHandler::FirstRecord() {
     FirstField();
 }
 
-void TPXDataHandler::FirstField() {
+void TPXEntryNavigation::FirstField() {
     TPXDataContext& c = *Context;
     if (c.PageStart < 1) {
         FirstFieldOnPage();
@@ -178,7 +403,7 @@ void TPXDataHandler::FirstField() {
     NextField();
 }
 
-void TPXDataHandler::PrevRecord_() {
+void TPXEntryNavigation::PrevRecord_() {
     if (Context->Rec >= 2) {
         SaveRecord();
         --Context->Rec;
@@ -186,20 +411,25 @@ void TPXDataHandler::PrevRecord_() {
     }
 }
 
-void TPXDataHandler::NextRecord() {
+void TPXEntryNavigation::NextRecord() {
     TPXDataContext& c = *Context;
-    if (c.Rec < Records.FullRecords() || (c.Rec == Records.FullRecords() && c.Cur <= EntryPos)) {
+    const int32_t full = Records.FullRecords();
+    const bool onward =
+        CanAppend() ? c.Rec < full || (c.Rec == full && c.Cur <= EntryPos) : c.Rec < full;
+    if (onward) {
         SaveRecord();
         ++c.Rec;
         LoadRecord();
     }
 }
 
-void TPXDataHandler::GoToEnd() {
+void TPXEntryNavigation::GoToEnd() {
     TPXDataContext& c = *Context;
-    if (!InIncomplete()) {
+    // A viewer's end is the last complete record.
+    const int32_t last = CanAppend() ? Records.FullRecords() + 1 : Records.FullRecords();
+    if (CanAppend() ? !InIncomplete() : c.Rec < last) {
         SaveRecord();
-        c.Rec = Records.FullRecords() + 1;
+        c.Rec = last;
         LoadRecord();
         c.PageStart = 0;
         c.Cur = 0;
@@ -207,7 +437,7 @@ void TPXDataHandler::GoToEnd() {
     EndOfRecord();
 }
 
-void TPXDataHandler::EndOfRecord() {
+void TPXEntryNavigation::EndOfRecord() {
     TPXDataContext& c = *Context;
     SaveRecord();
     c.PageStart = InIncomplete() ? EntryPos : Instructions->Count() - 1;
@@ -219,11 +449,11 @@ void TPXDataHandler::EndOfRecord() {
     LastFieldOnPage();
 }
 
-void TPXDataHandler::NextEntered() {
+void TPXEntryNavigation::NextEntered() {
     if (!InIncomplete() || Context->Cur < EntryPos) NextField();
 }
 
-void TPXDataHandler::EvaluateFilters(bool afterEntry) {
+void TPXEntryNavigation::EvaluateFilters(bool afterEntry) {
     const int32_t cur = Context->Cur;
     const TPXFieldInstruction* f = FieldAt(cur);
     if (!f || f->IsText()) return;
@@ -249,7 +479,7 @@ void TPXDataHandler::EvaluateFilters(bool afterEntry) {
     if (afterEntry) MarkRanges(f->Label, false, true);
 }
 
-void TPXDataHandler::MarkRanges(const std::string& label, bool starting, bool newRecordOnly) {
+void TPXEntryNavigation::MarkRanges(const std::string& label, bool starting, bool newRecordOnly) {
     if (label.empty() || (newRecordOnly && !InIncomplete())) return;
     TActiveFilters& filters = Context->ActiveFilters;
     for (int32_t i = filters.Count() - 1; i >= 0; --i) {
@@ -261,7 +491,7 @@ void TPXDataHandler::MarkRanges(const std::string& label, bool starting, bool ne
     }
 }
 
-void TPXDataHandler::RebuildFilters() {
+void TPXEntryNavigation::RebuildFilters() {
     if (!InIncomplete()) return;
     TPXDataContext& c = *Context;
     c.ActiveFilters.Clear();
@@ -277,20 +507,20 @@ void TPXDataHandler::RebuildFilters() {
     c.Cur = cur;
 }
 
-void TPXDataHandler::AcceptTail() {
-    if (ValidateCurrent() && VerifyCurrent(TypedFill)) {
+void TPXEntryNavigation::AcceptTail() {
+    if (Checks.ValidateCurrent() && Checks.VerifyCurrent(TypedFill)) {
         EvaluateFilters(true);
         NextField();
     }
 }
 
-void TPXDataHandler::FillValue(const std::string& text) {
+void TPXEntryNavigation::FillValue(const std::string& text) {
     if (!FieldAt(Context->Cur)) return;
     StoreValue(text);
     AcceptTail();
 }
 
-void TPXDataHandler::AcceptTyped() {
+void TPXEntryNavigation::AcceptTyped() {
     const TPXFieldInstruction* f = FieldAt(Context->Cur);
     if (!f) return;
     std::string t = FieldText(Context->Cur);
@@ -316,7 +546,7 @@ void TPXDataHandler::AcceptTyped() {
     TypedFill = false;
 }
 
-void TPXDataHandler::FillIdentifier() {
+void TPXEntryNavigation::FillIdentifier() {
     const int32_t cur = Context->Cur;
     const TPXFieldInstruction* f = FieldAt(cur);
     if (!f) return;
@@ -341,11 +571,11 @@ void TPXDataHandler::FillIdentifier() {
     FillValue(text);
 }
 
-void TPXDataHandler::CopyPrevious() {
+void TPXEntryNavigation::CopyPrevious() {
     if (Context->Rec > 1) FillValue(PrevFieldText(Context->Cur));
 }
 
-void TPXDataHandler::MarkUndefined() {
+void TPXEntryNavigation::MarkUndefined() {
     const TPXFieldInstruction* f = FieldAt(Context->Cur);
     if (!f) return;
     StoreValue(std::string(size_t(f->Width), '#'));
@@ -353,7 +583,7 @@ void TPXDataHandler::MarkUndefined() {
     NextField();
 }
 
-void TPXDataHandler::Execute(TPXCommand a) {
+void TPXEntryNavigation::Execute(TPXCommand a) {
     switch (a) {
         case cmdFillConst:
         case cmdFillFiltered:
@@ -370,7 +600,7 @@ void TPXDataHandler::Execute(TPXCommand a) {
             GoToError(0);
             break;
         case cmdLastError:
-            GoToError(MessageList().Count() - 1);
+            GoToError(Checks.MessageList().Count() - 1);
             break;
         case cmdNextError:
             GoToError(ErrorIndex + 1);
@@ -431,7 +661,7 @@ void TPXDataHandler::Execute(TPXCommand a) {
     }
 }
 
-void TPXDataHandler::DoCommand(TPXCommand a, bool validate) {
+void TPXEntryNavigation::DoCommand(TPXCommand a, bool validate) {
     TPXDataContext& c = *Context;
     const int64_t completionsAtStart = Completions;
     bool firstPass = true;
@@ -444,10 +674,10 @@ void TPXDataHandler::DoCommand(TPXCommand a, bool validate) {
                 MarkRanges(f->Label, false, true);
             }
         }
-        if (validate && !ValidateCurrent()) return;
+        if (validate && !Checks.ValidateCurrent()) return;
         // Only the value the command leaves is the operator's; later passes
         // stand on fields the store fills itself.
-        if (validate && firstPass && !VerifyCurrent(true)) return;
+        if (validate && firstPass && !Checks.VerifyCurrent(true)) return;
         firstPass = false;
         const bool wasEntry = InIncomplete() && c.Cur == EntryPos;
         if (a < 0 || a > cmdPrevField) {
@@ -496,8 +726,8 @@ void TPXDataHandler::DoCommand(TPXCommand a, bool validate) {
     Refresh();
 }
 
-void TPXDataHandler::GoToError(int32_t index) {
-    TEHList& list = MessageList();
+void TPXEntryNavigation::GoToError(int32_t index) {
+    TEHList& list = Checks.MessageList();
     if (list.Count() == 0 || index < 0 || index >= list.Count()) return;
     const TEHMessage* m = list.Get(index);
     int32_t record;
@@ -511,7 +741,8 @@ void TPXDataHandler::GoToError(int32_t index) {
     }
     ErrorIndex = index;
     // Only positions inside this file and script can be shown.
-    if (record < 1 || record > FullRecords() + (CanAppend() ? 1 : 0) || !FieldAt(field)) return;
+    if (record < 1 || record > Records.FullRecords() + (CanAppend() ? 1 : 0) || !FieldAt(field))
+        return;
     TPXDataContext& c = *Context;
     if (record != c.Rec) {
         SaveRecord();
