@@ -345,7 +345,7 @@ TEST_F(ScriptTest, KeywordHelpFindsTheContextOfTheWordAtTheCaret) {
     EXPECT_EQ(Main->HelpViewer()->CurrentPage(), "700.html");
 }
 
-TEST_F(ScriptTest, GroupTemplateWorkedExample) {
+TEST_F(ScriptTest, GroupTemplateWritesTheWorkedExample) {
     MakeMain();
     TTYDChild_Form* w = OpenScript("t.slo", "");
     SetModalHandler([](QDialog* d) {
@@ -372,7 +372,7 @@ TEST_F(ScriptTest, GroupTemplateWorkedExample) {
     EXPECT_EQ(Main->GroupData.Count, 3);
 }
 
-TEST_F(ScriptTest, MultiChoiceTemplateWorkedExample) {
+TEST_F(ScriptTest, MultiChoiceTemplateWritesTheWorkedExample) {
     MakeMain();
     TTYDChild_Form* w = OpenScript("t.slo", "");
     SetModalHandler([](QDialog* d) {
