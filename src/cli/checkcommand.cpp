@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "jsonwriter.h"
 #include "script/keywords.h"
@@ -238,64 +239,41 @@ int CheckFile(const std::string& path, const TCheckSettings& settings, std::ostr
 }  // namespace
 
 int RunCheck(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    const TCliCommand command{"check", CheckHelp};
     TCheckSettings settings;
     std::vector<std::string> files;
     std::vector<std::pair<std::string, uint8_t>> sets;
     bool fixed = false;
-    int errorMode = -1;
+    long long errorMode = -1;
     long long errorCount = -1;
-    const auto usage = [&](const std::string& message) {
-        err << "tallyra check: " << message << "\nTry 'tallyra check --help'.\n";
-        return ExitUsage;
+    const auto takeSet = [&sets](const std::string& v) -> std::string {
+        const size_t eq = v.find('=');
+        const std::string flag = eq == std::string::npos ? std::string() : v.substr(eq + 1);
+        if (eq == std::string::npos || (flag != "0" && flag != "1"))
+            return "--set needs NAME=0|1, not '" + v + "'";
+        if (TScriptOptions().SwitchByName(v.substr(0, eq)) == nullptr)
+            return "unknown switch '" + v.substr(0, eq) + "'";
+        sets.emplace_back(v.substr(0, eq), flag == "1" ? 1 : 0);
+        return {};
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const auto value = [&]() -> const std::string* {
-            return i + 1 < args.size() ? &args[++i] : nullptr;
-        };
-        if (arg == "-h" || arg == "--help") {
-            out << CheckHelp;
-            return ExitOk;
-        } else if (arg == "--fixed") {
-            fixed = true;
-        } else if (arg == "--json") {
-            settings.Json = true;
-        } else if (arg == "--set") {
-            const std::string* v = value();
-            if (v == nullptr) return usage("--set needs NAME=0|1");
-            const size_t eq = v->find('=');
-            const std::string flag = eq == std::string::npos ? std::string() : v->substr(eq + 1);
-            if (eq == std::string::npos || (flag != "0" && flag != "1"))
-                return usage("--set needs NAME=0|1, not '" + *v + "'");
-            if (TScriptOptions().SwitchByName(v->substr(0, eq)) == nullptr)
-                return usage("unknown switch '" + v->substr(0, eq) + "'");
-            sets.emplace_back(v->substr(0, eq), flag == "1" ? 1 : 0);
-        } else if (arg == "--error-mode") {
-            const std::string* v = value();
-            const auto n = v ? ParseInteger(*v) : std::nullopt;
-            if (!n || *n < 0 || *n > 2) return usage("--error-mode takes 0, 1 or 2");
-            errorMode = static_cast<int>(*n);
-        } else if (arg == "--error-count") {
-            const std::string* v = value();
-            const auto n = v ? ParseInteger(*v) : std::nullopt;
-            if (!n || *n < 1 || *n > 65535)
-                return usage("--error-count takes a number from 1 to 65535");
-            errorCount = *n;
-        } else if (arg == "--var-size") {
-            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg == "--format") {
-            const std::string* v = value();
-            if (v == nullptr || *v != "list") return usage("--format takes list");
-            settings.ListFormat = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.empty()) return usage("no script given");
+    const auto takeFormat = [&settings](const std::string& v) -> std::string {
+        if (v != "list") return "--format takes list";
+        settings.ListFormat = true;
+        return {};
+    };
+    const std::vector<TCliOption> options = {
+        FlagOption("--fixed", fixed),
+        FlagOption("--json", settings.Json),
+        ValueOption("--set", takeSet, "--set needs NAME=0|1"),
+        NumberOption("--error-mode", 0, 2, errorMode, "--error-mode takes 0, 1 or 2"),
+        NumberOption("--error-count", 1, 65535, errorCount,
+                     "--error-count takes a number from 1 to 65535"),
+        VarSizeOption(),
+        LanguageOption(),
+        ValueOption("--format", takeFormat, "--format takes list"),
+    };
+    if (const auto exit = ReadCommandLine(command, options, args, files, out, err)) return *exit;
+    if (files.empty()) return UsageError(command, "no script given", err);
     if (fixed) settings.Options = FixedReadingOptions();
     for (const auto& [name, flag] : sets)
         *settings.Options.SwitchByName(name) = flag;

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "data/tentrykeyboard.h"
 #include "datautil.h"
@@ -52,39 +53,16 @@ struct TCheckDataOptions {
 std::optional<int> ReadCheckDataArgs(const std::vector<std::string>& args,
                                      TCheckDataOptions& options, std::ostream& out,
                                      std::ostream& err) {
-    const auto usage = [&](const std::string& message) {
-        err << "tallyra check-data: " << message << "\nTry 'tallyra check-data --help'.\n";
-        return ExitUsage;
+    const TCliCommand command{"check-data", CheckDataHelp};
+    const std::vector<TCliOption> table = {
+        NumberOption("--mask", 0, 255, options.Mask, "--mask takes a number from 0 to 255"),
+        NumberOption("--record", 1, 2147483647, options.Record, "--record takes a record number"),
+        FlagOption("--json", options.Json),
+        LanguageOption(),
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const auto value = [&]() -> const std::string* {
-            return i + 1 < args.size() ? &args[++i] : nullptr;
-        };
-        if (arg == "-h" || arg == "--help") {
-            out << CheckDataHelp;
-            return ExitOk;
-        } else if (arg == "--mask") {
-            const std::string* v = value();
-            const auto n = v ? ParseInteger(*v) : std::nullopt;
-            if (!n || *n < 0 || *n > 255) return usage("--mask takes a number from 0 to 255");
-            options.Mask = *n;
-        } else if (arg == "--record") {
-            const std::string* v = value();
-            const auto n = v ? ParseInteger(*v) : std::nullopt;
-            if (!n || *n < 1 || *n > 2147483647) return usage("--record takes a record number");
-            options.Record = *n;
-        } else if (arg == "--json") {
-            options.Json = true;
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            options.Files.push_back(arg);
-        }
-    }
-    if (options.Files.size() != 2) return usage("give a script and a data file");
+    if (const auto exit = ReadCommandLine(command, table, args, options.Files, out, err))
+        return *exit;
+    if (options.Files.size() != 2) return UsageError(command, "give a script and a data file", err);
     return std::nullopt;
 }
 

@@ -48,12 +48,8 @@ bool SetLanguageOption(const std::string& value) {
     return false;
 }
 
-bool TakeLanguageOption(const std::vector<std::string>& args, size_t& i) {
-    return i + 1 < args.size() && SetLanguageOption(args[++i]);
-}
-
-bool TakeVarSizeOption(const std::vector<std::string>& args, size_t& i) {
-    const auto n = i + 1 < args.size() ? ParseInteger(args[++i]) : std::nullopt;
+bool SetVarSizeOption(const std::string& value) {
+    const auto n = ParseInteger(value);
     if (!n || *n < 1 || *n > 1000000) return false;
     core::SetSPSSVarSize(static_cast<int>(*n));
     return true;

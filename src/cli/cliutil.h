@@ -27,10 +27,8 @@ std::string ConsoleText(const std::string& text);
 // Sets the current language from "en" or "pl"; false for anything else.
 bool SetLanguageOption(const std::string& value);
 
-// The options several sub-commands share, at args[i] (the option itself):
-// each takes the value that follows (advancing i) and applies it; false when
-// the value is missing or invalid.
-bool TakeLanguageOption(const std::vector<std::string>& args, size_t& i);  // --lang en|pl
-bool TakeVarSizeOption(const std::vector<std::string>& args, size_t& i);   // --var-size N
+// Sets the maximum length of SPSS variable names from a number of 1 to
+// 1000000; false for anything else.
+bool SetVarSizeOption(const std::string& value);
 
 }  // namespace tallyra::cli

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "datautil.h"
 #include "export/atomicoutput.h"
@@ -39,27 +40,16 @@ const char* const CodebookHelp =
 int RunCodebook(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
     bool force = false;
+    const TCliCommand command{"codebook", CodebookHelp};
     const auto usage = [&](const std::string& message) {
-        err << "tallyra codebook: " << message << "\nTry 'tallyra codebook --help'.\n";
-        return ExitUsage;
+        return UsageError(command, message, err);
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << CodebookHelp;
-            return ExitOk;
-        } else if (arg == "--force") {
-            force = true;
-        } else if (arg == "--var-size") {
-            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
+    const std::vector<TCliOption> options = {
+        FlagOption("--force", force),
+        VarSizeOption(),
+        LanguageOption(),
+    };
+    if (const auto exit = ReadCommandLine(command, options, args, files, out, err)) return *exit;
     if (files.size() != 2 && files.size() != 3)
         return usage("give a script, optionally a data file, and the page to write");
     const std::string& target = files.back();

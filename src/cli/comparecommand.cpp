@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "shell/fdio.h"
 #include "datautil.h"
@@ -176,33 +177,25 @@ int RunCompare(const std::vector<std::string>& args, std::ostream& out, std::ost
     std::vector<std::string> files;
     bool json = false;
     int by = -1;  // default: from the script
+    const TCliCommand command{"compare", CompareHelp};
     const auto usage = [&](const std::string& message) {
-        err << "tallyra compare: " << message << "\nTry 'tallyra compare --help'.\n";
-        return ExitUsage;
+        return UsageError(command, message, err);
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << CompareHelp;
-            return ExitOk;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (arg == "--by") {
-            const std::string value = i + 1 < args.size() ? args[++i] : std::string();
-            if (value == "identifier")
-                by = int(TPairBy::Identifier);
-            else if (value == "number")
-                by = int(TPairBy::Number);
-            else
-                return usage("--by takes identifier or number");
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
+    const auto takeBy = [&by](const std::string& value) -> std::string {
+        if (value == "identifier")
+            by = int(TPairBy::Identifier);
+        else if (value == "number")
+            by = int(TPairBy::Number);
+        else
+            return "--by takes identifier or number";
+        return {};
+    };
+    const std::vector<TCliOption> options = {
+        FlagOption("--json", json),
+        ValueOption("--by", takeBy, "--by takes identifier or number"),
+        LanguageOption(),
+    };
+    if (const auto exit = ReadCommandLine(command, options, args, files, out, err)) return *exit;
     if (files.size() != 3) return usage("give a script and two data files");
     auto script = LoadDataScript(files[0], err);
     if (!script) return ExitUsage;

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "data/keyscript.h"
 #include "data/scriptedowner.h"
@@ -56,38 +57,23 @@ struct TEnterOptions {
 // ends here (help, usage errors).
 std::optional<int> ReadEnterArgs(const std::vector<std::string>& args, TEnterOptions& options,
                                  std::ostream& out, std::ostream& err) {
+    const TCliCommand command{"enter", EnterHelp};
     const auto usage = [&](const std::string& message) {
-        err << "tallyra enter: " << message << "\nTry 'tallyra enter --help'.\n";
-        return ExitUsage;
+        return UsageError(command, message, err);
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        const auto value = [&]() -> const std::string* {
-            return i + 1 < args.size() ? &args[++i] : nullptr;
-        };
-        if (arg == "-h" || arg == "--help") {
-            out << EnterHelp;
-            return ExitOk;
-        } else if (arg == "--keys") {
-            const std::string* v = value();
-            if (v == nullptr) return usage("--keys needs a file");
-            options.KeysFile = *v;
-        } else if (arg == "--start") {
-            const std::string* v = value();
-            const auto n = v ? ParseInteger(*v) : std::nullopt;
-            if (!n || *n < 0 || *n > 2147483647)
-                return usage("--start takes a number of 0 or more");
-            options.Start = *n;
-        } else if (arg == "--viewer") {
-            options.Viewer = true;
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            options.Files.push_back(arg);
-        }
-    }
+    const auto takeKeys = [&options](const std::string& value) {
+        options.KeysFile = value;
+        return std::string();
+    };
+    const std::vector<TCliOption> table = {
+        ValueOption("--keys", takeKeys, "--keys needs a file"),
+        NumberOption("--start", 0, 2147483647, options.Start,
+                     "--start takes a number of 0 or more"),
+        FlagOption("--viewer", options.Viewer),
+        LanguageOption(),
+    };
+    if (const auto exit = ReadCommandLine(command, table, args, options.Files, out, err))
+        return *exit;
     if (options.KeysFile.empty()) return usage("--keys FILE is required");
     if (options.Start >= 0 && (options.Files.size() != 1 || options.Viewer))
         return usage("--start takes a script and no data file (and no --viewer)");

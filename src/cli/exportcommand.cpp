@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "datautil.h"
 #include "data/tpddatahandler.h"
@@ -56,47 +57,29 @@ const char* const ExportHelp =
 
 int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
-    const std::string* fieldsText = nullptr;
-    const std::string* recordsText = nullptr;
-    const std::string* formatText = nullptr;
+    std::optional<std::string> fieldsText;
+    std::optional<std::string> recordsText;
+    std::optional<std::string> formatText;
     bool force = false;
     TDataExportOptions options;
+    const TCliCommand command{"export", ExportHelp};
     const auto usage = [&](const std::string& message) {
-        err << "tallyra export: " << message << "\nTry 'tallyra export --help'.\n";
-        return ExitUsage;
+        return UsageError(command, message, err);
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << ExportHelp;
-            return ExitOk;
-        } else if (arg == "--fields" || arg == "--records" || arg == "--format") {
-            if (i + 1 >= args.size()) return usage(arg + " needs a value");
-            (arg == "--fields"    ? fieldsText
-             : arg == "--records" ? recordsText
-                                  : formatText) = &args[++i];
-        } else if (arg == "--no-labels") {
-            options.Spss.VariableLabels = false;
-        } else if (arg == "--missing-8") {
-            options.Spss.Missing8 = true;
-        } else if (arg == "--missing-9") {
-            options.Spss.Missing9 = true;
-        } else if (arg == "--lenient") {
-            options.Lenient = true;
-        } else if (arg == "--labels") {
-            options.CsvValueLabels = true;
-        } else if (arg == "--force") {
-            force = true;
-        } else if (arg == "--var-size") {
-            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
+    const std::vector<TCliOption> table = {
+        TextOption("--fields", fieldsText),
+        TextOption("--records", recordsText),
+        TextOption("--format", formatText),
+        FlagOption("--no-labels", [&options] { options.Spss.VariableLabels = false; }),
+        FlagOption("--missing-8", options.Spss.Missing8),
+        FlagOption("--missing-9", options.Spss.Missing9),
+        FlagOption("--lenient", options.Lenient),
+        FlagOption("--labels", options.CsvValueLabels),
+        FlagOption("--force", force),
+        VarSizeOption(),
+        LanguageOption(),
+    };
+    if (const auto exit = ReadCommandLine(command, table, args, files, out, err)) return *exit;
     if (files.size() != 3) return usage("give a script, a data file and the output file");
     const std::string& target = files[2];
     const auto format =

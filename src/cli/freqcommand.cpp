@@ -1,5 +1,6 @@
 #include "freqcommand.h"
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "data/tpxdatainfo.h"
 #include "datautil.h"
@@ -32,30 +33,15 @@ const char* const FreqHelp =
 int RunFreq(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
     bool json = false;
-    const auto usage = [&](const std::string& message) {
-        err << "tallyra freq: " << message << "\nTry 'tallyra freq --help'.\n";
-        return ExitUsage;
-    };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << FreqHelp;
-            return ExitOk;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-' && !ParseInteger(arg)) {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
-    if (files.size() != 3) return usage("give a script, a data file and a field");
+    const TCliCommand command{"freq", FreqHelp, true};
+    const std::vector<TCliOption> options = {FlagOption("--json", json), LanguageOption()};
+    if (const auto exit = ReadCommandLine(command, options, args, files, out, err)) return *exit;
+    if (files.size() != 3)
+        return UsageError(command, "give a script, a data file and a field", err);
     auto script = LoadDataScript(files[0], err);
     if (!script) return ExitUsage;
     const int32_t field = FindFieldArgument(*script->Dictionary, Utf8ToCp1250(files[2]));
-    if (field < 0) return usage("no field '" + files[2] + "' in the script");
+    if (field < 0) return UsageError(command, "no field '" + files[2] + "' in the script", err);
     auto store = OpenReadingStore(*script, files[1], err);
     if (!store) return ExitUsage;
     const std::string none = LangText(

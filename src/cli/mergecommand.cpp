@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "merge/tfilemerger.h"
 #include "script/tpxdictionary.h"
@@ -38,25 +39,15 @@ const char* const MergeHelp =
 int RunMerge(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
     bool force = false;
+    const TCliCommand command{"merge", MergeHelp};
     const auto usage = [&](const std::string& message) {
-        err << "tallyra merge: " << message << "\nTry 'tallyra merge --help'.\n";
-        return ExitUsage;
+        return UsageError(command, message, err);
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << MergeHelp;
-            return ExitOk;
-        } else if (arg == "--force") {
-            force = true;
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
+    const std::vector<TCliOption> options = {
+        FlagOption("--force", force),
+        LanguageOption(),
+    };
+    if (const auto exit = ReadCommandLine(command, options, args, files, out, err)) return *exit;
     if (files.size() < 3) return usage("give a script, the output file and at least one input");
     const std::vector<std::string> inputs(files.begin() + 2, files.end());
     try {

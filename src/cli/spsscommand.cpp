@@ -1,3 +1,4 @@
+#include "cliargs.h"
 #include "cliutil.h"
 #include "spss/spssexport.h"
 #include "spss/tvarcoll.h"
@@ -29,31 +30,18 @@ const char* const SpssHelp =
 int RunSpss(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     TSPSExportOptions options;
     std::vector<std::string> files;
+    const TCliCommand command{"spss", SpssHelp};
     const auto usage = [&](const std::string& message) {
-        err << "tallyra spss: " << message << "\nTry 'tallyra spss --help'.\n";
-        return ExitUsage;
+        return UsageError(command, message, err);
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << SpssHelp;
-            return ExitOk;
-        } else if (arg == "--no-labels") {
-            options.VariableLabels = false;
-        } else if (arg == "--missing-8") {
-            options.Missing8 = true;
-        } else if (arg == "--missing-9") {
-            options.Missing9 = true;
-        } else if (arg == "--var-size") {
-            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
+    const std::vector<TCliOption> table = {
+        FlagOption("--no-labels", [&options] { options.VariableLabels = false; }),
+        FlagOption("--missing-8", options.Missing8),
+        FlagOption("--missing-9", options.Missing9),
+        VarSizeOption(),
+        LanguageOption(),
+    };
+    if (const auto exit = ReadCommandLine(command, table, args, files, out, err)) return *exit;
     if (files.size() != 2) return usage("give a script and the .sps file to write");
     std::string error;
     const auto bytes = ReadFileBytes(files[0], error);

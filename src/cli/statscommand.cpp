@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "jsonwriter.h"
 #include "shell/errors.h"
@@ -126,25 +127,15 @@ void PrintTable(const TOperatorStats& stats, std::ostream& out) {
 int RunStats(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
     bool json = false;
+    const TCliCommand command{"stats", StatsHelp};
     const auto usage = [&](const std::string& message) {
-        err << "tallyra stats: " << message << "\nTry 'tallyra stats --help'.\n";
-        return ExitUsage;
+        return UsageError(command, message, err);
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << StatsHelp;
-            return ExitOk;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
+    const std::vector<TCliOption> options = {
+        FlagOption("--json", json),
+        LanguageOption(),
+    };
+    if (const auto exit = ReadCommandLine(command, options, args, files, out, err)) return *exit;
     if (files.size() != 1) return usage("give one operator log");
     TOperatorStats stats;
     try {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sys/stat.h>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "data/datafile.h"
 #include "data/tpddatahandler.h"
@@ -40,36 +41,24 @@ const char* const SubsetHelp =
 
 int RunSubset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::vector<std::string> files;
-    const std::string* fieldsText = nullptr;
-    const std::string* recordsText = nullptr;
+    std::optional<std::string> fieldsText;
+    std::optional<std::string> recordsText;
     bool force = false;
+    const TCliCommand command{"subset", SubsetHelp};
     const auto usage = [&](const std::string& message) {
-        err << "tallyra subset: " << message << "\nTry 'tallyra subset --help'.\n";
-        return ExitUsage;
+        return UsageError(command, message, err);
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << SubsetHelp;
-            return ExitOk;
-        } else if (arg == "--fields" || arg == "--records") {
-            if (i + 1 >= args.size()) return usage(arg + " needs a value");
-            (arg == "--fields" ? fieldsText : recordsText) = &args[++i];
-        } else if (arg == "--force") {
-            force = true;
-        } else if (arg == "--var-size") {
-            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
+    const std::vector<TCliOption> options = {
+        TextOption("--fields", fieldsText),
+        TextOption("--records", recordsText),
+        FlagOption("--force", force),
+        VarSizeOption(),
+        LanguageOption(),
+    };
+    if (const auto exit = ReadCommandLine(command, options, args, files, out, err)) return *exit;
     if (files.size() != 3) return usage("give a script, a data file and the output file");
-    if (fieldsText == nullptr) return usage("--fields is missing");
-    if (recordsText == nullptr) return usage("--records is missing");
+    if (!fieldsText) return usage("--fields is missing");
+    if (!recordsText) return usage("--records is missing");
 
     const auto script = LoadDataScript(files[0], err);
     if (!script) return ExitFound;

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "cliargs.h"
 #include "cliutil.h"
 #include "jsonwriter.h"
 #include "script/tscriptoptions.h"
@@ -122,27 +123,16 @@ void PrintText(TVarColl& vars, std::ostream& out) {
 int RunVars(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     bool json = false;
     std::vector<std::string> files;
+    const TCliCommand command{"vars", VarsHelp};
     const auto usage = [&](const std::string& message) {
-        err << "tallyra vars: " << message << "\nTry 'tallyra vars --help'.\n";
-        return ExitUsage;
+        return UsageError(command, message, err);
     };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "-h" || arg == "--help") {
-            out << VarsHelp;
-            return ExitOk;
-        } else if (arg == "--json") {
-            json = true;
-        } else if (arg == "--var-size") {
-            if (!TakeVarSizeOption(args, i)) return usage("--var-size takes a positive number");
-        } else if (arg == "--lang") {
-            if (!TakeLanguageOption(args, i)) return usage("--lang takes en or pl");
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            return usage("unknown option '" + arg + "'");
-        } else {
-            files.push_back(arg);
-        }
-    }
+    const std::vector<TCliOption> options = {
+        FlagOption("--json", json),
+        VarSizeOption(),
+        LanguageOption(),
+    };
+    if (const auto exit = ReadCommandLine(command, options, args, files, out, err)) return *exit;
     if (files.size() != 1) return usage("give one file");
     try {
         TVarColl vars(files[0], SPSSVarSize());

@@ -88,7 +88,7 @@ TEST_F(CheckCommand, ErrorModeLimitsTheList) {
     EXPECT_NE(Out.find("(7) Error: a script must have"), std::string::npos);
 }
 
-TEST_F(CheckCommand, PolishMessages) {
+TEST_F(CheckCommand, LangPlPrintsPolishMessages) {
     const std::string file = Write("p.slo", "width=0*");
     EXPECT_EQ(Run({"--lang", "pl", "--format", "list", file}), 1);
     EXPECT_EQ(Out.substr(0, Out.find('\n')), "Plik nie jest poprawny:");
@@ -125,7 +125,7 @@ TEST_F(CheckCommand, JsonCarriesMessagesAndTheReadScript) {
     EXPECT_EQ(Out, expected);
 }
 
-TEST_F(CheckCommand, UsageAndInputErrors) {
+TEST_F(CheckCommand, UsageAndInputErrorsExitWithTwoAndHelpWithZero) {
     EXPECT_EQ(Run({}), 2);
     EXPECT_EQ(Run({"--set", "Nothing=1", "x.slo"}), 2);
     EXPECT_NE(Err.find("unknown switch 'Nothing'"), std::string::npos);

@@ -51,148 +51,158 @@ std::string RepetitionName(const TPXFieldInstruction& field) {
 void TPXDictionary::Complete() {
     TPXInstruction& col = S->Collector;
     if (col.State == 0) col.State = 3;
+    if (col.State == 3) CompleteField();
+    if (!col.Label.empty()) ResolveLabel();
+    CreateInstructions();
+}
 
-    if (col.State == 3) {
-        S->FieldOnPage = true;
-        const bool text = (col.Flags & ffText) != 0;
-        const TPXFieldInstruction* prev =
-            text ? S->PrevText : static_cast<const TPXFieldInstruction*>(S->PrevNumeric);
+void TPXDictionary::CompleteField() {
+    TPXInstruction& col = S->Collector;
+    S->FieldOnPage = true;
+    const bool text = (col.Flags & ffText) != 0;
+    InheritFromPrevious(text);
+    CheckWidthLimit(text);
+    CheckCombinedAttributes();
+    if (col.Range) CheckRangeFits();
+    CheckAutoFits(text);
+    if ((col.Flags & ffRecId) && S->InsideRanges > 0) throw ECompilerError(mcIdentifierInFilter);
+}
 
-        // Inheritance from the last field of the same kind.
-        if (!col.Auto.empty() && col.Auto == prev->Auto && Options.HintInherited)
-            AddHint(mcInheritedAuto);
-        if (col.Auto.empty()) col.Auto = prev->Auto;
-        if (col.Width == prev->Width && Options.HintInherited) AddHint(mcInheritedWidth);
-        if (col.Width == 0) col.Width = prev->Width;
-        if (!text) {
-            const TNRangeList& prevRange = S->PrevNumeric->Range;
-            if (!col.Range) {
-                if (prevRange.Count() > 0) col.Range = std::make_unique<TNRangeList>(prevRange);
-            } else if (col.Range->SameAs(prevRange) && Options.HintInherited) {
-                AddHint(mcInheritedRange);
+void TPXDictionary::InheritFromPrevious(bool text) {
+    TPXInstruction& col = S->Collector;
+    const TPXFieldInstruction* prev =
+        text ? S->PrevText : static_cast<const TPXFieldInstruction*>(S->PrevNumeric);
+    if (!col.Auto.empty() && col.Auto == prev->Auto && Options.HintInherited)
+        AddHint(mcInheritedAuto);
+    if (col.Auto.empty()) col.Auto = prev->Auto;
+    if (col.Width == prev->Width && Options.HintInherited) AddHint(mcInheritedWidth);
+    if (col.Width == 0) col.Width = prev->Width;
+    if (!text) {
+        const TNRangeList& prevRange = S->PrevNumeric->Range;
+        if (!col.Range) {
+            if (prevRange.Count() > 0) col.Range = std::make_unique<TNRangeList>(prevRange);
+        } else if (col.Range->SameAs(prevRange) && Options.HintInherited) {
+            AddHint(mcInheritedRange);
+        }
+        if (col.Height > 1) throw ECompilerError(mcNumberHeight);
+    }
+}
+
+void TPXDictionary::CheckWidthLimit(bool text) {
+    const int32_t width = S->Collector.Width;
+    if (!text) {
+        if (Options.ExtWideNumbers && width > 11) throw ECompilerError(mcWideNumberTooWide);
+        if (!Options.ExtWideNumbers && width > 8) throw ECompilerError(mcNumberTooWide);
+    } else {
+        if (width > 48 && !Options.ExtLongText) throw ECompilerError(mcTextTooWide);
+        if (width > 32767) throw ECompilerError(mcTextWidth);
+    }
+}
+
+void TPXDictionary::CheckCombinedAttributes() {
+    TPXInstruction& col = S->Collector;
+    if (col.Item >= 0 && col.Repeat < 0) throw ECompilerError(mcItemNeedsRepeat);
+    if (col.Repeat >= 0 && col.Item < 0) col.Item = 1;
+    if (col.Repeat >= 0) {
+        if (col.Flags & ffRecId) throw ECompilerError(mcIllegalHere);
+        if (col.Left.find('$') == std::string::npos && Options.HintNoDollar)
+            AddHint(mcNoDollarInLeft);
+    }
+    if ((col.Flags & ffConst) && (col.Flags & ffRecId)) throw ECompilerError(mcConstantIdentifier);
+}
+
+void TPXDictionary::CheckRangeFits() {
+    const TPXInstruction& col = S->Collector;
+    const TNRangeList& range = *col.Range;
+    const size_t width = static_cast<size_t>(col.Width);
+    if (Options.WarnRangeWider) {
+        for (const TNRange& r : range.Items) {
+            if (r.Lo == RANGE_MIN || r.Hi == RANGE_MAX) continue;
+            if (DecimalLength(r.Lo) > width || DecimalLength(r.Hi) > width) {
+                AddWarning(mcRangeTooWide);
+                break;
             }
-            if (col.Height > 1) throw ECompilerError(mcNumberHeight);
         }
-
-        // Width limits.
-        if (!text) {
-            if (Options.ExtWideNumbers && col.Width > 11) throw ECompilerError(mcWideNumberTooWide);
-            if (!Options.ExtWideNumbers && col.Width > 8) throw ECompilerError(mcNumberTooWide);
-        } else {
-            if (col.Width > 48 && !Options.ExtLongText) throw ECompilerError(mcTextTooWide);
-            if (col.Width > 32767) throw ECompilerError(mcTextWidth);
-        }
-
-        // Simultaneous definitions.
-        if (col.Item >= 0 && col.Repeat < 0) throw ECompilerError(mcItemNeedsRepeat);
-        if (col.Repeat >= 0 && col.Item < 0) col.Item = 1;
-        if (col.Repeat >= 0) {
-            if (col.Flags & ffRecId) throw ECompilerError(mcIllegalHere);
-            if (col.Left.find('$') == std::string::npos && Options.HintNoDollar)
-                AddHint(mcNoDollarInLeft);
-        }
-        if ((col.Flags & ffConst) && (col.Flags & ffRecId))
-            throw ECompilerError(mcConstantIdentifier);
-
-        // Range against width and filters.
-        if (col.Range) {
-            const TNRangeList& range = *col.Range;
-            const size_t width = static_cast<size_t>(col.Width);
-            if (Options.WarnRangeWider) {
-                for (const TNRange& r : range.Items) {
-                    if (r.Lo == RANGE_MIN || r.Hi == RANGE_MAX) continue;
-                    if (DecimalLength(r.Lo) > width || DecimalLength(r.Hi) > width) {
-                        AddWarning(mcRangeTooWide);
-                        break;
-                    }
+    }
+    if (Options.WarnWidthWider && range.Count() > 0) {
+        const TNRange& last = range.Items.back();
+        if (std::max(DecimalLength(last.Lo), DecimalLength(last.Hi)) < width)
+            AddWarning(mcWiderThanMaximum);
+    }
+    if (!col.Filters) return;
+    const TNRangeIndex index(range);
+    for (const TFilterItem& filter : *col.Filters) {
+        if (Options.WarnFilterOutside) {
+            for (const TNRange& v : filter.Values.Items) {
+                if (!index.Contains(v.Lo) || !index.Contains(v.Hi)) {
+                    AddWarning(mcFilterOutOfRange);
+                    break;
                 }
             }
-            if (Options.WarnWidthWider && range.Count() > 0) {
-                const TNRange& last = range.Items.back();
-                if (std::max(DecimalLength(last.Lo), DecimalLength(last.Hi)) < width)
-                    AddWarning(mcWiderThanMaximum);
-            }
-            if (col.Filters) {
-                const TNRangeIndex index(range);
-                for (const TFilterItem& filter : *col.Filters) {
-                    if (Options.WarnFilterOutside) {
-                        for (const TNRange& v : filter.Values.Items) {
-                            if (!index.Contains(v.Lo) || !index.Contains(v.Hi)) {
-                                AddWarning(mcFilterOutOfRange);
-                                break;
-                            }
-                        }
-                    }
-                    if (Options.WarnFilterMatches && filter.Values.SameAs(range))
-                        AddWarning(mcFilterIsRange);
-                }
-            }
         }
+        if (Options.WarnFilterMatches && filter.Values.SameAs(range)) AddWarning(mcFilterIsRange);
+    }
+}
 
-        // The automatic value must fit the field.
-        int v;
-        if (StrToIntPX(col.Auto, v)) {
-            if (text) throw ECompilerError(mcNumericAutoInText);
-            // The value goes into the record as written (zero-padded, never
-            // cut), so the written form must fit as well: +7, 007 or 0x1F in a
-            // one-character field would spill into the next field.
-            if (DecimalLength(v) > static_cast<size_t>(col.Width) ||
-                col.Auto.size() > static_cast<size_t>(col.Width))
-                throw ECompilerError(mcAutoTooWide);
+void TPXDictionary::CheckAutoFits(bool text) {
+    const TPXInstruction& col = S->Collector;
+    int v;
+    if (StrToIntPX(col.Auto, v)) {
+        if (text) throw ECompilerError(mcNumericAutoInText);
+        // The value goes into the record as written (zero-padded, never
+        // cut), so the written form must fit as well: +7, 007 or 0x1F in a
+        // one-character field would spill into the next field.
+        if (DecimalLength(v) > static_cast<size_t>(col.Width) ||
+            col.Auto.size() > static_cast<size_t>(col.Width))
+            throw ECompilerError(mcAutoTooWide);
+        if (col.Range && !col.Range->Contains(v) && Options.WarnAutoOutside)
+            AddWarning(mcAutoOutOfRange);
+    } else if (col.Auto.size() >= 2 && col.Auto[1] == '\\') {
+        if (col.Auto.size() != 4) throw ECompilerError(mcInvalidAuto);
+    } else {
+        if (static_cast<int64_t>(col.Auto.size()) - 2 != col.Width)
+            throw ECompilerError(mcAutoWidthDiffers);
+        if (!text) {
+            if (!StrToIntPX(std::string_view(col.Auto).substr(1, col.Auto.size() - 2), v))
+                throw ECompilerError(mcInvalidAuto);
             if (col.Range && !col.Range->Contains(v) && Options.WarnAutoOutside)
                 AddWarning(mcAutoOutOfRange);
-        } else if (col.Auto.size() >= 2 && col.Auto[1] == '\\') {
-            if (col.Auto.size() != 4) throw ECompilerError(mcInvalidAuto);
-        } else {
-            if (static_cast<int64_t>(col.Auto.size()) - 2 != col.Width)
-                throw ECompilerError(mcAutoWidthDiffers);
-            if (!text) {
-                if (!StrToIntPX(std::string_view(col.Auto).substr(1, col.Auto.size() - 2), v))
-                    throw ECompilerError(mcInvalidAuto);
-                if (col.Range && !col.Range->Contains(v) && Options.WarnAutoOutside)
-                    AddWarning(mcAutoOutOfRange);
-            }
         }
-
-        if ((col.Flags & ffRecId) && S->InsideRanges > 0)
-            throw ECompilerError(mcIdentifierInFilter);
     }
+}
 
-    // Label resolution.
-    if (!col.Label.empty()) {
-        const std::string& label = col.Label;
-        if (col.Filters) {
-            for (const TFilterItem& filter : *col.Filters)
-                for (const TIRange& target : filter.Targets.Items)
-                    if (target.FromLabel == label || target.ToLabel == label)
-                        throw ECompilerError(mcLabelDefined);
-        }
-        bool matched = false;
-        TIndexedRanges& pending = S->PendingRefs;
-        if (const auto* candidates = pending.Candidates(label)) {
-            for (auto it = candidates->rbegin(); it != candidates->rend(); ++it) {
-                const int32_t i = *it;
-                if (!pending.Matches(i, label)) continue;
-                TIRange& ref = pending.Items[size_t(i)];
-                matched = true;
-                if (ref.FromLabel == label) {
-                    ref.FromLabel.clear();
-                    if (!ref.ToLabel.empty()) ++S->InsideRanges;
-                }
-                if (ref.ToLabel == label) {
-                    if (!ref.FromLabel.empty()) throw ECompilerError(mcNoSuchRange);
-                    ref.ToLabel.clear();
-                    --S->InsideRanges;
-                }
-                if (ref.FromLabel.empty() && ref.ToLabel.empty()) pending.Remove(i);
-                if (col.State == 2) throw ECompilerError(mcFieldLabelExpected);
-                if (col.Flags & ffRecId) throw ECompilerError(mcIdentifierInFilter);
-            }
-        }
-        if (!matched) S->UnreferencedLabels.Add({label, std::string(), S->LabelPos, 0});
+void TPXDictionary::ResolveLabel() {
+    const TPXInstruction& col = S->Collector;
+    const std::string& label = col.Label;
+    if (col.Filters) {
+        for (const TFilterItem& filter : *col.Filters)
+            for (const TIRange& target : filter.Targets.Items)
+                if (target.FromLabel == label || target.ToLabel == label)
+                    throw ECompilerError(mcLabelDefined);
     }
-
-    CreateInstructions();
+    bool matched = false;
+    TIndexedRanges& pending = S->PendingRefs;
+    if (const auto* candidates = pending.Candidates(label)) {
+        for (auto it = candidates->rbegin(); it != candidates->rend(); ++it) {
+            const int32_t i = *it;
+            if (!pending.Matches(i, label)) continue;
+            TIRange& ref = pending.Items[size_t(i)];
+            matched = true;
+            if (ref.FromLabel == label) {
+                ref.FromLabel.clear();
+                if (!ref.ToLabel.empty()) ++S->InsideRanges;
+            }
+            if (ref.ToLabel == label) {
+                if (!ref.FromLabel.empty()) throw ECompilerError(mcNoSuchRange);
+                ref.ToLabel.clear();
+                --S->InsideRanges;
+            }
+            if (ref.FromLabel.empty() && ref.ToLabel.empty()) pending.Remove(i);
+            if (col.State == 2) throw ECompilerError(mcFieldLabelExpected);
+            if (col.Flags & ffRecId) throw ECompilerError(mcIdentifierInFilter);
+        }
+    }
+    if (!matched) S->UnreferencedLabels.Add({label, std::string(), S->LabelPos, 0});
 }
 
 void TPXDictionary::CreateInstructions() {

@@ -314,134 +314,173 @@ void TPXDictionary::Step() {
 }
 
 void TPXDictionary::ReadKeyword(int keyword) {
+    using TStep = void (TPXDictionary::*)(int keyword);
+    static const std::pair<int, TStep> Steps[] = {
+        {kwLeft, &TPXDictionary::ReadLeftOrComment},
+        {kwComment, &TPXDictionary::ReadLeftOrComment},
+        {kwRight, &TPXDictionary::ReadRightOrVarLab},
+        {kwVarLab, &TPXDictionary::ReadRightOrVarLab},
+        {kwRange, &TPXDictionary::ReadRange},
+        {kwLabel, &TPXDictionary::ReadLabel},
+        {kwWidth, &TPXDictionary::ReadSize},
+        {kwHeight, &TPXDictionary::ReadSize},
+        {kwAuto, &TPXDictionary::ReadAuto},
+        {kwText, &TPXDictionary::ReadTextFlag},
+        {kwPage, &TPXDictionary::ReadFlag},
+        {kwGroup, &TPXDictionary::ReadGroup},
+        {kwWhen, &TPXDictionary::ReadFilter},
+        {kwSignal, &TPXDictionary::ReadFilter},
+        {kwBeep, &TPXDictionary::ReadFlag},
+        {kwRecId, &TPXDictionary::ReadFlag},
+        {kwConst, &TPXDictionary::ReadFlag},
+        {kwUpdate, &TPXDictionary::ReadFlag},
+        {kwRepeat, &TPXDictionary::ReadCount},
+        {kwItem, &TPXDictionary::ReadCount},
+        {kwVarName, &TPXDictionary::ReadVarName},
+        {kwValLab, &TPXDictionary::ReadValLab},
+    };
+    for (const auto& [word, step] : Steps)
+        if (word == keyword) return (this->*step)(keyword);
+}
+
+bool TPXDictionary::TokenIsRef() const {
+    return !S->Compiler.TokenText.empty() && S->Compiler.TokenText[0] == '^';
+}
+
+TPXFieldInstruction* TPXDictionary::RefField() {
+    // A comment has nothing but a text to give.
+    TPXRefInstruction* target = FindLabel(S->Compiler.TokenText);
+    if (target->Kind != ikField) throw ECompilerError(mcInvalidReference);
+    return static_cast<TPXFieldInstruction*>(target);
+}
+
+TPXNumericInstruction* TPXDictionary::RefNumeric() {
+    TPXRefInstruction* target = FindLabel(S->Compiler.TokenText);
+    if (target->Kind != ikField || static_cast<TPXFieldInstruction*>(target)->IsText())
+        throw ECompilerError(mcNumericLabelExpected);
+    return static_cast<TPXNumericInstruction*>(target);
+}
+
+void TPXDictionary::ReadLeftOrComment(int keyword) {
+    TPXCompiler& c = S->Compiler;
+    c.ExpectEquals();
+    c.ExpectTextOrRef();
+    std::string value = c.TokenText;
+    if (TokenIsRef()) {
+        // A field's left text or a comment's text.
+        TPXRefInstruction* target = FindLabel(c.TokenText);
+        value = target->Kind == ikField ? static_cast<TPXFieldInstruction*>(target)->Left
+                                        : static_cast<TPXCommentInstruction*>(target)->Text;
+    }
+    (keyword == kwLeft ? S->Collector.Left : S->Collector.Text) = std::move(value);
+}
+
+void TPXDictionary::ReadRightOrVarLab(int keyword) {
+    TPXCompiler& c = S->Compiler;
+    c.ExpectEquals();
+    c.ExpectTextOrRef();
+    std::string value;
+    if (TokenIsRef()) {
+        const TPXFieldInstruction* field = RefField();
+        value = keyword == kwRight ? field->Right : field->VarLab;
+    } else {
+        value = c.TokenText;
+    }
+    (keyword == kwRight ? S->Collector.Right : S->Collector.VarLab) = std::move(value);
+}
+
+void TPXDictionary::ReadRange(int) {
+    TPXInstruction& col = S->Collector;
+    S->Compiler.ExpectEquals();
+    if (S->Compiler.ReadRef())
+        col.Range = std::make_unique<TNRangeList>(RefNumeric()->Range);
+    else
+        ReadNumRanges(col.Range);
+    if (Options.WarnOverlap && col.Range) {
+        // One warning for every interval that meets an earlier one.
+        const int32_t overlapping = col.Range->OverlappingCount();
+        for (int32_t j = 0; j < overlapping; ++j)
+            AddWarning(mcOverlappingRanges);
+    }
+    if (!col.Range) col.Range = std::make_unique<TNRangeList>(TNRangeList::AnyValue());
+}
+
+void TPXDictionary::ReadLabel(int) {
     TPXCompiler& c = S->Compiler;
     TPXInstruction& col = S->Collector;
-    const auto isRef = [&] { return !c.TokenText.empty() && c.TokenText[0] == '^'; };
-    // The field a reference names; a comment has nothing but a text to give.
-    const auto refField = [&]() -> TPXFieldInstruction* {
-        TPXRefInstruction* target = FindLabel(c.TokenText);
-        if (target->Kind != ikField) throw ECompilerError(mcInvalidReference);
-        return static_cast<TPXFieldInstruction*>(target);
-    };
-    const auto refNumeric = [&]() -> TPXNumericInstruction* {
-        TPXRefInstruction* target = FindLabel(c.TokenText);
-        if (target->Kind != ikField || static_cast<TPXFieldInstruction*>(target)->IsText())
-            throw ECompilerError(mcNumericLabelExpected);
-        return static_cast<TPXNumericInstruction*>(target);
-    };
-    // LEFT and COMMENT copy a field's left text or a comment's text.
-    const auto refLeftOrText = [&]() -> std::string {
-        TPXRefInstruction* target = FindLabel(c.TokenText);
-        if (target->Kind == ikField) return static_cast<TPXFieldInstruction*>(target)->Left;
-        return static_cast<TPXCommentInstruction*>(target)->Text;
-    };
+    c.ExpectEquals();
+    c.ExpectIdent();
+    col.Label = LabelOf(c.UpperText);
+    S->LabelPos = c.Position;
+    const char first = col.Label[0];
+    const bool letter = first >= 'A' && first <= 'Z';
+    if (!letter && !(Options.ExtUnderscore && first == '_'))
+        throw ECompilerError(mcInvalidLabelCharacter);
+    if (S->IsLabelled(col.Label)) throw ECompilerError(mcLabelDefined);
+}
 
+void TPXDictionary::ReadSize(int keyword) {
+    TPXCompiler& c = S->Compiler;
+    if (keyword == kwHeight && !Options.ExtHeight) throw ECompilerError(mcInstructionNotAllowed);
+    c.ExpectEquals();
+    c.ExpectNumberOrRef();
+    int32_t value;
+    if (TokenIsRef()) {
+        const TPXFieldInstruction* field = RefField();
+        value = keyword == kwWidth ? field->Width : field->Height;
+    } else {
+        value = TokenValue(c);
+        if (value < 1) throw ECompilerError(keyword == kwWidth ? mcZeroWidth : mcZeroHeight);
+        if (keyword == kwHeight && value == 1) AddHint(mcDefaultHeight);
+    }
+    (keyword == kwWidth ? S->Collector.Width : S->Collector.Height) = value;
+}
+
+void TPXDictionary::ReadTextFlag(int) {
+    TPXInstruction& col = S->Collector;
+    int value;
+    if ((col.Filters && !col.Filters->empty()) || col.Range || !col.ValLabs.empty() ||
+        (col.Flags & ffRecId) || StrToIntPX(col.Auto, value))
+        throw ECompilerError(mcTextAttributeOnly);
+    col.Flags |= ffText;
+}
+
+void TPXDictionary::ReadGroup(int) {
+    TPXCompiler& c = S->Compiler;
+    if (S->OpenGroup != nullptr) throw ECompilerError(mcGroupNotEnded);
+    c.ExpectEquals();
+    c.ExpectIdent();
+    const std::string group = LabelOf(c.UpperText);
+    if (S->IsLabelled(group)) throw ECompilerError(mcLabelDefined);
+    S->Collector.Group = group;
+    S->PendingRefs.Add({group, group, c.Position, c.Position});
+}
+
+void TPXDictionary::ReadCount(int keyword) {
+    TPXCompiler& c = S->Compiler;
+    c.ExpectEquals();
+    c.ExpectNumber();
+    const int32_t value = TokenValue(c);
+    const bool isRepeat = keyword == kwRepeat;
+    if (value < 1 || value > 999) throw ECompilerError(isRepeat ? mcInvalidRepeat : mcInvalidItem);
+    if (value == 1 && (isRepeat ? Options.HintRepeat1 : Options.HintItem1))
+        AddHint(isRepeat ? mcUnnecessaryRepeat : mcUnnecessaryItem);
+    (isRepeat ? S->Collector.Repeat : S->Collector.Item) = value;
+}
+
+void TPXDictionary::ReadFlag(int keyword) {
+    TPXInstruction& col = S->Collector;
     switch (keyword) {
-        case kwLeft:
-        case kwComment: {
-            c.ExpectEquals();
-            c.ExpectTextOrRef();
-            std::string value = isRef() ? refLeftOrText() : c.TokenText;
-            (keyword == kwLeft ? col.Left : col.Text) = std::move(value);
-            break;
-        }
-        case kwRight:
-        case kwVarLab: {
-            c.ExpectEquals();
-            c.ExpectTextOrRef();
-            std::string value;
-            if (isRef()) {
-                const TPXFieldInstruction* field = refField();
-                value = keyword == kwRight ? field->Right : field->VarLab;
-            } else {
-                value = c.TokenText;
-            }
-            (keyword == kwRight ? col.Right : col.VarLab) = std::move(value);
-            break;
-        }
-        case kwRange: {
-            c.ExpectEquals();
-            if (c.ReadRef())
-                col.Range = std::make_unique<TNRangeList>(refNumeric()->Range);
-            else
-                ReadNumRanges(col.Range);
-            if (Options.WarnOverlap && col.Range) {
-                // One warning for every interval that meets an earlier one.
-                const int32_t overlapping = col.Range->OverlappingCount();
-                for (int32_t j = 0; j < overlapping; ++j)
-                    AddWarning(mcOverlappingRanges);
-            }
-            if (!col.Range) col.Range = std::make_unique<TNRangeList>(TNRangeList::AnyValue());
-            break;
-        }
-        case kwLabel: {
-            c.ExpectEquals();
-            c.ExpectIdent();
-            col.Label = LabelOf(c.UpperText);
-            S->LabelPos = c.Position;
-            const char first = col.Label[0];
-            const bool letter = first >= 'A' && first <= 'Z';
-            if (!letter && !(Options.ExtUnderscore && first == '_'))
-                throw ECompilerError(mcInvalidLabelCharacter);
-            if (S->IsLabelled(col.Label)) throw ECompilerError(mcLabelDefined);
-            break;
-        }
-        case kwWidth:
-        case kwHeight: {
-            if (keyword == kwHeight && !Options.ExtHeight)
-                throw ECompilerError(mcInstructionNotAllowed);
-            c.ExpectEquals();
-            c.ExpectNumberOrRef();
-            int32_t value;
-            if (isRef()) {
-                const TPXFieldInstruction* field = refField();
-                value = keyword == kwWidth ? field->Width : field->Height;
-            } else {
-                value = TokenValue(c);
-                if (value < 1)
-                    throw ECompilerError(keyword == kwWidth ? mcZeroWidth : mcZeroHeight);
-                if (keyword == kwHeight && value == 1) AddHint(mcDefaultHeight);
-            }
-            (keyword == kwWidth ? col.Width : col.Height) = value;
-            break;
-        }
-        case kwAuto:
-            ReadAuto();
-            break;
-        case kwText: {
-            int value;
-            if ((col.Filters && !col.Filters->empty()) || col.Range || !col.ValLabs.empty() ||
-                (col.Flags & ffRecId) || StrToIntPX(col.Auto, value))
-                throw ECompilerError(mcTextAttributeOnly);
-            col.Flags |= ffText;
-            break;
-        }
         case kwPage:
             if (!S->FieldOnPage) throw ECompilerError(mcEmptyPage);
             S->FieldOnPage = false;
             break;
-        case kwGroup: {
-            if (S->OpenGroup != nullptr) throw ECompilerError(mcGroupNotEnded);
-            c.ExpectEquals();
-            c.ExpectIdent();
-            const std::string group = LabelOf(c.UpperText);
-            if (S->IsLabelled(group)) throw ECompilerError(mcLabelDefined);
-            col.Group = group;
-            S->PendingRefs.Add({group, group, c.Position, c.Position});
-            break;
-        }
-        case kwWhen:
-            ReadFilter(fkWhen);
-            break;
-        case kwSignal:
-            ReadFilter(fkSignal);
-            break;
-        case kwBeep:
-            col.Flags |= ffBeep;
-            break;
         case kwRecId:
             if (S->RecIdField != nullptr) throw ECompilerError(mcIdentifierDefined);
             col.Flags |= ffRecId;
+            break;
+        case kwBeep:
+            col.Flags |= ffBeep;
             break;
         case kwConst:
             col.Flags |= ffConst;
@@ -449,39 +488,27 @@ void TPXDictionary::ReadKeyword(int keyword) {
         case kwUpdate:
             col.Flags |= ffUpdate;
             break;
-        case kwRepeat:
-        case kwItem: {
-            c.ExpectEquals();
-            c.ExpectNumber();
-            const int32_t value = TokenValue(c);
-            const bool isRepeat = keyword == kwRepeat;
-            if (value < 1 || value > 999)
-                throw ECompilerError(isRepeat ? mcInvalidRepeat : mcInvalidItem);
-            if (value == 1 && (isRepeat ? Options.HintRepeat1 : Options.HintItem1))
-                AddHint(isRepeat ? mcUnnecessaryRepeat : mcUnnecessaryItem);
-            (isRepeat ? col.Repeat : col.Item) = value;
-            break;
-        }
-        case kwVarName: {
-            c.ExpectEquals();
-            c.ExpectIdent();
-            col.VarName = c.UpperText.substr(0, static_cast<size_t>(SPSSVarSize()));
-            break;
-        }
-        case kwValLab: {
-            c.ExpectEquals();
-            if (c.ReadRef())
-                col.ValLabs = refNumeric()->ValLabs;
-            else
-                ReadValueLabels(col.ValLabs);
-            break;
-        }
         default:
             break;
     }
 }
 
-void TPXDictionary::ReadAuto() {
+void TPXDictionary::ReadVarName(int) {
+    TPXCompiler& c = S->Compiler;
+    c.ExpectEquals();
+    c.ExpectIdent();
+    S->Collector.VarName = c.UpperText.substr(0, static_cast<size_t>(SPSSVarSize()));
+}
+
+void TPXDictionary::ReadValLab(int) {
+    S->Compiler.ExpectEquals();
+    if (S->Compiler.ReadRef())
+        S->Collector.ValLabs = RefNumeric()->ValLabs;
+    else
+        ReadValueLabels(S->Collector.ValLabs);
+}
+
+void TPXDictionary::ReadAuto(int) {
     TPXCompiler& c = S->Compiler;
     TPXInstruction& col = S->Collector;
     c.ExpectEquals();
@@ -516,7 +543,8 @@ void TPXDictionary::ReadAuto() {
     }
 }
 
-void TPXDictionary::ReadFilter(uint8_t kind) {
+void TPXDictionary::ReadFilter(int keyword) {
+    const uint8_t kind = keyword == kwWhen ? fkWhen : fkSignal;
     TPXCompiler& c = S->Compiler;
     TPXInstruction& col = S->Collector;
     TFilterItem filter;

@@ -60,16 +60,44 @@ public:
 
 private:
     void Step();
+    // The attribute a keyword starts, one step per keyword (each gets the
+    // keyword that chose it); the token after the keyword is the next read.
     void ReadKeyword(int keyword);
+    void ReadLeftOrComment(int keyword);
+    void ReadRightOrVarLab(int keyword);
+    void ReadRange(int keyword);
+    void ReadLabel(int keyword);
+    void ReadSize(int keyword);  // WIDTH, HEIGHT
+    void ReadAuto(int keyword);
+    void ReadTextFlag(int keyword);
+    void ReadFlag(int keyword);  // PAGE, RECID, BEEP, CONST, UPDATE
+    void ReadGroup(int keyword);
+    void ReadFilter(int keyword);  // WHEN, SIGNAL
+    void ReadCount(int keyword);   // REPEAT, ITEM
+    void ReadVarName(int keyword);
+    void ReadValLab(int keyword);
     void ReadNumRanges(std::unique_ptr<TNRangeList>& target);
     void ReadLabelRanges(TIRangeList& target);
     void ReadValueLabels(TPXValLabs& target);
-    void ReadAuto();
-    void ReadFilter(uint8_t kind);
+    // The current token starts a reference ("^name"); the field or numeric
+    // field it names.
+    bool TokenIsRef() const;
+    TPXFieldInstruction* RefField();
+    TPXNumericInstruction* RefNumeric();
     void AddHint(int32_t code);
     void AddWarning(int32_t code);
     // Completion of an instruction at its asterisk, and the end checks.
     void Complete();
+    // The steps of a field's completion: what it takes over from the last
+    // field of its kind, then the checks of its attributes against each other.
+    void CompleteField();
+    void InheritFromPrevious(bool text);
+    void CheckWidthLimit(bool text);
+    void CheckCombinedAttributes();  // REPEAT, ITEM, RECID, CONST together
+    void CheckRangeFits();           // the range against the width and the filters
+    void CheckAutoFits(bool text);   // the automatic value against the field
+    // The label of the instruction ends the references that wait for it.
+    void ResolveLabel();
     void EndChecks();
     void CreateInstructions();
     std::unique_ptr<TPXFieldInstruction> BuildField();

@@ -110,6 +110,145 @@ private:
     TLineSource Lines;
 };
 
+// The name on the first line of a variable's block and the label after it
+// (without the position figures at the end of the line).
+void ReadListingName(TVar& v, const std::string& first) {
+    const size_t blank = first.find(' ');
+    v.Name = UpperAscii(first.substr(0, blank));
+    if (blank != std::string::npos) {
+        std::string rest = first.substr(blank);
+        while (!rest.empty() && rest.back() >= '0' && rest.back() <= '9')
+            rest.pop_back();
+        v.Label = TrimBlanks(rest);
+    }
+}
+
+// The type the write format gives the variable, and the size part of the
+// format ("8.2" of F8.2).
+std::string ListingFormatSize(TVar& v, const std::string& format) {
+    int64_t digits = 0;
+    if (format.size() > 1 && format[0] == 'A' && ParseInt(format.substr(1), digits)) {
+        v.VarType = vtString;
+        return format.substr(1);
+    }
+    v.VarType = vtNumeric;
+    size_t drop = 0;
+    if (format.starts_with("COMMA"))
+        drop = 5;
+    else if (format.starts_with("DOLLAR"))
+        drop = 6;
+    else if (format.starts_with("DOT"))
+        drop = 3;
+    else if (format.starts_with("CC"))
+        drop = 3;
+    else if (format.starts_with("F") || format.starts_with("E"))
+        drop = 1;
+    else
+        while (drop < format.size() && ((format[drop] >= 'A' && format[drop] <= 'Z') ||
+                                        (format[drop] >= 'a' && format[drop] <= 'z')))
+            ++drop;
+    return drop < format.size() ? format.substr(drop) : std::string();
+}
+
+// The write format of the line: the variable's type, width and decimals,
+// placed at `column`, which moves past it.
+void ReadListingFormat(TVar& v, const TListingLines& lines, int64_t& column) {
+    const std::string format = TrimBlanks(lines.Current.substr(lines.Current.find(':') + 1));
+    const std::string size = ListingFormatSize(v, format);
+    const size_t dot = size.find('.');
+    int64_t width = 0, decimals = 0;
+    const bool sizeOk = ParseInt(size.substr(0, dot), width) &&
+                        (dot == std::string::npos || ParseInt(size.substr(dot + 1), decimals)) &&
+                        width >= 1 && width <= 1000000 && decimals <= 255 &&
+                        column + width < std::numeric_limits<int32_t>::max();
+    if (!sizeOk)
+        throw EGeneric(FormatText(LangText("<EN>Incorrect variable size %s in line %d."
+                                           "<PL>Nieprawidłowa wielkość zmiennej %s w linii %d."),
+                                  v.Name.c_str(), lines.Number));
+    v.Width = static_cast<int32_t>(width);
+    v.Decimals = static_cast<int32_t>(decimals);
+    v.Start = static_cast<int32_t>(column);
+    v.Format = format;
+    column += width;
+}
+
+// The "Missing Values:" line: up to three values or a THRU range.
+void ReadListingMissing(TVar& v, const TListingLines& lines) {
+    const std::string& line = lines.Current;
+    const size_t colon = line.find(": ");
+    std::string rest = colon == std::string::npos ? std::string() : line.substr(colon + 2);
+    int count = 0;
+    size_t pos = 0;
+    while (count < 3 && pos < rest.size()) {
+        const size_t b = rest.find_first_not_of(' ', pos);
+        if (b == std::string::npos) break;
+        const size_t e = rest.find(' ', b);
+        std::string word = rest.substr(b, e == std::string::npos ? std::string::npos : e - b);
+        pos = e == std::string::npos ? rest.size() : e;
+        if (!word.empty() && (word.back() == ',' || word.back() == ';')) word.pop_back();
+        word = UpperAscii(word);
+        if (word == "THRU") {
+            v.MissingRange = true;
+            continue;
+        }
+        double value = 0;
+        if (word == "LOWEST")
+            value = SPSSLowest;
+        else if (word == "HIGHEST")
+            value = SPSSHighest;
+        else if (word != "*" && !ParseListingNumber(word, value))
+            throw EGeneric(FormatText(LangText("<EN>Error reading missing values, line %d."
+                                               "<PL>Błąd czytania missingów, linia %d."),
+                                      lines.Number));
+        if (word != "*") v.MissingValues[static_cast<size_t>(count)] = value;
+        ++count;
+    }
+    v.MissingCount = static_cast<uint8_t>(count);
+}
+
+// The indented lines under "Value    Label", from the line after it; false
+// when the text ended.
+bool ReadListingValueLabels(TVar& v, TListingLines& lines) {
+    bool inBlock = lines.Next();
+    while (inBlock && lines.Current.starts_with(' ')) {
+        const std::string entry = TrimBlanks(lines.Current);
+        const size_t gap = entry.find(' ');
+        double value = 0;
+        if (!ParseListingNumber(entry.substr(0, gap), value))
+            throw EGeneric(FormatText(LangText("<EN>Error reading labeled values, line %d."
+                                               "<PL>Błąd czytania opisanych wartości, linia %d."),
+                                      lines.Number));
+        TVal label = v.NewVal();
+        label.Value = value;
+        label.Text = gap == std::string::npos ? std::string() : TrimBlanks(entry.substr(gap));
+        const size_t mark = label.Text.find("M ");
+        if (v.IsMissing(value) && mark != std::string::npos)
+            label.Text = TrimBlanks(label.Text.substr(mark + 2));
+        v.ValueLabels.Add(label);
+        inBlock = lines.Next();
+    }
+    return inBlock;
+}
+
+// Moves to the first line of the first variable's block; false when the
+// list is empty. Raises EGeneric when the text holds no list of variables.
+bool FindListingVariables(TListingLines& lines) {
+    const auto noInformation = [] {
+        throw EGeneric(
+            LangText("<EN>No information about variables in .LST/.SPO file."
+                     "<PL>Brak informacji o zmiennych w pliku .LST/.SPO."));
+    };
+    const std::string title = "            List of variables on the working file";
+    const std::string header = "Name" + std::string(67, ' ') + "Position";
+    do {
+        if (!lines.Next()) noInformation();
+    } while (lines.Current.find(title) == std::string::npos);
+    do {
+        if (!lines.Next()) noInformation();
+    } while (lines.Current.find(header) == std::string::npos);
+    return lines.Next();
+}
+
 }  // namespace
 
 std::string TVarColl::DecodeRtfLetters(std::string_view line) {
@@ -141,21 +280,7 @@ void TVarColl::ReadListing(const std::string& fileName) {
 
 void TVarColl::ReadListingText(std::string_view text) {
     TListingLines lines(text);
-    const auto noInformation = [] {
-        throw EGeneric(
-            LangText("<EN>No information about variables in .LST/.SPO file."
-                     "<PL>Brak informacji o zmiennych w pliku .LST/.SPO."));
-    };
-    const std::string title = "            List of variables on the working file";
-    const std::string header = "Name" + std::string(67, ' ') + "Position";
-    do {
-        if (!lines.Next()) noInformation();
-    } while (lines.Current.find(title) == std::string::npos);
-    do {
-        if (!lines.Next()) noInformation();
-    } while (lines.Current.find(header) == std::string::npos);
-    if (!lines.Next()) return;
-
+    if (!FindListingVariables(lines)) return;
     const std::string measurement = std::string(Indent) + "Measurement Level:";
     const std::string columnWidth = std::string(Indent) + "Column Width:";
     const std::string printFormat = std::string(Indent) + "Print Format:";
@@ -165,15 +290,7 @@ void TVarColl::ReadListingText(std::string_view text) {
     int64_t column = 1;
     while (!lines.AtEnd) {
         auto v = NewVar();
-        const std::string& first = lines.Current;
-        const size_t blank = first.find(' ');
-        v->Name = UpperAscii(first.substr(0, blank));
-        if (blank != std::string::npos) {
-            std::string rest = first.substr(blank);
-            while (!rest.empty() && rest.back() >= '0' && rest.back() <= '9')
-                rest.pop_back();
-            v->Label = TrimBlanks(rest);
-        }
+        ReadListingName(*v, lines.Current);
         if (!lines.Next()) break;
         if (lines.Current.starts_with(measurement) && !lines.Next()) break;
         if (lines.Current.starts_with(columnWidth) && !lines.Next()) break;
@@ -184,108 +301,15 @@ void TVarColl::ReadListingText(std::string_view text) {
                 LangText("<EN>Syntax error in .LST/.SPO file, line %d, text\r\n%s"
                          "<PL>Błąd syntaktyczny w pliku .LST/.SPO, linia %d, text\r\n%s"),
                 lines.Number, lines.Current.c_str()));
-        const std::string format = TrimBlanks(lines.Current.substr(lines.Current.find(':') + 1));
-        std::string size;
-        int64_t digits = 0;
-        if (format.size() > 1 && format[0] == 'A' && ParseInt(format.substr(1), digits)) {
-            v->VarType = vtString;
-            size = format.substr(1);
-        } else {
-            v->VarType = vtNumeric;
-            size_t drop = 0;
-            if (format.starts_with("COMMA"))
-                drop = 5;
-            else if (format.starts_with("DOLLAR"))
-                drop = 6;
-            else if (format.starts_with("DOT"))
-                drop = 3;
-            else if (format.starts_with("CC"))
-                drop = 3;
-            else if (format.starts_with("F") || format.starts_with("E"))
-                drop = 1;
-            else
-                while (drop < format.size() && ((format[drop] >= 'A' && format[drop] <= 'Z') ||
-                                                (format[drop] >= 'a' && format[drop] <= 'z')))
-                    ++drop;
-            size = drop < format.size() ? format.substr(drop) : std::string();
-        }
-        const size_t dot = size.find('.');
-        int64_t width = 0, decimals = 0;
-        const bool sizeOk =
-            ParseInt(size.substr(0, dot), width) &&
-            (dot == std::string::npos || ParseInt(size.substr(dot + 1), decimals)) && width >= 1 &&
-            width <= 1000000 && decimals <= 255 &&
-            column + width < std::numeric_limits<int32_t>::max();
-        if (!sizeOk)
-            throw EGeneric(
-                FormatText(LangText("<EN>Incorrect variable size %s in line %d."
-                                    "<PL>Nieprawidłowa wielkość zmiennej %s w linii %d."),
-                           v->Name.c_str(), lines.Number));
-        v->Width = static_cast<int32_t>(width);
-        v->Decimals = static_cast<int32_t>(decimals);
-        v->Start = static_cast<int32_t>(column);
-        v->Format = format;
-        column += width;
+        ReadListingFormat(*v, lines, column);
 
         bool inBlock = lines.Next();
         while (inBlock && lines.Current.starts_with(' ')) {
             if (lines.Current.starts_with(missingValues)) {
-                const std::string& line = lines.Current;
-                const size_t colon = line.find(": ");
-                std::string rest =
-                    colon == std::string::npos ? std::string() : line.substr(colon + 2);
-                int count = 0;
-                size_t pos = 0;
-                while (count < 3 && pos < rest.size()) {
-                    const size_t b = rest.find_first_not_of(' ', pos);
-                    if (b == std::string::npos) break;
-                    const size_t e = rest.find(' ', b);
-                    std::string word =
-                        rest.substr(b, e == std::string::npos ? std::string::npos : e - b);
-                    pos = e == std::string::npos ? rest.size() : e;
-                    if (!word.empty() && (word.back() == ',' || word.back() == ';'))
-                        word.pop_back();
-                    word = UpperAscii(word);
-                    if (word == "THRU") {
-                        v->MissingRange = true;
-                        continue;
-                    }
-                    double value = 0;
-                    if (word == "LOWEST")
-                        value = SPSSLowest;
-                    else if (word == "HIGHEST")
-                        value = SPSSHighest;
-                    else if (word != "*" && !ParseListingNumber(word, value))
-                        throw EGeneric(
-                            FormatText(LangText("<EN>Error reading missing values, line %d."
-                                                "<PL>Błąd czytania missingów, linia %d."),
-                                       lines.Number));
-                    if (word != "*") v->MissingValues[static_cast<size_t>(count)] = value;
-                    ++count;
-                }
-                v->MissingCount = static_cast<uint8_t>(count);
+                ReadListingMissing(*v, lines);
                 inBlock = lines.Next();
             } else if (lines.Current.starts_with(valueLabel)) {
-                inBlock = lines.Next();
-                while (inBlock && lines.Current.starts_with(' ')) {
-                    const std::string entry = TrimBlanks(lines.Current);
-                    const size_t gap = entry.find(' ');
-                    double value = 0;
-                    if (!ParseListingNumber(entry.substr(0, gap), value))
-                        throw EGeneric(
-                            FormatText(LangText("<EN>Error reading labeled values, line %d."
-                                                "<PL>Błąd czytania opisanych wartości, linia %d."),
-                                       lines.Number));
-                    TVal label = v->NewVal();
-                    label.Value = value;
-                    label.Text =
-                        gap == std::string::npos ? std::string() : TrimBlanks(entry.substr(gap));
-                    const size_t mark = label.Text.find("M ");
-                    if (v->IsMissing(value) && mark != std::string::npos)
-                        label.Text = TrimBlanks(label.Text.substr(mark + 2));
-                    v->ValueLabels.Add(label);
-                    inBlock = lines.Next();
-                }
+                inBlock = ReadListingValueLabels(*v, lines);
             } else {
                 break;
             }

@@ -165,8 +165,8 @@ void ForEachPair(const std::string& text, Visit visit) {
     }
 }
 
-void ReadSystemStream(TVarColl& vars, std::FILE* file) {
-    TSysInput in(file);
+// The file header; the number of variable records that follow.
+int32_t ReadSystemHeader(TSysInput& in) {
     const std::string product = in.Text(64);
     if (!(product.starts_with("$FL2") || product.starts_with("$FL3")) ||
         product.compare(4, 19, "@(#) SPSS DATA FILE") != 0)
@@ -183,112 +183,133 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
         Damaged(BadHeader);
     if (caseSize > MaxSystemVariables) Damaged(TooMany);
     in.Skip(8 + 17 + 64 + 3);
+    return caseSize;
+}
 
-    const size_t firstIndex = vars.Items.size();
-    int64_t column = 1;
-    for (int32_t i = 0; i < caseSize; ++i) {
-        if (in.Int32() != 2) Damaged(BadVariable);
-        in.Int32();  // type code
-        const int32_t hasLabel = in.Int32();
-        const int32_t missingCode = in.Int32();
-        if ((hasLabel != 0 && hasLabel != 1) || missingCode < -3 || missingCode > 3)
-            Damaged(BadVariable);
-        in.Int32();  // print format
-        unsigned char format[4];
-        in.Read(format, 4);
-        auto v = vars.NewVar();
-        v->Decimals = format[0];
-        v->Width = format[1];
-        const std::string width = std::to_string(v->Width);
-        if (format[2] == 1) {
-            v->VarType = vtString;
-            v->Format = "A" + width;
-        } else {
-            v->VarType = vtNumeric;
-            v->Format = "F" + width + (v->Decimals > 0 ? "." + std::to_string(v->Decimals) : "");
-        }
-        std::string name = in.Text(8);
-        while (!name.empty() && (name.back() == ' ' || name.back() == '\0'))
-            name.pop_back();
-        v->Name = name;
-        if (!name.empty() && (v->Width <= 0 || v->Decimals >= v->Width)) Damaged(BadVariable);
-        if (hasLabel == 1) {
-            const int32_t length = in.Int32();
-            if (length < 0 || length > 65535) Damaged(BadVariable);
-            v->Label = TrimBlanks(in.Text(static_cast<size_t>(length)));
-            in.Skip((4 - length % 4) % 4);
-        }
-        const int floats = missingCode < 0 ? -missingCode : missingCode;
-        for (int k = 0; k < floats; ++k)
-            v->MissingValues[static_cast<size_t>(k)] = in.Float();
-        v->MissingCount = static_cast<uint8_t>(floats);
-        v->MissingRange = missingCode < 0;
-        if (!name.empty()) {
-            v->Start = static_cast<int32_t>(column);
-            column += v->Width;
-        }
-        vars.Add(std::move(v));
+// One variable record (a string's continuation records have no name); a
+// named variable is placed at `column`, which moves past it.
+std::unique_ptr<TVar> ReadVariableRecord(TSysInput& in, const TVarColl& vars, int64_t& column) {
+    if (in.Int32() != 2) Damaged(BadVariable);
+    in.Int32();  // type code
+    const int32_t hasLabel = in.Int32();
+    const int32_t missingCode = in.Int32();
+    if ((hasLabel != 0 && hasLabel != 1) || missingCode < -3 || missingCode > 3)
+        Damaged(BadVariable);
+    in.Int32();  // print format
+    unsigned char format[4];
+    in.Read(format, 4);
+    auto v = vars.NewVar();
+    v->Decimals = format[0];
+    v->Width = format[1];
+    const std::string width = std::to_string(v->Width);
+    if (format[2] == 1) {
+        v->VarType = vtString;
+        v->Format = "A" + width;
+    } else {
+        v->VarType = vtNumeric;
+        v->Format = "F" + width + (v->Decimals > 0 ? "." + std::to_string(v->Decimals) : "");
     }
-    const int64_t count = static_cast<int64_t>(vars.Items.size() - firstIndex);
+    std::string name = in.Text(8);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\0'))
+        name.pop_back();
+    v->Name = name;
+    if (!name.empty() && (v->Width <= 0 || v->Decimals >= v->Width)) Damaged(BadVariable);
+    if (hasLabel == 1) {
+        const int32_t length = in.Int32();
+        if (length < 0 || length > 65535) Damaged(BadVariable);
+        v->Label = TrimBlanks(in.Text(static_cast<size_t>(length)));
+        in.Skip((4 - length % 4) % 4);
+    }
+    const int floats = missingCode < 0 ? -missingCode : missingCode;
+    for (int k = 0; k < floats; ++k)
+        v->MissingValues[static_cast<size_t>(k)] = in.Float();
+    v->MissingCount = static_cast<uint8_t>(floats);
+    v->MissingRange = missingCode < 0;
+    if (!name.empty()) {
+        v->Start = static_cast<int32_t>(column);
+        column += v->Width;
+    }
+    return v;
+}
 
-    int64_t copies = 0;
-    int32_t characterCode = 0;
-    std::string longNames, veryLongStrings, encodingName;
-    // A value label record (type 3, already read) and its variable record.
-    const auto readValueLabels = [&] {
-        const int32_t labelCount = in.Int32();
-        if (labelCount < 0) Damaged(BadLabels);
-        if (labelCount > MaxLabelsPerRecord) Damaged(TooMany);
-        std::vector<TVal> labels;
-        for (int32_t k = 0; k < labelCount; ++k) {
-            TVal label;
-            label.Value = in.Float();
-            unsigned char length = 0;
-            in.Read(&length, 1);
-            label.Text = TrimBlanks(in.Text(length));
-            in.Skip((8 - (1 + length) % 8) % 8);
-            labels.push_back(std::move(label));
-        }
-        if (in.Int32() != 4) Damaged(BadLabels);
-        const int32_t varCount = in.Int32();
-        if (varCount < 0 || varCount > count) Damaged(BadLabels);
-        for (int32_t k = 0; k < varCount; ++k) {
-            const int32_t index = in.Int32();
-            if (index < 1 || index > count) Damaged(BadLabels);
-            copies += labelCount;
-            if (copies > MaxLabelCopies) Damaged(TooMany);
-            TVar& v = *vars.Items[firstIndex + static_cast<size_t>(index - 1)];
-            for (const TVal& label : labels)
-                v.ValueLabels.Add(label);
-        }
-    };
+// What the reader keeps of a file's dictionary past its variable records.
+struct TSysDictionary {
+    TSysDictionary(TVarColl& vars, size_t first)
+        : Vars(vars), First(first), Count(static_cast<int64_t>(vars.Items.size() - first)) {}
+    TVarColl& Vars;
+    size_t First;   // the file's first variable among the set's items
+    int64_t Count;  // its variable records
+    int64_t LabelCopies = 0;
+    int32_t CharacterCode = 0;
+    std::string LongNames, VeryLongStrings, EncodingName;
+};
+
+// A value label record (type 3, already read) and its variable record.
+void ReadValueLabelRecord(TSysInput& in, TSysDictionary& dictionary) {
+    const int32_t labelCount = in.Int32();
+    if (labelCount < 0) Damaged(BadLabels);
+    if (labelCount > MaxLabelsPerRecord) Damaged(TooMany);
+    std::vector<TVal> labels;
+    for (int32_t k = 0; k < labelCount; ++k) {
+        TVal label;
+        label.Value = in.Float();
+        unsigned char length = 0;
+        in.Read(&length, 1);
+        label.Text = TrimBlanks(in.Text(length));
+        in.Skip((8 - (1 + length) % 8) % 8);
+        labels.push_back(std::move(label));
+    }
+    if (in.Int32() != 4) Damaged(BadLabels);
+    const int32_t varCount = in.Int32();
+    if (varCount < 0 || varCount > dictionary.Count) Damaged(BadLabels);
+    for (int32_t k = 0; k < varCount; ++k) {
+        const int32_t index = in.Int32();
+        if (index < 1 || index > dictionary.Count) Damaged(BadLabels);
+        dictionary.LabelCopies += labelCount;
+        if (dictionary.LabelCopies > MaxLabelCopies) Damaged(TooMany);
+        TVar& v = *dictionary.Vars.Items[dictionary.First + static_cast<size_t>(index - 1)];
+        for (const TVal& label : labels)
+            v.ValueLabels.Add(label);
+    }
+}
+
+// An extension record (type 7, already read): its sizes say how much to skip.
+void ReadExtensionRecord(TSysInput& in, TSysDictionary& dictionary) {
+    const int32_t subtype = in.Int32();
+    const int32_t size = in.Int32();
+    const int32_t elements = in.Int32();
+    if (size < 0 || elements < 0) Damaged(BadRecord);
+    const int64_t bytes = int64_t{size} * elements;
+    if (subtype == MachineIntegerInfo && size == 4 && elements == 8) {
+        for (int k = 0; k < 7; ++k)
+            in.Int32();
+        dictionary.CharacterCode = in.Int32();
+    } else if ((subtype == LongVariableNames || subtype == VeryLongStrings ||
+                subtype == CharacterEncoding) &&
+               bytes <= MaxKeptRecord) {
+        (subtype == LongVariableNames ? dictionary.LongNames
+         : subtype == VeryLongStrings ? dictionary.VeryLongStrings
+                                      : dictionary.EncodingName) =
+            in.Text(static_cast<size_t>(bytes));
+    } else {
+        in.Skip(bytes);
+    }
+}
+
+// The records after the variable records, up to the end of the dictionary:
+// value labels go to their variables, the extension records the reader uses
+// are kept, the rest is skipped.
+void ReadDictionaryRecords(TSysInput& in, TSysDictionary& dictionary) {
     while (!in.AtEnd()) {
         const int32_t type = in.Int32();
         if (type == 3) {
-            readValueLabels();
+            ReadValueLabelRecord(in, dictionary);
         } else if (type == 6) {  // documents: a line count, then 80 bytes a line
             const int32_t lines = in.Int32();
             if (lines < 0) Damaged(BadRecord);
             in.Skip(int64_t{lines} * 80);
-        } else if (type == 7) {  // extension records: sizes say how much to skip
-            const int32_t subtype = in.Int32();
-            const int32_t size = in.Int32();
-            const int32_t elements = in.Int32();
-            if (size < 0 || elements < 0) Damaged(BadRecord);
-            const int64_t bytes = int64_t{size} * elements;
-            if (subtype == MachineIntegerInfo && size == 4 && elements == 8) {
-                for (int k = 0; k < 7; ++k)
-                    in.Int32();
-                characterCode = in.Int32();
-            } else if ((subtype == LongVariableNames || subtype == VeryLongStrings ||
-                        subtype == CharacterEncoding) &&
-                       bytes <= MaxKeptRecord) {
-                (subtype == LongVariableNames ? longNames
-                 : subtype == VeryLongStrings ? veryLongStrings
-                                              : encodingName) = in.Text(static_cast<size_t>(bytes));
-            } else {
-                in.Skip(bytes);
-            }
+        } else if (type == 7) {
+            ReadExtensionRecord(in, dictionary);
         } else if (type == 999) {
             in.Int32();  // filler
             break;
@@ -296,9 +317,45 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
             Damaged(BadRecord);
         }
     }
-    const TSysEncoding encoding =
-        !encodingName.empty() ? EncodingFromName(encodingName) : EncodingFromCode(characterCode);
-    for (size_t i = firstIndex; i < vars.Items.size(); ++i) {
+}
+
+// Very long strings: "SHORT=WIDTH" pairs. Such a variable is stored as
+// itself and the segments that follow it (one per 252 bytes); it takes
+// their columns and the segments are marked to go.
+void JoinVeryLongStrings(const TSysDictionary& dictionary,
+                         const std::unordered_map<std::string, size_t>& byShortName,
+                         std::vector<bool>& segment) {
+    std::vector<std::unique_ptr<TVar>>& items = dictionary.Vars.Items;
+    ForEachPair(dictionary.VeryLongStrings,
+                [&](const std::string& shortName, const std::string& value) {
+                    const auto hit = byShortName.find(shortName);
+                    if (hit == byShortName.end() || value.empty() || value.size() > 5 ||
+                        value.find_first_not_of("0123456789") != std::string::npos)
+                        return;
+                    const int32_t width = std::stoi(value);
+                    TVar& v = *items[hit->second];
+                    if (!v.IsString() || width <= 255) return;
+                    int32_t left = (width + 251) / 252 - 1;
+                    for (size_t k = hit->second + 1; k < items.size() && left > 0; ++k)
+                        if (!items[k]->Name.empty() && !segment[k]) {
+                            segment[k] = true;
+                            --left;
+                        }
+                    v.Width = width;
+                    v.Format = "A" + std::to_string(width);
+                });
+}
+
+// What the kept records say about the variables: their texts' encoding,
+// very long strings and long names; then the columns of the variables that
+// remain.
+void ApplyDictionaryRecords(const TSysDictionary& dictionary) {
+    TVarColl& vars = dictionary.Vars;
+    const size_t first = dictionary.First;
+    const TSysEncoding encoding = !dictionary.EncodingName.empty()
+                                      ? EncodingFromName(dictionary.EncodingName)
+                                      : EncodingFromCode(dictionary.CharacterCode);
+    for (size_t i = first; i < vars.Items.size(); ++i) {
         TVar& v = *vars.Items[i];
         v.Label = ToCp1250(v.Label, encoding);
         for (TVal& label : v.ValueLabels.Items)
@@ -307,45 +364,39 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
     // Records that name variables by their short names (as in the variable
     // records) find them through one index, so any count stays cheap.
     std::unordered_map<std::string, size_t> byShortName;
-    for (size_t i = firstIndex; i < vars.Items.size(); ++i)
+    for (size_t i = first; i < vars.Items.size(); ++i)
         if (!vars.Items[i]->Name.empty()) byShortName.emplace(Upper(vars.Items[i]->Name), i);
-    // Very long strings: "SHORT=WIDTH" pairs. Such a variable is stored as
-    // itself and the segments that follow it (one per 252 bytes); it takes
-    // their columns and the segments go.
     std::vector<bool> segment(vars.Items.size(), false);
-    ForEachPair(veryLongStrings, [&](const std::string& shortName, const std::string& value) {
-        const auto hit = byShortName.find(shortName);
-        if (hit == byShortName.end() || value.empty() || value.size() > 5 ||
-            value.find_first_not_of("0123456789") != std::string::npos)
-            return;
-        const int32_t width = std::stoi(value);
-        TVar& v = *vars.Items[hit->second];
-        if (!v.IsString() || width <= 255) return;
-        int32_t left = (width + 251) / 252 - 1;
-        for (size_t k = hit->second + 1; k < vars.Items.size() && left > 0; ++k)
-            if (!vars.Items[k]->Name.empty() && !segment[k]) {
-                segment[k] = true;
-                --left;
-            }
-        v.Width = width;
-        v.Format = "A" + std::to_string(width);
-    });
+    JoinVeryLongStrings(dictionary, byShortName, segment);
     // Long names: "SHORT=Long name" pairs.
-    ForEachPair(longNames, [&](const std::string& shortName, const std::string& longName) {
-        const auto hit = byShortName.find(shortName);
-        if (hit != byShortName.end() && !longName.empty())
-            vars.Items[hit->second]->Name = ToCp1250(longName, encoding);
-    });
-    for (size_t i = firstIndex; i < vars.Items.size(); ++i)
+    ForEachPair(dictionary.LongNames,
+                [&](const std::string& shortName, const std::string& longName) {
+                    const auto hit = byShortName.find(shortName);
+                    if (hit != byShortName.end() && !longName.empty())
+                        vars.Items[hit->second]->Name = ToCp1250(longName, encoding);
+                });
+    for (size_t i = first; i < vars.Items.size(); ++i)
         if (segment[i]) vars.Items[i]->Name.clear();
     int64_t start = 1;
-    for (size_t i = firstIndex; i < vars.Items.size(); ++i) {
+    for (size_t i = first; i < vars.Items.size(); ++i) {
         TVar& v = *vars.Items[i];
         if (v.Name.empty()) continue;
         v.Start = static_cast<int32_t>(start);
         start += v.Width;
     }
     std::erase_if(vars.Items, [](const std::unique_ptr<TVar>& v) { return v->Name.empty(); });
+}
+
+void ReadSystemStream(TVarColl& vars, std::FILE* file) {
+    TSysInput in(file);
+    const int32_t caseSize = ReadSystemHeader(in);
+    const size_t firstIndex = vars.Items.size();
+    int64_t column = 1;
+    for (int32_t i = 0; i < caseSize; ++i)
+        vars.Add(ReadVariableRecord(in, vars, column));
+    TSysDictionary dictionary(vars, firstIndex);
+    ReadDictionaryRecords(in, dictionary);
+    ApplyDictionaryRecords(dictionary);
 }
 
 }  // namespace

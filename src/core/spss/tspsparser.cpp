@@ -212,105 +212,116 @@ void TSPSParser::SkipDataListOptions() {
 void TSPSParser::ReadDataList() {
     NextToken(false);
     while (Kind != tkEnd && !IsSymbol('.')) {
+        TDataListItem item;
+        ReadDataListNames(item);
+        ReadDataListColumns(item);
+        ReadDataListFormat(item);
+        if (item.Count() > 0) AddDataListVariables(item);
+    }
+}
+
+void TSPSParser::ReadDataListNames(TDataListItem& item) {
+    if (Kind != tkIdent) SyntaxError();
+    item.First = Token;
+    NextToken(false);
+    if (IsIdent("TO")) {
+        NextToken(false);
         if (Kind != tkIdent) SyntaxError();
-        const std::string first = Token;
-        std::string second;
+        item.Second = Token;
         NextToken(false);
-        if (IsIdent("TO")) {
-            NextToken(false);
-            if (Kind != tkIdent) SyntaxError();
-            second = Token;
-            NextToken(false);
-        }
-        std::string prefix = first;
-        int64_t firstNumber = 1, lastNumber = 1;
-        if (!second.empty()) {
-            size_t common = 0;
-            while (common < first.size() && common < second.size() &&
-                   first[common] == second[common])
-                ++common;
-            while (common > 0 && IsDigit(first[common - 1]))
-                --common;
-            prefix = first.substr(0, common);
-            if (!ParseDecimal(std::string_view(first).substr(common), firstNumber) ||
-                !ParseDecimal(std::string_view(second).substr(common), lastNumber))
-                Error(LangText("<EN>Incorrectly defined variable range: "
-                               "<PL>Niepoprawnie zdefiniowany przedział zmiennych: ") +
-                      first + " TO " + second + ".");
-        }
+    }
+    item.Prefix = item.First;
+    if (item.Second.empty()) return;
+    // The names share a prefix and end in the first and the last number.
+    const std::string& first = item.First;
+    const std::string& second = item.Second;
+    size_t common = 0;
+    while (common < first.size() && common < second.size() && first[common] == second[common])
+        ++common;
+    while (common > 0 && IsDigit(first[common - 1]))
+        --common;
+    item.Prefix = first.substr(0, common);
+    if (!ParseDecimal(std::string_view(first).substr(common), item.FirstNumber) ||
+        !ParseDecimal(std::string_view(second).substr(common), item.LastNumber))
+        Error(LangText("<EN>Incorrectly defined variable range: "
+                       "<PL>Niepoprawnie zdefiniowany przedział zmiennych: ") +
+              first + " TO " + second + ".");
+}
+
+void TSPSParser::ReadDataListColumns(TDataListItem& item) {
+    if (Kind != tkInteger) SyntaxError();
+    item.Start = IntValue;
+    item.End = item.Start;
+    NextToken(false);
+    if (IsSymbol('-')) {
+        NextToken(false);
         if (Kind != tkInteger) SyntaxError();
-        const int64_t start = IntValue;
-        int64_t end = start;
-        const int64_t count = lastNumber - firstNumber + 1;
-        // The columns are checked as soon as they are known: after the end
-        // column, or after the token that shows there is none.
-        const auto checkColumns = [&]() {
-            // Columns must fit the record model's 32-bit positions.
-            if (start < 1 || end > std::numeric_limits<int32_t>::max() - 1) SyntaxError();
-            const int64_t total = end - start + 1;
-            if (total >= 1 && (count <= 0 || total % count == 0)) return;
-            std::string text =
-                FormatText(LangText("<EN>Incorrect position range length: %s."
-                                    "<PL>Niepoprawnia długość przedziału pozycji: %s."),
-                           std::to_string(total).c_str());
-            text += "\r\n";
-            if (!second.empty())
-                text += LangText("<EN>Variables <PL>Zmienne ") + first + " TO " + second;
-            else
-                text += LangText("<EN>Variable <PL>Zmienna ") + first;
-            Error(text + ".");
-        };
+        item.End = IntValue;
+        CheckDataListColumns(item);
         NextToken(false);
-        if (IsSymbol('-')) {
-            NextToken(false);
-            if (Kind != tkInteger) SyntaxError();
-            end = IntValue;
-            checkColumns();
-            NextToken(false);
+    } else {
+        CheckDataListColumns(item);
+    }
+}
+
+void TSPSParser::CheckDataListColumns(const TDataListItem& item) const {
+    // Columns must fit the record model's 32-bit positions.
+    if (item.Start < 1 || item.End > std::numeric_limits<int32_t>::max() - 1) SyntaxError();
+    const int64_t total = item.Columns();
+    const int64_t count = item.Count();
+    if (total >= 1 && (count <= 0 || total % count == 0)) return;
+    std::string text = FormatText(LangText("<EN>Incorrect position range length: %s."
+                                           "<PL>Niepoprawnia długość przedziału pozycji: %s."),
+                                  std::to_string(total).c_str());
+    text += "\r\n";
+    if (!item.Second.empty())
+        text += LangText("<EN>Variables <PL>Zmienne ") + item.First + " TO " + item.Second;
+    else
+        text += LangText("<EN>Variable <PL>Zmienna ") + item.First;
+    Error(text + ".");
+}
+
+void TSPSParser::ReadDataListFormat(TDataListItem& item) {
+    if (!IsSymbol('(')) return;
+    NextToken(false);
+    if (IsIdent("A")) {
+        item.IsString = true;
+    } else if (IsIdent("F")) {
+        item.DecimalsGiven = true;
+    } else if (Kind == tkInteger && IntValue <= 255) {
+        item.DecimalsGiven = true;
+        item.Decimals = IntValue;
+    } else {
+        SyntaxError();
+    }
+    NextToken(false);
+    if (!IsSymbol(')')) SyntaxError();
+    NextToken(false);
+}
+
+void TSPSParser::AddDataListVariables(const TDataListItem& item) {
+    const int64_t count = item.Count();
+    if (Vars.Count() + count > MaxVariables)
+        Error(LangText("<EN>Too many variables.<PL>Zbyt wiele zmiennych."));
+    const int64_t width = item.Columns() / count;
+    int64_t column = item.Start;
+    for (int64_t number = item.FirstNumber; number <= item.LastNumber; ++number) {
+        auto v = Vars.NewVar();
+        v->Name = item.Second.empty() ? item.First : item.Prefix + std::to_string(number);
+        v->Start = static_cast<int32_t>(column);
+        v->Width = static_cast<int32_t>(width);
+        v->Decimals = static_cast<int32_t>(item.Decimals);
+        column += width;
+        const std::string w = std::to_string(width);
+        if (item.IsString) {
+            v->VarType = vtString;
+            v->Format = "A" + w;
         } else {
-            checkColumns();
+            v->VarType = vtNumeric;
+            v->Format =
+                item.DecimalsGiven ? "F" + w + "." + std::to_string(item.Decimals) : "F" + w;
         }
-        const int64_t total = end - start + 1;
-        bool isString = false, decimalsGiven = false;
-        int64_t decimals = 0;
-        if (IsSymbol('(')) {
-            NextToken(false);
-            if (IsIdent("A")) {
-                isString = true;
-            } else if (IsIdent("F")) {
-                decimalsGiven = true;
-            } else if (Kind == tkInteger && IntValue <= 255) {
-                decimalsGiven = true;
-                decimals = IntValue;
-            } else {
-                SyntaxError();
-            }
-            NextToken(false);
-            if (!IsSymbol(')')) SyntaxError();
-            NextToken(false);
-        }
-        if (count <= 0) continue;
-        if (Vars.Count() + count > MaxVariables)
-            Error(LangText("<EN>Too many variables.<PL>Zbyt wiele zmiennych."));
-        const int64_t width = total / count;
-        int64_t column = start;
-        for (int64_t number = firstNumber; number <= lastNumber; ++number) {
-            auto v = Vars.NewVar();
-            v->Name = second.empty() ? first : prefix + std::to_string(number);
-            v->Start = static_cast<int32_t>(column);
-            v->Width = static_cast<int32_t>(width);
-            v->Decimals = static_cast<int32_t>(decimals);
-            column += width;
-            const std::string w = std::to_string(width);
-            if (isString) {
-                v->VarType = vtString;
-                v->Format = "A" + w;
-            } else {
-                v->VarType = vtNumeric;
-                v->Format = decimalsGiven ? "F" + w + "." + std::to_string(decimals) : "F" + w;
-            }
-            Vars.Add(std::move(v));
-        }
+        Vars.Add(std::move(v));
     }
 }
 

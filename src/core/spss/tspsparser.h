@@ -52,6 +52,26 @@ public:
     long double RealValue = 0;
 
 private:
+    // One entry of the DATA LIST: a name or "FIRST TO LAST", its columns and
+    // its optional format.
+    struct TDataListItem {
+        std::string First, Second;  // Second: the name after TO, if any
+        std::string Prefix;         // what the names of a TO list share
+        int64_t FirstNumber = 1, LastNumber = 1;
+        int64_t Start = 0, End = 0;  // columns
+        bool IsString = false, DecimalsGiven = false;
+        int64_t Decimals = 0;
+        int64_t Count() const { return LastNumber - FirstNumber + 1; }
+        int64_t Columns() const { return End - Start + 1; }
+    };
+    void ReadDataListNames(TDataListItem& item);
+    // The columns are checked as soon as they are known: after the end
+    // column, or after the token that shows there is none.
+    void ReadDataListColumns(TDataListItem& item);
+    void CheckDataListColumns(const TDataListItem& item) const;
+    void ReadDataListFormat(TDataListItem& item);
+    void AddDataListVariables(const TDataListItem& item);
+
     char Current() const;
     void Advance();
     void SkipBlanks();

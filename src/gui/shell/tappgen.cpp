@@ -1,6 +1,7 @@
 #include "tappgen.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
@@ -28,6 +29,28 @@ bool& ShowLogoFlag() {
     return show;
 }
 
+class TSystemLogoClock : public TLogoClock {
+public:
+    TSystemLogoClock() { Started.start(); }
+    qint64 Now() const override { return Started.elapsed(); }
+    void CallAfter(qint64 ms, QObject* context, std::function<void()> due) override {
+        QTimer::singleShot(int(ms), Qt::PreciseTimer, context, std::move(due));
+    }
+
+private:
+    QElapsedTimer Started;
+};
+
+TLogoClock*& InstalledLogoClock() {
+    static TLogoClock* clock = nullptr;
+    return clock;
+}
+
+TLogoClock& LogoClock() {
+    static TSystemLogoClock system;
+    return InstalledLogoClock() ? *InstalledLogoClock() : system;
+}
+
 const char* const MainWindowKey = "Main Window";
 
 }  // namespace
@@ -43,6 +66,10 @@ std::unique_ptr<core::TSettingsStore> OpenSettingsStore() {
 
 void TAppGen_Form::SetShowLogo(bool show) {
     ShowLogoFlag() = show;
+}
+
+void TAppGen_Form::SetLogoClock(TLogoClock* clock) {
+    InstalledLogoClock() = clock;
 }
 
 std::string TallyraAppInfo(int index, const char* product) {
@@ -304,24 +331,24 @@ void TAppGen_Form::ShowLogo() {
     }
     logo->show();
     LogoWindow = logo;
-    LogoShown.start();
+    LogoShownAt = LogoClock().Now();
     PostObject(this, std::make_unique<TWMVRKLogo_Handler>());
 }
 
 void TAppGen_Form::CloseLogoWhenDue() {
     if (!LogoWindow) return;
-    const qint64 rest = LogoMinimumMs - LogoShown.elapsed();
+    const qint64 rest = LogoMinimumMs - (LogoClock().Now() - LogoShownAt);
     if (rest <= 0) {
         CloseLogo();
         return;
     }
     // Timers may fire a little early; the check runs again until it is due,
     // and the window keeps working meanwhile.
-    QTimer::singleShot(int(rest) + 1, Qt::PreciseTimer, this, [this] { CloseLogoWhenDue(); });
+    LogoClock().CallAfter(rest + 1, this, [this] { CloseLogoWhenDue(); });
 }
 
 qint64 TAppGen_Form::LogoAge() const {
-    return LogoWindow ? LogoShown.elapsed() : -1;
+    return LogoWindow ? LogoClock().Now() - LogoShownAt : -1;
 }
 
 void TAppGen_Form::CloseLogo() {

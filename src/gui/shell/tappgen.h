@@ -7,7 +7,6 @@
 // settings hooks run with the whole class chain in place.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -32,6 +31,17 @@ constexpr int HelpChanges = 103;
 
 // The least time the start-up logo stays on screen.
 constexpr int LogoMinimumMs = 4000;
+
+// The clock the start-up logo measures its time with: milliseconds on a
+// monotonic clock, and a call made after a delay. The program uses the
+// system's; tests put one in its place that they move forward themselves.
+class TLogoClock {
+public:
+    virtual ~TLogoClock() = default;
+    virtual qint64 Now() const = 0;
+    // Calls `due` after `ms` milliseconds, unless `context` is gone by then.
+    virtual void CallAfter(qint64 ms, QObject* context, std::function<void()> due) = 0;
+};
 
 class TAppGen_Form : public QMainWindow, public TFormGen_Form {
 public:
@@ -81,6 +91,8 @@ public:
     // When false, no logo window is created (for windows inside tests that
     // do not look at it); set before Create().
     static void SetShowLogo(bool show);
+    // The logo's clock (borrowed); nullptr: the system clock.
+    static void SetLogoClock(TLogoClock* clock);
 
 protected:
     // Start-up steps; call once at the end of the most derived constructor.
@@ -122,7 +134,7 @@ private:
     void CloseLogoWhenDue();
 
     QPointer<QWidget> LogoWindow;
-    QElapsedTimer LogoShown;
+    qint64 LogoShownAt = 0;  // on the logo clock
     QPointer<THelpViewer> Help;
     std::string HelpFileName;
     bool StartMaximized = true;

@@ -60,7 +60,7 @@ TEST(CheckData, ValueErrorsByMask) {
     }
 }
 
-TEST(CheckData, GroupErrors) {
+TEST(CheckData, ReportsValuesAfterTheAutomaticValueAndRepeatsInAGroup) {
     TScript script(
         "left='g1' width=2 group=G3 range=[0:99] auto='\\ '*"
         "left='g2' width=2*"

@@ -368,7 +368,7 @@ TEST(Entry, ViewerStartsOnTheFirstRecordAndNeverAppends) {
     EXPECT_EQ(ReadAll(dir.File("d.dat")), "123\r\n456\r\n");
 }
 
-TEST(Entry, KeyScriptSyntax) {
+TEST(Entry, KeyScriptReadsSpecialKeysAndRefusesUnknownOnes) {
     std::string error;
     const auto keys = ParseKeyScript("a<<\r\n<C-A-End><KP+><Yes><No><F12>", error);
     ASSERT_TRUE(keys.has_value()) << error;

@@ -6,7 +6,7 @@
 namespace tallyra::core::testing {
 namespace {
 
-TEST(CountValues, FrequenciesWithValueLabels) {
+TEST(CountValues, CountsValuesWithTheirLabels) {
     TScript script("left='v' width=1 range=[1:2] vallab=[1 'yes' 2 'no']*");
     TTempDir dir;
     WriteAll(dir.File("d.dat"), "1\r\n2\r\n1\r\n1\r\n");
@@ -37,7 +37,7 @@ TEST(CountValues, LetterCaseIsIgnoredAndEmptyValuesCount) {
     EXPECT_EQ(list[3].Count, 2);
 }
 
-TEST(InfoTexts, FieldAndContextInformation) {
+TEST(InfoTexts, DescribeTheFieldAndTheContext) {
     TScript script("left='n' width=4 recid*left='Name' text width=20*left='k' width=1 const*");
     TTempDir dir;
     auto store =
@@ -73,7 +73,7 @@ TEST(InfoTexts, ContextListsGroupAndEveryFilterRange) {
     EXPECT_EQ(ContextInfoText(*store), "Active group: C\r\n\r\nActive filters: \r\n  C..C");
 }
 
-TEST(FindRecord, ByIndexOrIdentifier) {
+TEST(FindRecord, FindsByIndexOrIdentifier) {
     TScript script("left='id' width=3 recid*left='v' width=1*");
     TTempDir dir;
     WriteAll(dir.File("d.dat"), "0011\r\n0072\r\n0033\r\n");
@@ -127,7 +127,7 @@ TEST(FieldEditor, MaskedEditReplacesAtTheCaret) {
     EXPECT_EQ(field.Selected, 0);
 }
 
-TEST(FieldEditor, MultiLineCaretLines) {
+TEST(FieldEditor, TellsTheCaretsLineInAMultiLineField) {
     TPXTextInstruction field;
     field.Width = 20;
     field.Height = 3;
@@ -148,7 +148,7 @@ TEST(FieldEditor, MultiLineCaretLines) {
     EXPECT_EQ(e.Caret(), 0);
 }
 
-TEST(RangeText, Parsing) {
+TEST(RangeText, ParsesRangesAndRefusesBadText) {
     using R = TRecordRanges;
     const std::pair<const char*, std::optional<R>> cases[] = {
         {"1,3,5-12", R{{1, 1}, {3, 3}, {5, 12}}},

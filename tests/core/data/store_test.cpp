@@ -213,7 +213,7 @@ TEST(TPXDataHandler, StoreValuePadsCutsAndEscapesLineBreaks) {
     EXPECT_EQ(store->FieldText(0), "a\r\nb ");
 }
 
-TEST(TPXDataHandler, RecordIdentifierTexts) {
+TEST(TPXDataHandler, RecordIdTextPadsNumbersAndDashesTheRest) {
     TScript withId("left='id' width=3 recid*left='x' width=1*");
     TScript withoutId("left='x' width=3*");
     TTempDir dir;

@@ -75,7 +75,7 @@ TEST_F(MergerTest, ThreeInputsWithAPartialAndAMissingFile) {
                       }));
 }
 
-TEST_F(MergerTest, StructureCheck) {
+TEST_F(MergerTest, StructureTellsValidPartialAndInvalidFiles) {
     struct Case {
         std::string bytes;
         TFileStructure structure;
@@ -219,7 +219,7 @@ TEST_F(MergerTest, AProgressWindowGetsTheTextAndRunsPendingEvents) {
     EXPECT_GT(window.Events, 3);
 }
 
-TEST(WildcardMatch, StarsAndQuestionMarks) {
+TEST(WildcardMatch, StarAndQuestionMarkMatchAsInFileNames) {
     const std::tuple<const char*, const char*, bool> cases[] = {
         {"*", "", true},
         {"*.dat", "a.dat", true},

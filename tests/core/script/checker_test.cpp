@@ -52,7 +52,7 @@ TEST(TPXChecker, OnlyTheLastRepeatedFieldIsLabelled) {
     EXPECT_EQ(r.Only('H'), (Strings{"H6004", "H6001"}));
 }
 
-TEST(TPXChecker, CompletionErrors) {
+TEST(TPXChecker, RefusesConflictingAttributesAtTheAsterisk) {
     struct Case {
         const char* Text;
         Strings Errors;
@@ -142,7 +142,7 @@ TEST(TPXChecker, FieldsWithoutNamesDrawNameWarnings) {
     EXPECT_EQ(Read("**", o).Only('W'), (Strings{"W4007", "W400A", "W4007", "W400A", "W400B"}));
 }
 
-TEST(TPXChecker, VariableNameChecks) {
+TEST(TPXChecker, WarnsOfBadAndRepeatedVariableNames) {
     TScriptOptions o = Quiet();
     o.WarnBadVarName = 1;
     o.WarnVarRepeated = 1;
@@ -177,7 +177,7 @@ TEST(TPXChecker, TrailingPageDrawsTheWarningAndIsDropped) {
     EXPECT_EQ(r.Script->PageCount, 1);
 }
 
-TEST(TPXChecker, InheritanceAndItsHints) {
+TEST(TPXChecker, FieldsInheritFromTheLastOfTheirKindWithHints) {
     TScriptOptions o = Quiet();
     o.HintInherited = 1;
     const TRead r = Read(
@@ -193,7 +193,7 @@ TEST(TPXChecker, InheritanceAndItsHints) {
     EXPECT_EQ(r.Numeric(3)->Range.ToText(), "[1:9]");
 }
 
-TEST(TPXChecker, RangeAndAutoWarnings) {
+TEST(TPXChecker, WarnsOfRangesAndAutoValuesThatDoNotFit) {
     struct Case {
         const char* Text;
         const char* Switch;

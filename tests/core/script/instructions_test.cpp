@@ -15,7 +15,7 @@ TEST(TNRangeList, AnyValueListExcludesTheSmallestInteger) {
     EXPECT_EQ(any.ToText(), "[]");
 }
 
-TEST(TNRangeList, TextFormAndComparison) {
+TEST(TNRangeList, WritesItsTextFormAndComparesLists) {
     TNRangeList a;
     a.Add(1, 1);
     a.Add(3, 5);
@@ -132,7 +132,7 @@ TEST(TPXFieldInstruction, AutoValueFillsTheField) {
     }
 }
 
-TEST(TPXFieldInstruction, WrittenDefinitions) {
+TEST(TPXFieldInstruction, DefinitionWritesEveryAttributeSet) {
     TPXNumericInstruction numeric;
     numeric.Width = 2;
     numeric.Auto = "0";
@@ -161,7 +161,7 @@ TEST(TPXFieldInstruction, WrittenDefinitions) {
     EXPECT_EQ(text.GetDefinition(), "left='Name' width=20 height=3 auto='\\ ' text");
 }
 
-TEST(TPXInstructionList, RecordIdentifierAndLineLength) {
+TEST(TPXInstructionList, FindsTheRecordIdentifierAndTheLineLength) {
     TPXInstructionList list;
     list.Add(std::make_unique<TPXPageInstruction>());
     list.Add(std::make_unique<TPXCommentInstruction>());

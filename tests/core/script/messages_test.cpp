@@ -84,7 +84,7 @@ TEST_F(Messages, SortIsStableByPosition) {
     EXPECT_EQ(list.Get(2)->Seq, 0);
 }
 
-TEST_F(Messages, DisplayLinesInBothLanguages) {
+TEST_F(Messages, DisplayLinesNumberAndNameEachKindInBothLanguages) {
     TPXMessageList list;
     list.AddMessage(mkWarning, 1, 0x4006);
     list.AddMessage(mkHint, 1, 0x6003);
@@ -101,7 +101,7 @@ TEST_F(Messages, DisplayLinesInBothLanguages) {
     EXPECT_EQ(list.FormatItem(3), "(4) Błąd: nieznany komunikat: 30583.");
 }
 
-TEST_F(Messages, CatalogueTextsWithArguments) {
+TEST_F(Messages, CatalogueTextsFillInTheirArguments) {
     struct Case {
         int32_t Code;
         const char* English;
@@ -166,7 +166,7 @@ TEST_F(Messages, EveryCatalogueCodeHasBothTexts) {
     }
 }
 
-TEST_F(Messages, SummaryLines) {
+TEST_F(Messages, SummaryTellsTheWorstKindFound) {
     TPXMessageList list;
     EXPECT_EQ(CheckSummary(list), "The file is correct.");
     list.AddMessage(mkHint, 1, 0x6001);

@@ -9,7 +9,7 @@
 namespace tallyra::core {
 namespace {
 
-TEST(TScriptOptions, DefaultsAndStoredBytes) {
+TEST(TScriptOptions, DefaultAndFixedOptionsRoundTripThroughBytes) {
     const std::array<uint8_t, 22> expected = {1, 1, 1, 1, 1, 1, 1, 0, 1, 1,   1,
                                               0, 1, 1, 1, 1, 1, 1, 1, 1, 100, 0};
     EXPECT_EQ(DefaultScriptOptions().ToBytes(), expected);
@@ -23,7 +23,7 @@ TEST(TScriptOptions, DefaultsAndStoredBytes) {
     EXPECT_EQ(o.ToBytes()[21], 0x12);
 }
 
-TEST(TScriptOptions, StoredBlocks) {
+TEST(TScriptOptions, BlocksRoundTripAndRefuseWrongSizes) {
     const TScriptOptions d = DefaultScriptOptions();
     EXPECT_EQ(OptionsBlock(d, TOptionsBlock::Script), (std::vector<uint8_t>{1, 1, 1, 1}));
     EXPECT_EQ(OptionsBlock(d, TOptionsBlock::Hints), (std::vector<uint8_t>{1, 1, 1, 0}));
@@ -38,7 +38,7 @@ TEST(TScriptOptions, StoredBlocks) {
     EXPECT_EQ(o.HintItem1, 1);
 }
 
-TEST(TScriptOptions, SwitchesByName) {
+TEST(TScriptOptions, EverySwitchIsFoundByItsName) {
     TScriptOptions o;
     for (int i = 0; i < ScriptOptionsSwitchCount; ++i) {
         uint8_t* flag = o.SwitchByName(ScriptOptionsSwitchNames[i]);
@@ -75,7 +75,7 @@ TEST(TScriptOptions, NoExtensionsRefuseWideNumbersAndUnderscores) {
     EXPECT_EQ(test::Read("left='x' label=a_b*", o).Only('E'), (test::Strings{"E2006", "E2032"}));
 }
 
-TEST(TScriptOptions, VariableNameLength) {
+TEST(TScriptOptions, VariableNameLengthCutsNamesAndDefaultsToEight) {
     SetSPSSVarSize(0);
     EXPECT_EQ(SPSSVarSize(), DefaultSPSSVarSize);
     SetSPSSVarSize(3);
@@ -85,7 +85,7 @@ TEST(TScriptOptions, VariableNameLength) {
     EXPECT_EQ(SPSSVarSize(), 8);
 }
 
-TEST(TLangSettings, DefaultsAndColourBytes) {
+TEST(TLangSettings, DefaultsHoldAndColoursRoundTripThroughBytes) {
     const TLangSettings s;
     EXPECT_EQ(s.DefTextWidth, 40);
     EXPECT_EQ(s.SPSSVarSize, 8);

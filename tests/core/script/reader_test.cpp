@@ -56,7 +56,7 @@ TEST(TPXDictionary, HouseholdExampleDrawsNoMessage) {
 }
 
 // Errors (kind 'E' only, codes in hex) of small scripts read with quiet options.
-TEST(TPXDictionary, InstructionAndKeywordErrors) {
+TEST(TPXDictionary, RefusesMisplacedInstructionsAndKeywords) {
     struct Case {
         const char* Text;
         Strings Errors;
@@ -116,7 +116,7 @@ TEST(TPXDictionary, LabelStandsInCommentsAndFields) {
     EXPECT_EQ(comment->Text, "'y'");
 }
 
-TEST(TPXDictionary, RangeWarnings) {
+TEST(TPXDictionary, WarnsOfOverlappingAndBadRanges) {
     TScriptOptions o = Quiet();
     o.WarnOverlap = 1;
     o.WarnBadRange = 1;
@@ -170,7 +170,7 @@ TEST(TPXDictionary, NegativeReferencedAutoIsPaddedAfterTheSign) {
     EXPECT_EQ(r.Field(1)->Auto, "'-005'");
 }
 
-TEST(TPXDictionary, ReferenceErrors) {
+TEST(TPXDictionary, RefusesReferencesToLaterOrUnfitInstructions) {
     struct Case {
         const char* Text;
         Strings Errors;
@@ -200,7 +200,7 @@ TEST(TPXDictionary, HeightNeedsItsExtension) {
     EXPECT_EQ(Read("height=2*").Only('E'), (Strings{"E2027", "E2032"}));
 }
 
-TEST(TPXDictionary, RepeatAndItemHints) {
+TEST(TPXDictionary, HintsAtRepeatAndItemOfOne) {
     TScriptOptions o = Quiet();
     o.HintItem1 = 1;
     o.HintRepeat1 = 1;
@@ -288,7 +288,7 @@ TEST(TPXDictionary, MissingFileRaisesWithTheFullPath) {
     SetCurrentLanguage(saved);
 }
 
-TEST(TPXDictionary, LineEndHelpers) {
+TEST(TPXDictionary, LineEndsBecomeCRLF) {
     EXPECT_EQ(JoinLinesCRLF("a\nb\r\nc\rd"), "a\r\nb\r\nc\r\nd\r\n");
     EXPECT_EQ(JoinLinesCRLF("a\r\n"), "a\r\n");
     EXPECT_EQ(JoinLinesCRLF(""), "");

@@ -16,7 +16,7 @@ protected:
     void SetUp() override { SetCurrentLanguage(LangEnglish); }
 };
 
-TEST_F(Templates, GroupOfNumericFields) {
+TEST_F(Templates, GroupWritesNumericFieldsUnderOneLabel) {
     TInsGroup_Data d;
     d.Prefix = "q5";
     d.Label = "brand";
@@ -41,7 +41,7 @@ TEST_F(Templates, GroupOfNumericFields) {
                               "left='q5_b brand' label=q5xb*", "left='q5_c brand' label=q5xc*"}));
 }
 
-TEST_F(Templates, GroupSuffixes) {
+TEST_F(Templates, GroupNumbersItsFieldsWithDigitsOrLetters) {
     TInsGroup_Data d;
     d.Prefix = "p";
     d.Count = 5;
@@ -55,7 +55,7 @@ TEST_F(Templates, GroupSuffixes) {
     EXPECT_EQ(lines[27].substr(0, 10), "left='p_ab");
 }
 
-TEST_F(Templates, MultiChoiceExamples) {
+TEST_F(Templates, MultiChoiceWritesItsFieldsFiltersAndLabels) {
     TInsMulti_Data d = DefaultMultiData();
     d.Prefix = "q4";
     d.Count = 3;
@@ -95,7 +95,7 @@ TEST_F(Templates, MultiChoiceExamples) {
                        }));
 }
 
-TEST_F(Templates, MultiChoiceCodeWidths) {
+TEST_F(Templates, MultiChoiceWidensCodesPastNine) {
     TInsMulti_Data d = DefaultMultiData();
     d.Prefix = "m";
     d.Count = 6;
@@ -117,7 +117,7 @@ TEST_F(Templates, MultiChoiceCodeWidths) {
     EXPECT_TRUE(b.ColumnFromInsertion);
 }
 
-TEST_F(Templates, SingleChoice) {
+TEST_F(Templates, SingleChoiceFiltersTheOtherTextAroundItsCode) {
     TInsSingle_Data d = DefaultSingleData();
     d.Prefix = "q3";
     d.Count = 5;
@@ -135,7 +135,7 @@ TEST_F(Templates, SingleChoice) {
               std::string::npos);
 }
 
-TEST_F(Templates, OpenEnded) {
+TEST_F(Templates, OpenEndedGroupsItsTextFields) {
     TInsOpen_Data d;
     d.Prefix = "q_7";
     d.TextLabel = "which";
@@ -228,7 +228,7 @@ TEST_F(Templates, LongWarningTextIsCut) {
               head + "\r\n  - Only one variable defined." + tail);
 }
 
-TEST_F(Templates, PolishTexts) {
+TEST_F(Templates, DefaultTextsFollowThePolishLanguage) {
     SetCurrentLanguage(LangPolish);
     TInsMulti_Data d = DefaultMultiData();
     EXPECT_EQ(d.TextLabel, "jakie");

@@ -37,7 +37,7 @@ TEST(TPXCompiler, CutsTokensWithoutBlanks) {
               (Strings{"i:left", "s:=", "t:'a'", "s:*", "i:left", "s:=", "t:'b'", "s:*"}));
 }
 
-TEST(TPXCompiler, TokenKindsTable) {
+TEST(TPXCompiler, TellsTokenKindsAndPlacesTokenErrors) {
     struct Case {
         const char* Text;
         Strings Expected;
@@ -101,7 +101,7 @@ TEST(TPXCompiler, SkipToEndStopsAfterTheAsterisk) {
     EXPECT_EQ(c.TokenText, "next");
 }
 
-TEST(TPXCompiler, Helpers) {
+TEST(TPXCompiler, ExpectHelpersTakeTheirTokenOrRaiseTheirError) {
     struct Case {
         const char* Text;
         int Helper;  // 0 ExpectEquals, 1 ExpectIdent, 2 ExpectNumber, 3 NumberOrRef, 4 TextOrRef
@@ -162,7 +162,7 @@ TEST(Keywords, RecognisedByPrefixWithoutRegardToCase) {
         EXPECT_EQ(FindKeyword(KeywordsUpper[k]), k);
 }
 
-TEST(Keywords, IntegerConversion) {
+TEST(Keywords, ReadsDecimalAndHexIntegers) {
     struct Case {
         const char* Text;
         bool Ok;

@@ -17,7 +17,7 @@ std::string Classes(const std::string& line, int state = psNormal, int* endState
     return digits;
 }
 
-TEST(TPXParser, ClassesOfCharacterRuns) {
+TEST(TPXParser, ClassifiesEveryCharacterOfALine) {
     struct Case {
         const char* Line;
         const char* Classes;

@@ -63,7 +63,7 @@ TEST(LangText, StartupLanguageFromTheSystemLanguage) {
     EXPECT_EQ(PrimaryLangIdOfLocale("plx"), 0);
 }
 
-TEST(IOErrorText, ListedUnlistedAndZeroCodes) {
+TEST(IOErrorText, GivesTextsForListedUnlistedAndZeroCodes) {
     LanguageGuard guard;
     SetCurrentLanguage(LangEnglish);
     EXPECT_EQ(IOErrorText(0), "");

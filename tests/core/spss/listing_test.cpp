@@ -16,7 +16,7 @@ const std::string Head =
     "Position\r\n"
     "\r\n";
 
-TEST(ReadListing, VariableBlocks) {
+TEST(ReadListing, ReadsEveryPartOfAVariableBlock) {
     const std::string text =
         Head +
         "SEX      Sex of respondent                                             1\r\n"

@@ -66,7 +66,7 @@ TEST_F(SaveSelectionTest, KeptFieldsArePackedInScriptOrder) {
                                              "VARIABLE LABELS\r\n AGE 'Age in years'\r\n.\r\n");
 }
 
-TEST_F(SaveSelectionTest, OtherExtensionsAndNoLabels) {
+TEST_F(SaveSelectionTest, OtherExtensionsAreKeptAndNoLabelsWritten) {
     SaveSelection(
         Script, Dir / "src.dat", {4}, [](int64_t) { return true; }, Dir / "t.txt", 8);
     EXPECT_EQ(ReadAll(Dir / "t.txt"), "T1111\r\nT2222\r\nT3333\r\nT4444\r\nT5555\r\n");

@@ -119,7 +119,7 @@ TEST(TVarColl, ValidateRejectsEmptySetsBadAndRepeatedNames) {
     }
 }
 
-TEST(TVarColl, IsValidName) {
+TEST(TVarColl, RefusesReservedWordsAndBadCharactersInNames) {
     const std::pair<const char*, bool> cases[] = {
         {"A", true},     {"q1a", true},  {"A#$.@_9", true}, {"", false},
         {"1A", false},   {"_A", false},  {"A.", false},     {"A-B", false},

@@ -131,7 +131,7 @@ TEST(SPSSWriter, DecimalsAreWrittenInDataList) {
     EXPECT_EQ(vars.DataListText("/a.dat"), "DATA LIST FILE='/a.dat' /X 3-7 (2)\r\n.\r\n");
 }
 
-TEST(TVar, FormatValue) {
+TEST(TVar, FormatValueFitsTheWidthOrOverflows) {
     struct Case {
         double value;
         int32_t width, decimals;
@@ -159,7 +159,7 @@ TEST(TVar, FormatValue) {
     }
 }
 
-TEST(TVar, MissingTextAndIsMissing) {
+TEST(TVar, MissingValuesAreWrittenAndRecognised) {
     TVar v;
     v.Width = 3;
     v.MissingRange = true;

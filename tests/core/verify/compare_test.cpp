@@ -359,7 +359,7 @@ TEST(TDataComparison, PairsManyRecordsInAnyOrder) {
                  EPXData);
 }
 
-TEST(TDataComparison, SummaryInBothLanguages) {
+TEST(TDataComparison, SummaryIsWrittenInBothLanguages) {
     TComparisonResult r;
     r.RecordsFirst = 3;
     r.RecordsSecond = 4;

@@ -18,7 +18,7 @@ using testing::WriteAll;
 
 constexpr int64_t At14 = 1796911200;  // 2026-12-10T14:00:00Z
 
-TEST(OperatorLog, HeaderAndLineFormat) {
+TEST(OperatorLog, WritesTheHeaderAndOneLinePerSession) {
     EXPECT_EQ(OperatorLogHeader(),
               "operator,start,end,records,keystrokes,keystrokes_per_hour,esc_changes,"
               "forced_values,first_entry_errors,verifier_slips\r\n");

@@ -311,7 +311,7 @@ TEST_F(EntryWindowTest, ClosingWaitsForAValidValue) {
     EXPECT_EQ(w.Store(), nullptr);
 }
 
-TEST_F(EntryWindowTest, FieldAndContextInformation) {
+TEST_F(EntryWindowTest, InformationDialogsDescribeTheFieldAndTheContext) {
     TEntryTestWindow& w = Open("left='id' width=3 recid*left='Opinion' text width=20*",
                                "001abc                 \r\n");
     std::string memo;
@@ -338,7 +338,7 @@ TEST_F(EntryWindowTest, FieldAndContextInformation) {
     EXPECT_EQ(memo, "Aktywna grupa: [brak]\n\nAktywne filtry: [brak]");
 }
 
-TEST_F(EntryWindowTest, FrequenciesWithValueLabels) {
+TEST_F(EntryWindowTest, FrequencyDialogListsValuesWithTheirLabels) {
     TEntryTestWindow& w =
         Open("left='q' width=1 range=[1:2] vallab=[1 'yes' 2 'no']*", "1\r\n1\r\n2\r\n1\r\n");
     std::vector<std::vector<std::string>> rows;

@@ -128,7 +128,7 @@ TEST_F(ViewerTest, AnEmptyFileIsAMismatch) {
     EXPECT_EQ(Boxes().Log.back().Text.rfind("The data structure does not correspond", 0), 0u);
 }
 
-TEST_F(ViewerTest, FieldSelectionCommands) {
+TEST_F(ViewerTest, F6MarksFieldsAndCtrlF6MarksTheStretchBetween) {
     TAppTYPD_Form& w = Open(3);
     EXPECT_FALSE(w.Action("RangeSel_Action")->isEnabled());  // no F6 yet
     GoToField(2);

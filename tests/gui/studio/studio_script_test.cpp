@@ -20,7 +20,6 @@
 #include "guitestenv.h"
 #include "shell/cp1250.h"
 #include "shell/langui.h"
-#include "merge/progresswindows.h"
 #include "shell/helpviewer.h"
 #include "studio/langprefs.h"
 #include "shell/modalrun.h"
@@ -345,7 +344,7 @@ TEST_F(ScriptTest, KeywordHelpFindsTheContextOfTheWordAtTheCaret) {
     EXPECT_EQ(Main->HelpViewer()->CurrentPage(), "700.html");
 }
 
-TEST_F(ScriptTest, GroupTemplateWorkedExample) {
+TEST_F(ScriptTest, GroupTemplateWritesTheWorkedExample) {
     MakeMain();
     TTYDChild_Form* w = OpenScript("t.slo", "");
     SetModalHandler([](QDialog* d) {
@@ -372,7 +371,7 @@ TEST_F(ScriptTest, GroupTemplateWorkedExample) {
     EXPECT_EQ(Main->GroupData.Count, 3);
 }
 
-TEST_F(ScriptTest, MultiChoiceTemplateWorkedExample) {
+TEST_F(ScriptTest, MultiChoiceTemplateWritesTheWorkedExample) {
     MakeMain();
     TTYDChild_Form* w = OpenScript("t.slo", "");
     SetModalHandler([](QDialog* d) {
@@ -525,64 +524,6 @@ TEST_F(ScriptTest, ExportWritesTheSameBytesAsTheCommandLine) {
     EXPECT_FALSE(QFile::exists(QString::fromStdString(PathOf("bad.sps"))));
     ASSERT_EQ(Boxes().Count(TMsgKind::Error), 1);
     EXPECT_NE(Boxes().Log.back().Text.find("Errors found in script."), std::string::npos);
-}
-
-TEST_F(ScriptTest, MergeOfThreeInputsThroughTheWindow) {
-    MakeMain();
-    Main->UpdateDataMenu();
-    EXPECT_FALSE(Main->ScriptAction("MergeData_DataMenu")->isEnabled());
-    OpenScript("m.slo", "left='a' text width=20*\r\n");
-    Main->UpdateDataMenu();
-    EXPECT_TRUE(Main->ScriptAction("MergeData_DataMenu")->isEnabled());
-    const std::string record = "abcdefghijklmnopqrst\r\n";
-    std::string a, b;
-    for (int i = 0; i < 3; ++i)
-        a += record;
-    for (int i = 0; i < 5; ++i)
-        b += record;
-    WriteFile(PathOf("a.dat"), a);
-    WriteFile(PathOf("b.dat"), b + "0123456789");
-    Boxes().FileAnswers = {{PathOf("a.dat"), PathOf("b.dat"), PathOf("c.dat")},
-                           {PathOf("out.dat")}};
-    QString shown, button;
-    SetModalHandler([&](QDialog* d) {
-        auto* p = dynamic_cast<TProgressChecker_Form*>(d);
-        ASSERT_NE(p, nullptr);
-        EXPECT_EQ(p->windowTitle(), "Merging data...");
-        for (int i = 0; i < 1000 && !p->MergeDone(); ++i)
-            QApplication::processEvents();
-        ASSERT_TRUE(p->MergeDone());
-        shown = p->Memo->toPlainText();
-        button = p->Cancel_Button->text();
-        QTest::mouseClick(p->Cancel_Button, Qt::LeftButton);
-        EXPECT_FALSE(p->isVisible());
-    });
-    Main->ScriptAction("MergeData_DataMenu")->trigger();
-    EXPECT_EQ(button, "OK");
-    const QString expected =
-        QString(
-            "Creating output file \"%1\"...\n\nMerging files...\n"
-            "    %2 - 3\n    %3 - 5 (partial record removed)\n"
-            "    %4 (file not found)\n\n"
-            "Number of records in output file: 8")
-            .arg(Q(PathOf("out.dat")), Q(PathOf("a.dat")), Q(PathOf("b.dat")), Q(PathOf("c.dat")));
-    EXPECT_EQ(shown.trimmed(), expected);
-    EXPECT_EQ(ReadFile(PathOf("out.dat")), a + b);
-    EXPECT_EQ(ReadFile(PathOf("b.dat")), b);  // the partial record is gone
-    EXPECT_EQ(Main->OpenDir, Dir.path().toStdString());
-    ASSERT_EQ(Boxes().FileRequests.size(), 2u);
-    EXPECT_EQ(Boxes().FileRequests[0].Title, "Merge data files");
-    EXPECT_EQ(Boxes().FileRequests[1].Title, "Output data file");
-
-    // Cancelling the output dialog merges nothing.
-    Boxes().FileAnswers = {{PathOf("a.dat")}, {}};
-    SetModalHandler([](QDialog*) { ADD_FAILURE() << "no progress window expected"; });
-    Main->ScriptAction("MergeData_DataMenu")->trigger();
-    // A script with an error stops before the dialogs.
-    Boxes().FileRequests.clear();
-    qobject_cast<TTYDChild_Form*>(Main->ActiveChild())->Editor()->setText("left='a' widht=1*");
-    Main->ScriptAction("MergeData_DataMenu")->trigger();
-    EXPECT_TRUE(Boxes().FileRequests.empty());
 }
 
 TEST_F(ScriptTest, PreferencesValidateTheTextWidthAndTheSpssLength) {
