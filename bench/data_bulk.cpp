@@ -174,13 +174,13 @@ int main(int argc, char** argv) {
         const TResult open = Measure([&] {
             const auto start = std::chrono::steady_clock::now();
             auto store = TPXDataHandler::CreateForFile(script, true, nullptr, data);
-            return store->FullRecords() == n ? Since(start) : -1.0;
+            return store->FullCount() == n ? Since(start) : -1.0;
         });
         std::filesystem::remove(dir + "/data.bak");
         const TResult openOnly = Measure([&] {
             const auto start = std::chrono::steady_clock::now();
             auto store = TPXDataHandler::CreateForFile(script, false, nullptr, data);
-            return store->FullRecords() == n ? Since(start) : -1.0;
+            return store->FullCount() == n ? Since(start) : -1.0;
         });
         const TResult check = Measure([&] {
             auto store = TPXDataHandler::CreateForFile(script, false, nullptr, data);
@@ -205,7 +205,7 @@ int main(int argc, char** argv) {
             auto store = TPXDataHandler::CreateForFile(script, false, nullptr, data);
             const auto start = std::chrono::steady_clock::now();
             store->FindByIdentifier(std::to_string(n));
-            return store->Position().Rec == n ? Since(start) : -1.0;
+            return store->Context().Rec == n ? Since(start) : -1.0;
         });
         const auto row = [&](const char* name, const TResult& r, double base, const char* baseName,
                              bool rate) {

@@ -135,9 +135,9 @@ TRun Measure(core::TPXDictionary& script, const std::string& file, int samples) 
         Key(Qt::Key_PageUp);
     }
     run.Page = Summarise(ms);
-    if (w.Editors().size() != 3 || w.Store()->Position().Rec != 1)
+    if (w.Editors().size() != 3 || w.Store()->Context().Rec != 1)
         std::fprintf(stderr, "warning: unexpected position (record %d, %zu editors)\n",
-                     w.Store()->Position().Rec, w.Editors().size());
+                     w.Store()->Context().Rec, w.Editors().size());
     return run;
 }
 

@@ -112,7 +112,7 @@ TRun Measure(const std::string& script, const std::string& data) {
     QApplication::processEvents();
     w.repaint();
     run.End = Seconds(t);
-    run.Record = w.Store()->Position().Rec;
+    run.Record = w.Store()->Context().Rec;
     w.CloseData();
     return run;
 }

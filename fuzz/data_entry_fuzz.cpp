@@ -158,7 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     store->SaveRecord();
     const std::string file = store->FileName();
     const size_t L = size_t(store->LineLength());
-    const int32_t full = store->FullRecords();
+    const int32_t full = store->FullCount();
     const std::string bytes = ReadAll(file);
     CheckStructure(bytes, L);
     if (bytes.size() / L != size_t(full)) std::abort();
@@ -168,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (mode != 2) {
         // A new store opens the file again and finds the same records.
         auto again = TPXDataHandler::CreateForFile(script, false, nullptr, path);
-        if (again->FullRecords() != full) std::abort();
+        if (again->FullCount() != full) std::abort();
     }
     return 0;
 }

@@ -78,9 +78,9 @@ std::optional<int> CheckTheData(TPXDataHandler& store, const TCheckDataOptions& 
         }
         // Only full records can be checked: name the file, the record and
         // how many there are.
-        if (options.Record > store.FullRecords()) {
+        if (options.Record > store.FullCount()) {
             const bool partial =
-                options.Record == store.FullRecords() + 1 && store.IncompleteLength() > 0;
+                options.Record == store.FullCount() + 1 && store.IncompleteLength() > 0;
             err << "tallyra check-data: "
                 << ConsoleText(FormatText(
                        LangText(partial ? "<EN>%s: record %lld is incomplete (the file has %d "
@@ -89,7 +89,7 @@ std::optional<int> CheckTheData(TPXDataHandler& store, const TCheckDataOptions& 
                                         : "<EN>%s: there is no record %lld (the file has %d "
                                           "full records).<PL>%s: nie ma rekordu %lld (plik "
                                           "zawiera %d pełnych rekordów)."),
-                       data.c_str(), options.Record, int(store.FullRecords())))
+                       data.c_str(), options.Record, int(store.FullCount())))
                 << "\n";
             return ExitUsage;
         }
@@ -113,7 +113,7 @@ void PrintDataErrors(TPXDataHandler& store, const std::string& data, bool json, 
         writer.Key("file");
         writer.String(data);
         writer.Key("fullRecords");
-        writer.Number(store.FullRecords());
+        writer.Number(store.FullCount());
         writer.Key("errors");
         writer.BeginArray();
     }
@@ -165,7 +165,7 @@ int RunCheckData(const std::vector<std::string>& args, std::ostream& out, std::o
     if (!script) return ExitUsage;
     auto store = OpenReadingStore(*script, options.Files[1], err);
     if (!store) return ExitUsage;
-    if (store->FullRecords() == 0) {
+    if (store->FullCount() == 0) {
         err << "tallyra check-data: " << options.Files[1] << ": "
             << ConsoleText(NoFullRecordsText()) << "\n";
         return ExitUsage;

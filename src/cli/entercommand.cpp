@@ -118,7 +118,7 @@ std::unique_ptr<TPXDataHandler> OpenEntryStore(TDataScript& script, const TEnter
     }
     auto store = OpenDataStore(script, options.Files[1], true, options.Viewer, false, &owner, err);
     if (!store) return nullptr;
-    const TPXFieldInstruction* entry = store->FieldAt(store->EntryField());
+    const TPXFieldInstruction* entry = store->FieldAt(store->EntryPos());
     if (entry && entry->Column != 1)
         owner.OwnerMessage(
             TOwnerBox::Warning,
@@ -181,7 +181,7 @@ int RunEnter(const std::vector<std::string>& args, std::ostream& out, std::ostre
     std::unique_ptr<TPXDataHandler> store = OpenEntryStore(*script, options, owner, err);
     if (!store) return ExitUsage;
     if (const auto exit = PlayKeyScript(*store, owner, options, err)) return *exit;
-    const TPXDataContext& c = store->Position();
+    const TPXDataContext& c = store->Context();
     out << Format("REC: %.5d  PG: %.4d  FIELD: %d  IDEN: %s\n", c.Rec, c.Page, c.Cur,
                   store->RecordIdText().c_str());
     if (options.Start >= 0) {

@@ -47,7 +47,7 @@ int RunFreq(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const std::string none = LangText(
         "<EN>There are no records in the data for this field.<PL>W danych nie ma ani jednego "
         "rekordu dla tego pola.");
-    if (store->FullRecords() == 0) {
+    if (store->FullCount() == 0) {
         err << "tallyra freq: " << files[1] << ": " << none << "\n";
         return ExitUsage;
     }

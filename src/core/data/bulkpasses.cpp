@@ -76,7 +76,7 @@ void TPXDataHandler::CheckData(bool all, uint8_t mask) {
     }
     Navigation.ForgetErrorPosition();
     if (list.Count() == 0) {
-        if (Owner) Owner->OwnerRefreshNow();
+        if (DataOwner) DataOwner->OwnerRefreshNow();
     } else {
         DoCommand(cmdNextError, false);
     }

@@ -46,15 +46,19 @@ bool DataStrToInt(std::string_view text, int32_t& value) {
 }
 
 TPXEntryNavigation::TPXEntryNavigation(const TPXFieldLayout& layout, TPXRecordStore& records,
-                                       IPXEntryChecks& checks, IPXDataOwner* owner, TReach reach)
+                                       IPXEntryHost& host, IPXDataOwner* owner)
     : Layout(layout),
       Instructions(&layout.Instructions()),
       Records(records),
-      Checks(checks),
-      Owner(owner),
-      Reach(reach),
-      Context(std::make_unique<TPXDataContext>(layout.Instructions())) {
+      Host(host),
+      Owner(owner) {
+    Reset();
+}
+
+void TPXEntryNavigation::Reset() {
+    Context = std::make_unique<TPXDataContext>(*Instructions);
     Context->Rec = 1;
+    EntryPos = 0;
     ResetNewRecord();
 }
 
@@ -193,10 +197,10 @@ std::string TPXEntryNavigation::RecordIdText() const {
 
 void TPXEntryNavigation::GoToRecord(int32_t n) {
     const int32_t full = Records.FullRecords();
-    if (n < 1 || n > full + 1 || (n == full + 1 && !CanAppend()))
+    if (n < 1 || n > full + 1 || (n == full + 1 && !Host.CanAppend()))
         throw EPXData(LangText("<EN>Invalid record index.<PL>Nieprawidłowy indeks rekordu."));
     if (n == full + 1 && EntryPos < Context->Cur) {
-        GoToEnd();
+        Host.GoToEnd();
     } else {
         SaveRecord();
         Context->Rec = n;
@@ -234,20 +238,6 @@ bool TPXEntryNavigation::Visitable(int32_t i) const {
     return !update || (InIncomplete() && i >= EntryPos);
 }
 
-void TPXEntryNavigation::NextField() {
-    // On the last full record a viewer has nothing after the last field: it
-    // never moves on to a new record. Comments or pages after the last field
-    // count as nothing, so a script ending in a comment cannot open a record
-    // after the last one either.
-    if (!CanAppend() && Context->Rec >= Records.FullRecords()) {
-        bool fieldAfter = false;
-        for (int32_t i = Context->Cur + 1; i < Instructions->Count() && !fieldAfter; ++i)
-            fieldAfter = FieldAt(i) != nullptr;
-        if (!fieldAfter) return;
-    }
-    AdvanceField();
-}
-
 void TPXEntryNavigation::AdvanceField() {
     TPXDataContext& c = *Context;
     const int32_t n = Instructions->Count();
@@ -283,7 +273,7 @@ void TPXEntryNavigation::AdvanceField() {
                 c.PageStart = PageStartOf(last);
                 c.Page = PageNumberOf(c.PageStart);
                 c.Cur = last - 1;
-                NextField();
+                Host.NextField();
                 return;
             }
         }
@@ -317,7 +307,7 @@ void TPXEntryNavigation::AdvanceField() {
                 c.PageStart = i + 1;
             } else if (const TPXFieldInstruction* f = FieldAt(i); f && QualifiesInMode(*f)) {
                 c.Cur = i - 1;
-                NextField();
+                Host.NextField();
                 break;
             }
         }
@@ -400,7 +390,7 @@ void TPXEntryNavigation::FirstField() {
     c.PageStart = 0;
     c.Page = 1;
     c.Cur = -1;
-    NextField();
+    Host.NextField();
 }
 
 void TPXEntryNavigation::PrevRecord_() {
@@ -411,25 +401,20 @@ void TPXEntryNavigation::PrevRecord_() {
     }
 }
 
-void TPXEntryNavigation::NextRecord() {
+void TPXEntryNavigation::NextRecordInFile() {
     TPXDataContext& c = *Context;
-    const int32_t full = Records.FullRecords();
-    const bool onward =
-        CanAppend() ? c.Rec < full || (c.Rec == full && c.Cur <= EntryPos) : c.Rec < full;
-    if (onward) {
+    if (c.Rec < Records.FullRecords() || (c.Rec == Records.FullRecords() && c.Cur <= EntryPos)) {
         SaveRecord();
         ++c.Rec;
         LoadRecord();
     }
 }
 
-void TPXEntryNavigation::GoToEnd() {
+void TPXEntryNavigation::GoToEntryEnd() {
     TPXDataContext& c = *Context;
-    // A viewer's end is the last complete record.
-    const int32_t last = CanAppend() ? Records.FullRecords() + 1 : Records.FullRecords();
-    if (CanAppend() ? !InIncomplete() : c.Rec < last) {
+    if (!InIncomplete()) {
         SaveRecord();
-        c.Rec = last;
+        c.Rec = Records.FullRecords() + 1;
         LoadRecord();
         c.PageStart = 0;
         c.Cur = 0;
@@ -450,7 +435,7 @@ void TPXEntryNavigation::EndOfRecord() {
 }
 
 void TPXEntryNavigation::NextEntered() {
-    if (!InIncomplete() || Context->Cur < EntryPos) NextField();
+    if (!InIncomplete() || Context->Cur < EntryPos) Host.NextField();
 }
 
 void TPXEntryNavigation::EvaluateFilters(bool afterEntry) {
@@ -508,9 +493,9 @@ void TPXEntryNavigation::RebuildFilters() {
 }
 
 void TPXEntryNavigation::AcceptTail() {
-    if (Checks.ValidateCurrent() && Checks.VerifyCurrent(TypedFill)) {
+    if (Host.ValidateCurrent() && Host.VerifyCurrent(TypedFill)) {
         EvaluateFilters(true);
-        NextField();
+        Host.NextField();
     }
 }
 
@@ -580,7 +565,7 @@ void TPXEntryNavigation::MarkUndefined() {
     if (!f) return;
     StoreValue(std::string(size_t(f->Width), '#'));
     EvaluateFilters(true);
-    NextField();
+    Host.NextField();
 }
 
 void TPXEntryNavigation::Execute(TPXCommand a) {
@@ -600,7 +585,7 @@ void TPXEntryNavigation::Execute(TPXCommand a) {
             GoToError(0);
             break;
         case cmdLastError:
-            GoToError(Checks.MessageList().Count() - 1);
+            GoToError(Host.MessageList().Count() - 1);
             break;
         case cmdNextError:
             GoToError(ErrorIndex + 1);
@@ -610,10 +595,10 @@ void TPXEntryNavigation::Execute(TPXCommand a) {
             break;
         case cmdConfirmNext:
             EvaluateFilters(true);
-            NextField();
+            Host.NextField();
             break;
         case cmdToEnd:
-            GoToEnd();
+            Host.GoToEnd();
             break;
         case cmdFirstRecord:
             FirstRecord();
@@ -642,7 +627,7 @@ void TPXEntryNavigation::Execute(TPXCommand a) {
             PreviousField();
             break;
         case cmdNextRecord:
-            NextRecord();
+            Host.NextRecord();
             break;
         case cmdEndOfRecord:
             EndOfRecord();
@@ -674,10 +659,10 @@ void TPXEntryNavigation::DoCommand(TPXCommand a, bool validate) {
                 MarkRanges(f->Label, false, true);
             }
         }
-        if (validate && !Checks.ValidateCurrent()) return;
+        if (validate && !Host.ValidateCurrent()) return;
         // Only the value the command leaves is the operator's; later passes
         // stand on fields the store fills itself.
-        if (validate && firstPass && !Checks.VerifyCurrent(true)) return;
+        if (validate && firstPass && !Host.VerifyCurrent(true)) return;
         firstPass = false;
         const bool wasEntry = InIncomplete() && c.Cur == EntryPos;
         if (a < 0 || a > cmdPrevField) {
@@ -727,7 +712,7 @@ void TPXEntryNavigation::DoCommand(TPXCommand a, bool validate) {
 }
 
 void TPXEntryNavigation::GoToError(int32_t index) {
-    TEHList& list = Checks.MessageList();
+    TEHList& list = Host.MessageList();
     if (list.Count() == 0 || index < 0 || index >= list.Count()) return;
     const TEHMessage* m = list.Get(index);
     int32_t record;
@@ -741,7 +726,8 @@ void TPXEntryNavigation::GoToError(int32_t index) {
     }
     ErrorIndex = index;
     // Only positions inside this file and script can be shown.
-    if (record < 1 || record > Records.FullRecords() + (CanAppend() ? 1 : 0) || !FieldAt(field))
+    if (record < 1 || record > Records.FullRecords() + (Host.CanAppend() ? 1 : 0) ||
+        !FieldAt(field))
         return;
     TPXDataContext& c = *Context;
     if (record != c.Rec) {

@@ -5,9 +5,10 @@
 // moves to data errors.
 //
 // It owns the position and nothing else: the bytes are the record store's,
-// where the fields lie is the layout's, and whether a value may be left is
-// asked of the checks its store gives it. A move that raises (an I/O error of
-// the record store) leaves the record being written in memory, unsaved.
+// where the fields lie is the layout's, and its store (IPXEntryHost) says
+// whether a value may be left and may refine four moves. A move that raises
+// (an I/O error of the record store) leaves the record being written in
+// memory, unsaved.
 #pragma once
 
 #include <cstdint>
@@ -56,9 +57,12 @@ enum TPXCommand : int {
 // them, within the 32-bit range. False for anything else (also "0x7").
 bool DataStrToInt(std::string_view text, int32_t& value);
 
-// What the navigation asks of its store before a value is left, and where
-// the data errors it moves to are kept.
-class IPXEntryChecks {
+// What the navigation asks of its store: whether a value may be left, where
+// the data errors it moves to are kept, and the moves a store may refine
+// (a viewer stays on the complete records). A store that keeps the moves as
+// they are calls the navigation's own (AdvanceField, NextRecordInFile,
+// GoToEntryEnd).
+class IPXEntryHost {
 public:
     // Whether the current field's value may be left.
     virtual bool ValidateCurrent() = 0;
@@ -67,24 +71,31 @@ public:
     virtual bool VerifyCurrent(bool typed) = 0;
     // The list of data errors (and script messages).
     virtual TEHList& MessageList() = 0;
+    // Whether the record after the last full record may be entered.
+    virtual bool CanAppend() const = 0;
+    // cmdToEnd.
+    virtual void GoToEnd() = 0;
+    // cmdNextRecord.
+    virtual void NextRecord() = 0;
+    // The field advance; completes the incomplete record after its last field.
+    virtual void NextField() = 0;
 
 protected:
-    ~IPXEntryChecks() = default;
+    ~IPXEntryHost() = default;
 };
 
 class TPXEntryNavigation {
 public:
-    // How far the position may go: a data store may enter the record after
-    // the last complete one; a viewer stays on the complete records.
-    enum class TReach { Append, CompleteRecords };
-
     // Everything is borrowed and must outlive the navigation; `owner` may be
     // null. The position stands on record 1 until Start.
-    TPXEntryNavigation(const TPXFieldLayout& layout, TPXRecordStore& records,
-                       IPXEntryChecks& checks, IPXDataOwner* owner, TReach reach);
+    TPXEntryNavigation(const TPXFieldLayout& layout, TPXRecordStore& records, IPXEntryHost& host,
+                       IPXDataOwner* owner);
     TPXEntryNavigation(const TPXEntryNavigation&) = delete;
     TPXEntryNavigation& operator=(const TPXEntryNavigation&) = delete;
 
+    // Back to record 1 of an empty file, nothing entered (before a file is
+    // opened).
+    void Reset();
     // Stands on the record after the last complete one, after the record
     // store was opened; `incomplete` characters of an incomplete record were
     // read (0 for none). Fields before `autoBoundary` take no automatic value.
@@ -116,7 +127,6 @@ public:
     // Characters present in the incomplete record at opening (the position
     // of the entry field - 1); 0 when there is none.
     int32_t IncompleteLength() const;
-    bool CanAppend() const { return Reach == TReach::Append; }
 
     // --- moves
     // The command dispatcher: runs command a after validating the current
@@ -129,6 +139,18 @@ public:
     void GoToError(int32_t index);
     // After a data check: no data error has been moved to yet.
     void ForgetErrorPosition() { ErrorIndex = -1; }
+
+    // --- the moves a store may refine, as a data store makes them
+    // The field advance: the next visitable field, across pages; after the
+    // last field of the incomplete record the record is completed and
+    // written, and the position goes to the new record.
+    void AdvanceField();
+    // To the next record, up to the incomplete one.
+    void NextRecordInFile();
+    // To the entry position of the incomplete record.
+    void GoToEntryEnd();
+    // To the last field that may be visited on the last page of the record.
+    void EndOfRecord();
 
     // --- filters (also the data check's bookkeeping)
     // The filters defined by the current field's value, replacing its
@@ -163,18 +185,12 @@ private:
     int32_t PageStartOf(int32_t i) const { return Layout.PageStartOf(i); }
     int32_t PageNumberOf(int32_t pageStart) const { return Layout.PageNumberOf(pageStart); }
 
-    void NextField();
-    // The field advance itself; NextField first keeps a viewer on its records.
-    void AdvanceField();
-    void NextRecord();
-    void GoToEnd();
     void PreviousField();
     void FirstFieldOnPage();
     void LastFieldOnPage();
     void FirstRecord();
     void FirstField();
     void PrevRecord_();
-    void EndOfRecord();
     void NextEntered();
     void RebuildFilters();
     bool Visitable(int32_t i) const;
@@ -194,9 +210,8 @@ private:
     const TPXFieldLayout& Layout;
     const TPXInstructionList* Instructions;
     TPXRecordStore& Records;
-    IPXEntryChecks& Checks;
+    IPXEntryHost& Host;
     IPXDataOwner* Owner;
-    const TReach Reach;
     std::unique_ptr<TPXDataContext> Context;
     int32_t EntryPos = 0;
     int32_t AutoBoundary = 0;

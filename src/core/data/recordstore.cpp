@@ -190,6 +190,12 @@ TPXRecordStore::~TPXRecordStore() {
 TPXRecordStore::TPXRecordStore(int32_t lineLength)
     : L(lineLength), CurrentBytes(size_t(L), '*'), PreviousBytes(size_t(L), '*') {}
 
+void TPXRecordStore::Reset() {
+    ClearBuffers();
+    Full = 0;
+    UnsavedChanges = false;
+}
+
 void TPXRecordStore::ClearBuffers() {
     std::fill(PreviousBytes.begin(), PreviousBytes.end(), '*');
     std::fill(CurrentBytes.begin(), CurrentBytes.end(), '*');

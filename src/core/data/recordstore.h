@@ -32,6 +32,8 @@ class TPXRecordStore {
 public:
     // No file yet; both buffers are `lineLength` "*" characters.
     explicit TPXRecordStore(int32_t lineLength);
+    // Both buffers "*" again, no complete record, nothing unsaved.
+    void Reset();
     // Closes the file; a temporary file is deleted.
     ~TPXRecordStore();
     TPXRecordStore(const TPXRecordStore&) = delete;

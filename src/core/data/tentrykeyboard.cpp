@@ -146,7 +146,7 @@ void TEntryKeyboard::KeyDown(const TKeyStroke& key, TPXFieldEditor* editor) {
         case TKey::Esc:
             if (editor->Modified()) ++EscCount;
             editor->Undo();
-            if (editor->FieldIndex() == Store.Position().Cur) Store.StoreValue(editor->Text());
+            if (editor->FieldIndex() == Store.Context().Cur) Store.StoreValue(editor->Text());
             break;
         case TKey::PgUp:
             Command(key.Ctrl  ? cmdFirstFieldOnPage
@@ -250,7 +250,7 @@ void TEntryKeyboard::ControlKey(const TKeyStroke& key, TPXFieldEditor* editor) {
 
 void TEntryKeyboard::EditorChanged() {
     TPXFieldEditor* editor = Focused();
-    if (!editor || !editor->Modified() || editor->FieldIndex() != Store.Position().Cur) return;
+    if (!editor || !editor->Modified() || editor->FieldIndex() != Store.Context().Cur) return;
     Store.StoreValue(editor->Text());
     if (int32_t(editor->Text().size()) == editor->MaxLength() &&
         editor->Caret() == editor->MaxLength()) {
@@ -264,7 +264,7 @@ void TEntryKeyboard::BuildPage() {
     ++Generation;
     FocusIndex = -1;
     const TPXInstructionList& list = Store.InstructionList();
-    for (int32_t i = std::max(Store.Position().PageStart, 0); i < list.Count(); ++i) {
+    for (int32_t i = std::max(Store.Context().PageStart, 0); i < list.Count(); ++i) {
         if (list.Get(i)->Kind == ikField) {
             auto* field = static_cast<TPXFieldInstruction*>(list.Get(i));
             auto editor = std::make_unique<TPXFieldEditor>(*field, i);
@@ -277,7 +277,7 @@ void TEntryKeyboard::BuildPage() {
 }
 
 void TEntryKeyboard::Refresh() {
-    const TPXDataContext& c = Store.Position();
+    const TPXDataContext& c = Store.Context();
     bool rebuilt = false;
     if (c.PageStart != LastPageStart) {
         BuildPage();
@@ -286,8 +286,8 @@ void TEntryKeyboard::Refresh() {
         const bool full = !Store.InIncomplete();
         for (auto& editor : PageEditors) {
             const int32_t i = editor->FieldIndex();
-            editor->SetText(full || i < Store.EntryField() ? Trim(Store.FieldText(i))
-                                                           : std::string());
+            editor->SetText(full || i < Store.EntryPos() ? Trim(Store.FieldText(i))
+                                                         : std::string());
         }
     } else {
         const int32_t lo = std::min(c.Cur, LastCur);
@@ -342,15 +342,15 @@ void TEntryKeyboard::ToggleUpdateMode() {
         return;
     }
     // Without a full record there is nothing to update.
-    if (Store.FullRecords() == 0) {
+    if (Store.FullCount() == 0) {
         Owner.OwnerMessage(TOwnerBox::Error, NoFullRecordsText());
         return;
     }
     UpdateMode = true;
-    TPXDataContext& c = Store.Position();
+    TPXDataContext& c = Store.Context();
     if (Store.InIncomplete()) {
         Store.SaveRecord();
-        c.Rec = Store.FullRecords();
+        c.Rec = Store.FullCount();
         Store.LoadRecord();
     }
     Command(cmdFirstField, false);
@@ -374,7 +374,7 @@ void TEntryKeyboard::ToggleUpdateMode() {
 }
 
 void TEntryKeyboard::RunCheck(bool all) {
-    if (Store.FullRecords() == 0) {
+    if (Store.FullCount() == 0) {
         Owner.OwnerMessage(TOwnerBox::Error, NoFullRecordsText());
         return;
     }
@@ -404,12 +404,11 @@ void TEntryKeyboard::CheckCurrent() {
 }
 
 bool TEntryKeyboard::PrevErrorEnabled() {
-    return Store.MessageList().Count() > 0 && Store.CurrentError() > 0;
+    return Store.MessageList().Count() > 0 && Store.ErrorIndex() > 0;
 }
 
 bool TEntryKeyboard::NextErrorEnabled() {
-    return Store.MessageList().Count() > 0 &&
-           Store.CurrentError() < Store.MessageList().Count() - 1;
+    return Store.MessageList().Count() > 0 && Store.ErrorIndex() < Store.MessageList().Count() - 1;
 }
 
 void TEntryKeyboard::PrevError() {
@@ -424,7 +423,7 @@ void TEntryKeyboard::NextError() {
 
 bool TEntryKeyboard::CanClose() {
     TPXFieldEditor* editor = Focused();
-    if (editor && editor->Modified() && editor->FieldIndex() == Store.Position().Cur)
+    if (editor && editor->Modified() && editor->FieldIndex() == Store.Context().Cur)
         return Store.ValidateCurrent();
     return true;
 }
@@ -432,15 +431,15 @@ bool TEntryKeyboard::CanClose() {
 std::string TEntryKeyboard::ErrorInfoText() {
     if (!Checked) return DataNotCheckedText();
     TEHList& list = Store.MessageList();
-    if (list.Count() > 0 && Store.CurrentError() >= 0 && Store.CurrentError() < list.Count())
-        return FormatText(LangText("<EN>Error<PL>Błąd<*> %d/%d: %s"), Store.CurrentError() + 1,
-                          list.Count(), list.Get(Store.CurrentError())->GetText().c_str());
+    if (list.Count() > 0 && Store.ErrorIndex() >= 0 && Store.ErrorIndex() < list.Count())
+        return FormatText(LangText("<EN>Error<PL>Błąd<*> %d/%d: %s"), Store.ErrorIndex() + 1,
+                          list.Count(), list.Get(Store.ErrorIndex())->GetText().c_str());
     return LangText("<EN>No errors found in data.<PL>Nie znaleziono błędów w danych.");
 }
 
 std::string TEntryKeyboard::StatusText() const {
     const TPXFieldEditor* editor = Focused();
-    const TPXDataContext& c = Store.Position();
+    const TPXDataContext& c = Store.Context();
     const int32_t rec = editor ? c.Rec : 0;
     const int32_t page = editor ? c.Page : 0;
     const int32_t column = editor ? editor->Caret() + editor->Field().Column : 0;

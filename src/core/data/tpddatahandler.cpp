@@ -57,10 +57,44 @@ std::unique_ptr<TPDDataHandler> TPDDataHandler::CreateForFile(TPXDictionary& dic
                                                               const std::string& fileName) {
     std::unique_ptr<TPDDataHandler> store(new TPDDataHandler(dictionary, owner));
     store->OpenFile(fileName, makeBackup);
-    if (store->FullRecords() == 0)
+    if (store->FullCount() == 0)
         throw EPXData(LangText("<EN>No records in data.<PL>Nie ma żadnych rekordów w danych."));
-    store->Selection.assign(size_t(store->FullRecords()), 0);
+    store->Selection.assign(size_t(store->FullCount()), 0);
     return store;
+}
+
+void TPDDataHandler::GoToEnd() {
+    TPXDataContext& c = Context();
+    if (c.Rec < FullCount()) {
+        SaveRecord();
+        c.Rec = FullCount();
+        LoadRecord();
+        c.PageStart = 0;
+        c.Cur = 0;
+    }
+    EndOfRecord();
+}
+
+void TPDDataHandler::NextRecord() {
+    if (Context().Rec < FullCount()) {
+        SaveRecord();
+        ++Context().Rec;
+        LoadRecord();
+    }
+}
+
+void TPDDataHandler::NextField() {
+    // On the last full record there is nothing after the last field: the
+    // viewer never moves on to a new record. Comments or pages after the
+    // last field count as nothing, so a script ending in a comment cannot
+    // open a record after the last one either.
+    if (Context().Rec >= FullCount()) {
+        bool fieldAfter = false;
+        for (int32_t i = Context().Cur + 1; i < InstructionCount() && !fieldAfter; ++i)
+            fieldAfter = FieldAt(i) != nullptr;
+        if (!fieldAfter) return;
+    }
+    TPXDataHandler::NextField();
 }
 
 bool TPDDataHandler::IsSelected(int32_t r) const {

@@ -1,6 +1,5 @@
-// The viewer's record store: no new records (the position stays on the
-// complete records), one selection byte per full record, and the record range texts of the range
-// dialog ("1,3,5-12", "4-").
+// The viewer's record store: no new records, one selection byte per full
+// record, and the record range texts of the range dialog ("1,3,5-12", "4-").
 #pragma once
 
 #include <optional>
@@ -32,6 +31,11 @@ public:
                                                          IPXDataOwner* owner,
                                                          const std::string& fileName);
 
+    bool CanAppend() const override { return false; }
+    void GoToEnd() override;
+    void NextRecord() override;
+    void NextField() override;
+
     // The selection byte of full record r (1-based); false outside the file.
     bool IsSelected(int32_t r) const;
     void SetSelected(int32_t r, bool selected);
@@ -44,8 +48,7 @@ public:
     int32_t SelectedCount() const;
 
 private:
-    TPDDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner)
-        : TPXDataHandler(dictionary, owner, TReach::CompleteRecords) {}
+    using TPXDataHandler::TPXDataHandler;
     std::vector<uint8_t> Selection;  // index 0 is record 1
 };
 

@@ -14,13 +14,13 @@ std::unique_ptr<TEHMessage> TPXDataMessage::CreateCopy() const {
     return std::make_unique<TPXDataMessage>(Record, FieldIndex, Code);
 }
 
-TPXDataHandler::TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner, TReach reach)
-    : Owner(owner),
-      Dictionary(&dictionary),
+TPXDataHandler::TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner)
+    : DataOwner(owner),
+      Script(&dictionary),
       Instructions(&dictionary.Instructions),
       Layout(dictionary.Instructions),
       Records(dictionary.Instructions.LineLength()),
-      Navigation(Layout, Records, *this, owner, reach) {}
+      Navigation(Layout, Records, *this, owner) {}
 
 TPXDataHandler::~TPXDataHandler() = default;
 
@@ -50,17 +50,24 @@ std::unique_ptr<TPXDataHandler> TPXDataHandler::CreateTemp(TPXDictionary& dictio
 }
 
 void TPXDataHandler::OpenFile(const std::string& fileName, bool makeBackup, bool readOnly) {
+    InitStore();
     const size_t incomplete = Records.Open(fileName, makeBackup, readOnly);
     Navigation.Start(int32_t(incomplete), 0);
 }
 
 void TPXDataHandler::OpenTemp(int32_t autoBoundary, const std::string& folder) {
+    InitStore();
     Records.OpenTemp(folder.empty() ? PrivateTempFolder() : folder);
     Navigation.Start(0, autoBoundary);
 }
 
+void TPXDataHandler::InitStore() {
+    Records.Reset();
+    Navigation.Reset();
+}
+
 TEHList& TPXDataHandler::MessageList() {
-    if (Dictionary->Messages) return *Dictionary->Messages;
+    if (Script->Messages) return *Script->Messages;
     if (!OwnMessages) OwnMessages = std::make_unique<TPXMessageList>();
     return *OwnMessages;
 }

@@ -51,7 +51,7 @@ struct TFreqEntry {
 };
 using TFreqList = std::vector<TFreqEntry>;
 
-class TPXDataHandler : private IPXEntryChecks {
+class TPXDataHandler : private IPXEntryHost {
 public:
     // Opens or creates the data file and stands on the record after the last
     // full one. `dictionary` and `owner` are borrowed and must outlive the
@@ -81,6 +81,21 @@ public:
     TPXDataHandler(const TPXDataHandler&) = delete;
     TPXDataHandler& operator=(const TPXDataHandler&) = delete;
 
+    // --- virtual operations (the viewer's store, TPDDataHandler, overrides
+    // CanAppend, GoToEnd, NextRecord and NextField); the navigation makes
+    // these moves through them
+    // Whether the record after the last full record may be entered.
+    bool CanAppend() const override { return true; }
+    // cmdToEnd: the entry position of the incomplete record.
+    void GoToEnd() override { Navigation.GoToEntryEnd(); }
+    // cmdNextRecord: the next record, up to the incomplete one.
+    void NextRecord() override { Navigation.NextRecordInFile(); }
+    // Allocation and reset before a file is opened: both record buffers "*",
+    // no complete record, nothing unsaved, the position on record 1.
+    virtual void InitStore();
+    // The field advance; completes the incomplete record after its last field.
+    void NextField() override { Navigation.AdvanceField(); }
+
     // --- the record shown (the entry navigation)
     // Reads record Position().Rec as the record shown ("*" after the end of
     // the file).
@@ -103,9 +118,6 @@ public:
     // Characters present in the incomplete record at opening (the position
     // of the entry field - 1); 0 when there is none.
     int32_t IncompleteLength() const { return Navigation.IncompleteLength(); }
-    // Whether the record after the last full record may be entered (not in
-    // the viewer).
-    bool CanAppend() const { return Navigation.CanAppend(); }
 
     // --- moves (the entry navigation): change the position, the record shown
     // and, on completing a record, the file
@@ -182,43 +194,44 @@ public:
 
     // --- state, read through what it is
     // The number of complete records in the file.
-    int32_t FullRecords() const { return Records.FullRecords(); }
+    int32_t FullCount() const { return Records.FullRecords(); }
     // The bytes of the record shown (L of them; "*" where nothing is entered).
-    const std::string& CurrentRecord() const { return Records.Current(); }
+    const std::string& CurRecord() const { return Records.Current(); }
     // The bytes of the last complete record (copy-previous, next identifier).
-    const std::string& PreviousRecord() const { return Records.Previous(); }
+    const std::string& PrevRecord() const { return Records.Previous(); }
     // Whether the record shown holds changes not yet written to the file.
-    bool HasUnsavedChanges() const { return Records.Unsaved(); }
-    // The instruction index of the field where keying of the incomplete
-    // record goes on (past the last field when it is complete).
-    int32_t EntryField() const { return Navigation.EntryField(); }
+    bool Dirty() const { return Records.Unsaved(); }
+    // The instruction index of the first field not yet entered in the
+    // incomplete record (the number of instructions + 1 when there is none).
+    int32_t EntryPos() const { return Navigation.EntryField(); }
     // The index of the data error last moved to in MessageList, -1 for none.
-    int32_t CurrentError() const { return Navigation.CurrentError(); }
+    int32_t ErrorIndex() const { return Navigation.CurrentError(); }
     // Fields before this instruction index take no automatic value while
     // keying (the tester's start at the cursor); 0 for a data file.
-    int32_t AutomaticBoundary() const { return Navigation.AutomaticBoundary(); }
+    int32_t AutoBoundary() const { return Navigation.AutomaticBoundary(); }
     // The entry position: record, page, field, group and active filters.
     // Windows and tools may move the field (Cur) directly; every other move
     // goes through DoCommand and the record calls.
-    TPXDataContext& Position() { return Navigation.Position(); }
-    const TPXDataContext& Position() const { return Navigation.Position(); }
+    TPXDataContext& Context() { return Navigation.Position(); }
+    const TPXDataContext& Context() const { return Navigation.Position(); }
     // The checked script the store works under (borrowed).
-    TPXDictionary& Script() const { return *Dictionary; }
+    TPXDictionary& Dictionary() const { return *Script; }
     // The window or tool asked about values and told about changes; may be
     // null.
-    IPXDataOwner* DataOwner() const { return Owner; }
+    IPXDataOwner* Owner() const { return DataOwner; }
 
 protected:
-    using TReach = TPXEntryNavigation::TReach;
-    TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner, TReach reach = TReach::Append);
+    TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner);
     // The opening algorithm of CreateForFile.
     void OpenFile(const std::string& fileName, bool makeBackup, bool readOnly = false);
+    // For the viewer's moves.
+    void EndOfRecord() { Navigation.EndOfRecord(); }
 
 private:
     void OpenTemp(int32_t autoBoundary, const std::string& folder);
 
     // The one scan of the bulk passes: each complete record first..last in
-    // file order loaded as the current record (Position().Rec set), then
+    // file order loaded as the current record (Context().Rec set), then
     // `visit(record)`; stops early when it returns false. The position and
     // the record shown are not restored (see TKeptPosition).
     template <class TVisit>
@@ -229,8 +242,8 @@ private:
     void CheckRecord(int32_t record, uint8_t mask, std::vector<std::string_view>& texts,
                      std::vector<std::string>& scratch);
 
-    IPXDataOwner* Owner = nullptr;  // borrowed, may be null
-    TPXDictionary* Dictionary;      // borrowed
+    IPXDataOwner* DataOwner = nullptr;  // borrowed, may be null
+    TPXDictionary* Script;              // borrowed
     const TPXInstructionList* Instructions;
     TPXFieldLayout Layout;
     TPXRecordStore Records;

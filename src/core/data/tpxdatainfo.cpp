@@ -86,13 +86,13 @@ std::string FieldInfoText(const TPXDataHandler& store, int32_t field) {
                  "<PL>Liczba pełnych rekordów w pliku: %d\r\nBieżący rekord: %d\r\nLiczba stron "
                  "w rekordzie: %d\r\nLiczba pól w rekordzie: %d\r\n  numerycznych: %d\r\n  "
                  "tekstowych: %d\r\nLiczba znaków w rekordzie: %d"),
-        store.FullRecords(), store.Position().Rec, store.Script().PageCount, fields, numeric, texts,
-        store.RecordChars());
+        store.FullCount(), store.Context().Rec, store.Dictionary().PageCount, fields, numeric,
+        texts, store.RecordChars());
     return text;
 }
 
 std::string ContextInfoText(const TPXDataHandler& store) {
-    const TPXDataContext& c = store.Position();
+    const TPXDataContext& c = store.Context();
     std::string text = LangText("<EN>Active group: <PL>Aktywna grupa: ");
     text += c.GroupLabel.empty() ? LangText("<EN>[none]<PL>[brak]") : Cp1250ToUtf8(c.GroupLabel);
     text += "\r\n\r\n";

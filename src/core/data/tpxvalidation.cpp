@@ -28,23 +28,23 @@ bool TPXDataHandler::ValidateCurrent() {
     int32_t v;
     if (!DataStrToInt(t, v)) {
         if (t == AutoText(cur)) return true;
-        if (Owner) {
-            Owner->OwnerRefreshNow();
-            Owner->OwnerBeep();
-            Owner->OwnerMessage(TOwnerBox::Error,
-                                LangText("<EN>Invalid value.<PL>Liczba zapisana błędnie."));
+        if (DataOwner) {
+            DataOwner->OwnerRefreshNow();
+            DataOwner->OwnerBeep();
+            DataOwner->OwnerMessage(TOwnerBox::Error,
+                                    LangText("<EN>Invalid value.<PL>Liczba zapisana błędnie."));
         }
         return false;
     }
     const auto* numeric = static_cast<const TPXNumericInstruction*>(f);
     if (numeric->Range.Contains(v)) return true;
-    if (Owner) {
-        Owner->OwnerRefreshNow();
-        Owner->OwnerSound(2);
+    if (DataOwner) {
+        DataOwner->OwnerRefreshNow();
+        DataOwner->OwnerSound(2);
     }
     if (cur < Navigation.AutomaticBoundary()) return true;
-    if (!Owner) return false;
-    const bool force = Owner->OwnerAskForce(
+    if (!DataOwner) return false;
+    const bool force = DataOwner->OwnerAskForce(
         FormatText(LangText("<EN>Value out of range\r\n%s.\r\n\r\nForce value?"
                             "<PL>Liczba spoza zakresu\r\n%s.\r\n\r\nWymusić wartość?"),
                    numeric->Range.ToText().c_str()));

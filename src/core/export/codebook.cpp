@@ -237,7 +237,7 @@ std::string CodebookHtml(const TPXDictionary& script, const TVarColl& vars,
     if (data)
         out += "<br>" + E(FormatText(LangText("<EN>Data %s: %d full records.<PL>Dane %s: "
                                               "pełnych rekordów %d."),
-                                     dataName.c_str(), data->FullRecords()));
+                                     dataName.c_str(), data->FullCount()));
     out += "</p>\n";
 
     int32_t page = 1;

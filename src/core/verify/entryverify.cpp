@@ -46,12 +46,12 @@ TEntryVerifier::TEntryVerifier(const TPXDictionary& script, const std::string& r
 
 std::string TEntryVerifier::RecordKey(const TPXDataHandler& store) const {
     if (IdentifierIndex >= 0)
-        return FieldBytes(store.CurrentRecord(), *Script.Instructions.Field(IdentifierIndex));
-    return std::to_string(store.Position().Rec);
+        return FieldBytes(store.CurRecord(), *Script.Instructions.Field(IdentifierIndex));
+    return std::to_string(store.Context().Rec);
 }
 
 int32_t TEntryVerifier::ReferenceOf(TPXDataHandler& store, int32_t field, bool typed) {
-    const int32_t rec = store.Position().Rec;
+    const int32_t rec = store.Context().Rec;
     if (rec != ForRecord) {
         ForRecord = rec;
         RefRecord = 0;
@@ -88,9 +88,9 @@ int32_t TEntryVerifier::ReferenceOf(TPXDataHandler& store, int32_t field, bool t
         // record is not yet a questionnaire).
         if (!typed) return 0;
         Told = true;
-        if (store.DataOwner()) {
-            store.DataOwner()->OwnerRefreshNow();
-            store.DataOwner()->OwnerMessage(
+        if (store.Owner()) {
+            store.Owner()->OwnerRefreshNow();
+            store.Owner()->OwnerMessage(
                 TOwnerBox::Information,
                 FormatText(LangText(problem), key.c_str(), Reference.FileName().c_str()));
         }
@@ -107,8 +107,8 @@ bool TEntryVerifier::VerifyValue(TPXDataHandler& store, int32_t field, bool type
     if (!f) return true;
     if (ReferenceOf(store, field, typed) == 0) return true;
     const std::string reference = FieldBytes(RefBytes, *f);
-    const std::string keyed = FieldBytes(store.CurrentRecord(), *f);
-    const int32_t rec = store.Position().Rec;
+    const std::string keyed = FieldBytes(store.CurRecord(), *f);
+    const int32_t rec = store.Context().Rec;
     const bool pending = PendingRecord == rec && PendingField == field;
     const auto record = [&](TVerifyFinding::TKind kind, const std::string& value) {
         Found.push_back({kind, RecordKey(store), rec, field, reference, value});
@@ -138,10 +138,10 @@ bool TEntryVerifier::VerifyValue(TPXDataHandler& store, int32_t field, bool type
     PendingRecord = rec;
     PendingField = field;
     PendingValue = keyed;
-    if (store.DataOwner()) {
-        store.DataOwner()->OwnerRefreshNow();
-        store.DataOwner()->OwnerBeep();
-        store.DataOwner()->OwnerMessage(
+    if (store.Owner()) {
+        store.Owner()->OwnerRefreshNow();
+        store.Owner()->OwnerBeep();
+        store.Owner()->OwnerMessage(
             TOwnerBox::Warning,
             LangText("<EN>The value differs from the first keying.\r\nCheck the questionnaire "
                      "and key the value again.<PL>Wartość różni się od pierwszego "

@@ -428,7 +428,7 @@ void TAppTYGen_Form::BuildPage() {
     // would make the window lay itself out again).
     Page->setUpdatesEnabled(false);
     const core::TPXInstructionList& list = DataStore->InstructionList();
-    const int pageStart = std::max(DataStore->Position().PageStart, 0);
+    const int pageStart = std::max(DataStore->Context().PageStart, 0);
     const int editorLeft = MarkerLeft() + RulerHalfW;
     const int boxWidth = Scroll->width();
     BuiltForWidth = boxWidth;
@@ -646,7 +646,7 @@ void TAppTYGen_Form::RefreshStatus() {
     TPXEdit* edit = FocusedEdit();
     QString texts[4];
     if (edit && Keys) {
-        const core::TPXDataContext& c = DataStore->Position();
+        const core::TPXDataContext& c = DataStore->Context();
         texts[0] = PanelText(RecordFormat, c.Rec);
         texts[1] = PanelText(PageFormat, c.Page);
         texts[2] = PanelText(ColumnFormat, edit->Model().Caret() + edit->Field().Column);
@@ -702,7 +702,7 @@ void TAppTYGen_Form::FreqInfo() {
     const std::string none = core::LangText(
         "<EN>There are no records in the data for this field.<PL>W danych nie ma ani jednego "
         "rekordu dla tego pola.");
-    if (DataStore->FullRecords() == 0) {
+    if (DataStore->FullCount() == 0) {
         MsgError(none);
         return;
     }

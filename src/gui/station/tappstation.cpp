@@ -346,7 +346,7 @@ void TAppTYStation_Form::OpenStore(const std::string& name, const std::string& r
     Store()->SetVerifier(VerifyRef.get());
     SessionStart = std::time(nullptr);
     SessionOpen = KeysData();
-    const core::TPXFieldInstruction* entry = Store()->FieldAt(Store()->EntryField());
+    const core::TPXFieldInstruction* entry = Store()->FieldAt(Store()->EntryPos());
     if (entry && entry->Column != 1)
         MsgWarning(core::FormatText(
             core::LangText("<EN>The last record in the opened file is incomplete.\r\nIt consists "
@@ -445,7 +445,7 @@ bool TAppTYStation_Form::CanCloseData() {
 }
 
 void TAppTYStation_Form::CloseData() {
-    if (core::TPXDataHandler* store = Store(); store && store->HasUnsavedChanges()) {
+    if (core::TPXDataHandler* store = Store(); store && store->Dirty()) {
         try {
             store->SaveRecord();
         } catch (const core::ETallyraError& e) {

@@ -206,7 +206,7 @@ void TAppTYPD_Form::SelectAllFields(bool selected) {
 // --- records
 
 void TAppTYPD_Form::ToggleRecord() {
-    if (core::TPDDataHandler* v = Viewer()) v->ToggleSelected(v->Position().Rec);
+    if (core::TPDDataHandler* v = Viewer()) v->ToggleSelected(v->Context().Rec);
     RefreshStatus();
 }
 
@@ -214,7 +214,7 @@ void TAppTYPD_Form::SelectRecordRanges() {
     core::TPDDataHandler* v = Viewer();
     if (!v) return;
     core::TRecordRanges ranges;
-    if (AskRecordRanges(this, v->FullRecords(), ranges)) v->ApplyRanges(ranges);
+    if (AskRecordRanges(this, v->FullCount(), ranges)) v->ApplyRanges(ranges);
     RefreshStatus();
 }
 
@@ -231,7 +231,7 @@ void TAppTYPD_Form::SelectAllRecords(bool selected) {
 void TAppTYPD_Form::RefreshStatus() {
     TAppTYStation_Form::RefreshStatus();
     core::TPDDataHandler* v = Viewer();
-    const bool bold = v && v->IsSelected(v->Position().Rec);
+    const bool bold = v && v->IsSelected(v->Context().Rec);
     QLabel* panel = StatusPanel(0);
     if (panel->font().bold() != bold) {
         QFont f = panel->font();
@@ -297,7 +297,7 @@ void TAppTYPD_Form::ExportSelection() {
     core::TDataExportOptions options;
     options.Fields = SelectedFieldNumbers();
     options.Records.emplace();
-    for (int32_t r = 1; r <= v->FullRecords(); ++r)
+    for (int32_t r = 1; r <= v->FullCount(); ++r)
         if (v->IsSelected(r)) options.Records->push_back(r);
     // The refusals come before any dialog.
     if (options.Records->empty()) {

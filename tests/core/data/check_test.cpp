@@ -107,13 +107,13 @@ TEST(CheckData, CheckLeavesThePositionAndTheRecordBeingTyped) {
     WriteAll(dir.File("d.dat"), ValuesData);
     TSession s(script, dir.File("d.dat"));
     s.Keys("4");
-    const std::string before = s.Store->CurrentRecord();
+    const std::string before = s.Store->CurRecord();
     s.Store->CheckData(false, 255);  // refused in the incomplete record
     EXPECT_EQ(s.Store->MessageList().Count(), 0);
     s.Keyboard->CheckMask = 0;
     s.Keys("<F9>");
     EXPECT_EQ(s.C().Rec, 5);
-    EXPECT_EQ(s.Store->CurrentRecord(), before);
+    EXPECT_EQ(s.Store->CurRecord(), before);
     EXPECT_EQ(s.Count("information: The data is OK!"), 1);
 }
 
@@ -135,7 +135,7 @@ TEST(CheckData, ErrorNavigationThroughKeys) {
     s.Keys("<F11>");
     EXPECT_EQ(s.C().Cur, 0);
     s.Keys("<F12><F12><F12><F12>");
-    EXPECT_EQ(s.Store->CurrentError(), 4);
+    EXPECT_EQ(s.Store->ErrorIndex(), 4);
     EXPECT_EQ(s.C().Rec, 4);
     s.Keys("<F10>");
     EXPECT_EQ(s.Count("information: The data is not ok.\r\nErrors found: 1."), 1);
@@ -167,7 +167,7 @@ TEST(CheckData, ErrorsBeyondRecord65535AreNavigatedByTheirFullNumber) {
     store->CheckData(true, 255);
     ASSERT_EQ(Errors(*store), (std::vector<TFound>{{70000, 0, 0x2068}}));
     EXPECT_EQ(store->MessageList().Get(0)->Position, 70000 & 0xFFFF);
-    EXPECT_EQ(store->Position().Rec, 70000);
+    EXPECT_EQ(store->Context().Rec, 70000);
     EXPECT_EQ(store->FieldText(0), "7");
 }
 
@@ -182,7 +182,7 @@ TEST(CheckData, MessageLimitEndsTheCheck) {
         TPXDataHandler::CreateForFile(*script.Dictionary, false, nullptr, dir.File("d.dat"));
     store->CheckData(true, 255);
     EXPECT_EQ(store->MessageList().Count(), 16001);  // the limit and its overflow marker
-    EXPECT_EQ(store->Position().Rec, 1);
+    EXPECT_EQ(store->Context().Rec, 1);
 }
 
 }  // namespace

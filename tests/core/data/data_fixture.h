@@ -93,7 +93,7 @@ struct TSession {
             Owner.Answers.clear();
         }
     }
-    TPXDataContext& C() { return Store->Position(); }
+    TPXDataContext& C() { return Store->Context(); }
     // The text shown by the focused editor ("" when none).
     std::string Shown() {
         TPXFieldEditor* e = Keyboard->Focused();

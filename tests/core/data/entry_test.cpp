@@ -18,11 +18,11 @@ TEST(Entry, TypedValuesAreNormalisedAndTheRecordCompletes) {
     TSession s(script, dir.File("d.dat"));
     s.Keys("42<Enter>3<Enter>ab<Enter>");
     EXPECT_EQ(ReadAll(dir.File("d.dat")), "04203ab  \r\n");
-    EXPECT_EQ(s.Store->FullRecords(), 1);
+    EXPECT_EQ(s.Store->FullCount(), 1);
     EXPECT_EQ(s.C().Rec, 2);
     EXPECT_EQ(s.C().Cur, 0);
     EXPECT_EQ(s.Count("sound 1"), 1);
-    EXPECT_EQ(s.Store->PreviousRecord(), "04203ab  \r\n");
+    EXPECT_EQ(s.Store->PrevRecord(), "04203ab  \r\n");
 }
 
 TEST(Entry, NumericFieldsNormaliseOnEnter) {
@@ -33,7 +33,7 @@ TEST(Entry, NumericFieldsNormaliseOnEnter) {
         TTempDir dir;
         TSession s(script, dir.File("d.dat"));
         s.Keys(std::string(typed) + "<Enter>");
-        EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), stored) << typed;
+        EXPECT_EQ(s.Store->CurRecord().substr(0, 3), stored) << typed;
         EXPECT_EQ(s.C().Cur, 1) << typed;
     }
 }
@@ -44,11 +44,11 @@ TEST(Entry, LastPositionTypedMovesOnAfterValidation) {
     TSession s(script, dir.File("d.dat"));
     s.Keys("42");
     EXPECT_EQ(s.C().Cur, 0);
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), "42 ");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 3), "42 ");
     EXPECT_EQ(s.Shown(), "42 ");
     s.Keys("1");
     EXPECT_EQ(s.C().Cur, 1);
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), "421");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 3), "421");
 }
 
 TEST(Entry, NumericCharacterFilterBeepsAndRefuses) {
@@ -62,7 +62,7 @@ TEST(Entry, NumericCharacterFilterBeepsAndRefuses) {
     EXPECT_EQ(s.Shown(), "-1 ");
     EXPECT_EQ(s.Count("beep"), 3);
     s.Keys("<Enter>");
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), "-01");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 3), "-01");
 }
 
 TEST(Entry, TextFieldsTakeAnyCharacterUpToTheirWidth) {
@@ -71,7 +71,7 @@ TEST(Entry, TextFieldsTakeAnyCharacterUpToTheirWidth) {
     TSession s(script, dir.File("d.dat"));
     s.Keys("a+-x");
     // The third character fills the field and moves on; "x" goes to the next.
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), "a+-");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 3), "a+-");
     EXPECT_EQ(s.C().Cur, 1);
 }
 
@@ -80,7 +80,7 @@ TEST(Entry, KeypadPlusFillsAnEmptyOrFullFieldOnly) {
     TTempDir dir;
     TSession s(script, dir.File("d.dat"));
     s.Keys("<KP+>");
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), "007");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 3), "007");
     EXPECT_EQ(s.C().Cur, 1);
     s.Keys("4<KP+>");
     EXPECT_EQ(s.C().Cur, 1);
@@ -99,7 +99,7 @@ TEST(Entry, OutOfRangeValueCanBeForced) {
     EXPECT_EQ(s.Count("sound 2"), 1);
     s.Keys("<Enter><Yes>");
     EXPECT_EQ(s.C().Cur, 2);
-    EXPECT_EQ(s.Store->CurrentRecord().substr(3, 2), "07");
+    EXPECT_EQ(s.Store->CurRecord().substr(3, 2), "07");
 }
 
 TEST(Entry, NonNumericValueCannotBeLeft) {
@@ -120,7 +120,7 @@ TEST(Entry, EscUndoesTheTyping) {
     TSession s(script, dir.File("d.dat"));
     s.Keys("42<Esc>");
     EXPECT_EQ(s.Shown(), "   ");
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), "   ");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 3), "   ");
     EXPECT_EQ(s.C().Cur, 0);
 }
 
@@ -152,7 +152,7 @@ TEST(Entry, NavigationAcrossPagesAndRecords) {
     TTempDir dir;
     TSession s(script, dir.File("d.dat"));
     s.Keys("123456");
-    ASSERT_EQ(s.Store->FullRecords(), 2);
+    ASSERT_EQ(s.Store->FullCount(), 2);
     s.Keys("<PgUp>");
     EXPECT_EQ(s.C().Rec, 2);
     EXPECT_EQ(s.C().Cur, 3);
@@ -213,7 +213,7 @@ TEST(Entry, StrongFilterFillsItsFieldsWithoutStopping) {
     TSession s(script, dir.File("d.dat"));
     s.Keys("1");
     EXPECT_EQ(s.C().Cur, 3);
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), "100");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 3), "100");
     TTempDir dir2;
     TSession t(script, dir2.File("d.dat"));
     t.Keys("2");
@@ -226,7 +226,7 @@ TEST(Entry, ReopenedIncompleteRecordRebuildsItsFilters) {
     WriteAll(dir.File("d.dat"), "1");
     TSession s(script, dir.File("d.dat"));
     EXPECT_EQ(s.C().Cur, 3);
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), "100");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 3), "100");
 }
 
 TEST(Entry, WeakFiltersSkipOnlyWhenAllAgree) {
@@ -255,7 +255,7 @@ TEST(Entry, NoMoreAnswersKeyFillsTheRestOfTheGroup) {
     TSession s(script, dir.File("d.dat"));
     s.Keys("01<KP+>");
     EXPECT_EQ(s.C().Cur, 3);
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 6), "010000");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 6), "010000");
     EXPECT_EQ(s.C().GroupLabel, "");
 }
 
@@ -268,7 +268,7 @@ TEST(Entry, RecordIdentifierIsFilledFromThePreviousRecord) {
         WriteAll(dir.File("d.dat"), file);
         TSession s(script, dir.File("d.dat"));
         EXPECT_EQ(s.C().Cur, 1) << file;
-        EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), id) << file;
+        EXPECT_EQ(s.Store->CurRecord().substr(0, 3), id) << file;
     }
 }
 
@@ -287,10 +287,10 @@ TEST(Entry, AutomaticFillingBeforeTheBoundaryNeverAsks) {
     TTempDir dir;
     TSession s(script, 3, dir.Path);
     EXPECT_EQ(s.C().Cur, 3);
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 3), "700");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 3), "700");
     EXPECT_EQ(s.Count("ask"), 0);
     s.Keys("4");
-    EXPECT_EQ(s.Store->FullRecords(), 1);
+    EXPECT_EQ(s.Store->FullCount(), 1);
     EXPECT_EQ(s.C().Cur, 3);
     EXPECT_EQ(ReadAll(s.Store->FileName()), "7004\r\n");
 }
@@ -299,9 +299,9 @@ TEST(Entry, AllAutomaticRecordsDoNotRunAway) {
     TScript script("left='a' width=1*left='b' width=1*");
     TTempDir dir;
     TSession s(script, 10, dir.Path);
-    EXPECT_LE(s.Store->FullRecords(), 2);
+    EXPECT_LE(s.Store->FullCount(), 2);
     s.Keys("<Enter>");
-    EXPECT_LE(s.Store->FullRecords(), 4);
+    EXPECT_LE(s.Store->FullCount(), 4);
 }
 
 TEST(Entry, UpdateModeVisitsOnlyUpdateFields) {
@@ -350,7 +350,7 @@ TEST(Entry, MultiLineTextFieldAcceptsOnEnter) {
     ASSERT_TRUE(s.Keyboard->Focused()->IsMultiLine());
     s.Keys("ab<Enter>");
     EXPECT_EQ(s.C().Cur, 1);
-    EXPECT_EQ(s.Store->CurrentRecord().substr(0, 12), "ab          ");
+    EXPECT_EQ(s.Store->CurRecord().substr(0, 12), "ab          ");
 }
 
 TEST(Entry, ViewerStartsOnTheFirstRecordAndNeverAppends) {

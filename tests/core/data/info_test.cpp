@@ -17,7 +17,7 @@ TEST(CountValues, CountsValuesWithTheirLabels) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0], (TFreqRow{"1 (yes)", "3", "75.0%", "75.0%"}));
     EXPECT_EQ(rows[1], (TFreqRow{"2 (no)", "1", "25.0%", "100.0%"}));
-    EXPECT_EQ(store->Position().Rec, 3);
+    EXPECT_EQ(store->Context().Rec, 3);
     EXPECT_EQ(FreqTitles()[3], "Cumulative pct.");
 }
 
@@ -69,7 +69,7 @@ TEST(InfoTexts, ContextListsGroupAndEveryFilterRange) {
     store->DoCommand(cmdConfirmNext, false);
     store->StoreValue("5");
     store->DoCommand(cmdConfirmNext, false);
-    EXPECT_EQ(store->Position().Cur, 2);
+    EXPECT_EQ(store->Context().Cur, 2);
     EXPECT_EQ(ContextInfoText(*store), "Active group: C\r\n\r\nActive filters: \r\n  C..C");
 }
 
@@ -95,7 +95,7 @@ TEST(FindRecord, FindsByIndexOrIdentifier) {
     };
     for (const auto& c : cases) {
         EXPECT_EQ(FindRecord(*store, c.ById, c.Text), c.Error) << c.Text;
-        EXPECT_EQ(store->Position().Rec, c.Rec) << c.Text;
+        EXPECT_EQ(store->Context().Rec, c.Rec) << c.Text;
     }
 }
 
@@ -178,7 +178,7 @@ TEST(TPDDataHandler, SelectionAndRangesOnAViewerStore) {
     auto store =
         TPDDataHandler::CreateForFile(*script.Dictionary, false, nullptr, dir.File("d.dat"));
     store->SetSelected(15, true);
-    store->ApplyRanges(*ParseRangeText("1,3,5-12,40-50", store->FullRecords()));
+    store->ApplyRanges(*ParseRangeText("1,3,5-12,40-50", store->FullCount()));
     EXPECT_EQ(store->SelectedCount(), 11);
     EXPECT_TRUE(store->IsSelected(15));
     store->InvertSelection();
@@ -197,7 +197,7 @@ TEST(TPDDataHandler, LastFieldOfTheLastRecordGoesNowhere) {
     EXPECT_EQ(s.C().Cur, 1);
     s.Keys("5<Enter>9");
     EXPECT_EQ(s.C().Rec, 2);
-    EXPECT_EQ(s.Store->FullRecords(), 2);
+    EXPECT_EQ(s.Store->FullCount(), 2);
     EXPECT_EQ(ReadAll(dir.File("d.dat")).size(), 8u);
 }
 

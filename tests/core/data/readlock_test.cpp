@@ -74,7 +74,7 @@ TEST_F(ReaderLock, AStoreKeepsReadersOutAndReadersShare) {
     const TFd first = OpenDataFileForReading(Data);
     EXPECT_EQ(TryRead(Data), "ok");
     auto reading = TPXDataHandler::CreateForReading(*Script.Dictionary, nullptr, Data);
-    EXPECT_EQ(reading->FullRecords(), 2);
+    EXPECT_EQ(reading->FullCount(), 2);
     EXPECT_EQ(TryStore(Data), InUse);
 }
 
@@ -161,7 +161,7 @@ TEST_F(ReaderLock, TheOwnerOfTheStoreReadsWithoutTheReaderLock) {
 TEST_F(ReaderLock, AReadingStoreLeavesTheFileAsItIs) {
     testing::WriteAll(Data, std::string("12\r\n34\r\n") + char(26));
     auto store = TPXDataHandler::CreateForReading(*Script.Dictionary, nullptr, Data);
-    EXPECT_EQ(store->FullRecords(), 2);
+    EXPECT_EQ(store->FullCount(), 2);
     EXPECT_EQ(testing::ReadAll(Data), std::string("12\r\n34\r\n") + char(26));
 }
 

@@ -39,9 +39,9 @@ TEST(TPXDataHandler, OpeningFilesOfEveryShape) {
         const std::string file = dir.File("d.dat");
         WriteAll(file, c.Bytes);
         auto store = TPXDataHandler::CreateForFile(*script.Dictionary, true, nullptr, file);
-        EXPECT_EQ(store->FullRecords(), c.FullCount);
-        EXPECT_EQ(store->Position().Rec, c.FullCount + 1);
-        EXPECT_EQ(store->EntryField(), c.EntryPos);
+        EXPECT_EQ(store->FullCount(), c.FullCount);
+        EXPECT_EQ(store->Context().Rec, c.FullCount + 1);
+        EXPECT_EQ(store->EntryPos(), c.EntryPos);
         EXPECT_EQ(ReadAll(file), c.FileAfter);
         // No backup of an empty file; otherwise the file as it was read.
         EXPECT_EQ(std::filesystem::exists(dir.File("d.bak")), !c.Bytes.empty());
@@ -57,9 +57,9 @@ TEST(TPXDataHandler, IncompleteRecordReportsPresentCharacters) {
     WriteAll(dir.File("d.dat"), "0001000");
     auto store =
         TPXDataHandler::CreateForFile(*script.Dictionary, false, nullptr, dir.File("d.dat"));
-    EXPECT_EQ(store->EntryField(), 1);
+    EXPECT_EQ(store->EntryPos(), 1);
     EXPECT_EQ(store->IncompleteLength(), 4);
-    EXPECT_EQ(store->CurrentRecord().substr(0, 9), "0001*****");
+    EXPECT_EQ(store->CurRecord().substr(0, 9), "0001*****");
     EXPECT_EQ(store->FieldText(0), "0001");
     EXPECT_EQ(store->FieldText(1), "");
 }
@@ -95,7 +95,7 @@ TEST(TPXDataHandler, DataFileNamedLikeItsBackupIsNotOverwritten) {
     WriteAll(dir.File("d.bak"), "000100002\r\n");
     auto store =
         TPXDataHandler::CreateForFile(*script.Dictionary, true, nullptr, dir.File("d.bak"));
-    EXPECT_EQ(store->FullRecords(), 1);
+    EXPECT_EQ(store->FullCount(), 1);
     EXPECT_EQ(ReadAll(dir.File("d.bak")), "000100002\r\n");
 }
 
@@ -136,7 +136,7 @@ TEST(TPXDataHandler, MissingFileIsCreatedEmpty) {
     auto store =
         TPXDataHandler::CreateForFile(*script.Dictionary, true, nullptr, dir.File("new.dat"));
     EXPECT_TRUE(std::filesystem::exists(dir.File("new.dat")));
-    EXPECT_EQ(store->FullRecords(), 0);
+    EXPECT_EQ(store->FullCount(), 0);
 }
 
 TEST(TPXDataHandler, SecondStoreOnTheSameFileIsRefusedAsInUse) {
@@ -190,7 +190,7 @@ TEST(TPXDataHandler, TemporaryFileNeverFollowsALink) {
     std::filesystem::create_symlink(victim, dir.File("priv/TYS.tmp"));
     {
         auto store = TPXDataHandler::CreateTemp(*script.Dictionary, 0, nullptr, dir.File("priv"));
-        store->Position().Cur = 0;
+        store->Context().Cur = 0;
         store->StoreValue("1234");
         store->DoCommand(cmdConfirmNext, false);
     }
@@ -202,12 +202,12 @@ TEST(TPXDataHandler, StoreValuePadsCutsAndEscapesLineBreaks) {
     TTempDir dir;
     auto store =
         TPXDataHandler::CreateForFile(*script.Dictionary, false, nullptr, dir.File("d.dat"));
-    store->Position().Cur = 0;
+    store->Context().Cur = 0;
     const std::pair<std::string, std::string> cases[] = {
         {"ab", "ab   "}, {"a\r\nb", "a\\nb "}, {"abcdefgh", "abcde"}, {"a\rb\nc", "a b c"}};
     for (const auto& [typed, stored] : cases) {
         store->StoreValue(typed);
-        EXPECT_EQ(store->CurrentRecord().substr(0, 5), stored) << typed;
+        EXPECT_EQ(store->CurRecord().substr(0, 5), stored) << typed;
     }
     store->StoreValue("a\r\nb");
     EXPECT_EQ(store->FieldText(0), "a\r\nb ");
@@ -224,13 +224,13 @@ TEST(TPXDataHandler, RecordIdTextPadsNumbersAndDashesTheRest) {
                                                          {"-05", "-00000000005"},
                                                          {"***", "-----------"}};
     for (const auto& [chars, text] : cases) {
-        store->Position().Cur = 0;
+        store->Context().Cur = 0;
         store->StoreValue(chars);
         EXPECT_EQ(store->RecordIdText(), text) << chars;
     }
     auto plain =
         TPXDataHandler::CreateForFile(*withoutId.Dictionary, false, nullptr, dir.File("b.dat"));
-    plain->Position().Cur = 0;
+    plain->Context().Cur = 0;
     plain->StoreValue("007");
     EXPECT_EQ(plain->RecordIdText(), "-----------");
 }
@@ -242,7 +242,7 @@ TEST(TPXDataHandler, FindByIdentifierPadsAndStaysWhenNotFound) {
     auto store =
         TPXDataHandler::CreateForFile(*script.Dictionary, false, nullptr, dir.File("d.dat"));
     store->FindByIdentifier("12");
-    EXPECT_EQ(store->Position().Rec, 2);
+    EXPECT_EQ(store->Context().Rec, 2);
     store->GoToRecord(3);
     try {
         store->FindByIdentifier("55");
@@ -250,7 +250,7 @@ TEST(TPXDataHandler, FindByIdentifierPadsAndStaysWhenNotFound) {
     } catch (const EPXData& e) {
         EXPECT_EQ(e.Text(), "Given record identifier not found.");
     }
-    EXPECT_EQ(store->Position().Rec, 3);
+    EXPECT_EQ(store->Context().Rec, 3);
     EXPECT_EQ(store->FieldText(1), "3");
 }
 
@@ -269,7 +269,7 @@ TEST(TPXDataHandler, GoToRecordRefusesNumbersOutsideTheFile) {
         }
     }
     store->GoToRecord(3);
-    EXPECT_EQ(store->Position().Rec, 3);
+    EXPECT_EQ(store->Context().Rec, 3);
     try {
         store->FindByIdentifier("1");
         FAIL();

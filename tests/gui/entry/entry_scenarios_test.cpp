@@ -192,7 +192,7 @@ std::string PlayInWindow(TAppTYGen_Form& window, const std::vector<core::TScript
         SendStroke(target, key.Stroke);
     }
     window.Store()->SaveRecord();
-    const core::TPXDataContext& c = window.Store()->Position();
+    const core::TPXDataContext& c = window.Store()->Context();
     return core::Format("REC: %.5d  PG: %.4d  FIELD: %d  IDEN: %s", c.Rec, c.Page, c.Cur,
                         window.Store()->RecordIdText().c_str());
 }

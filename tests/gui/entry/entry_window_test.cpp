@@ -153,15 +153,15 @@ TEST_F(EntryWindowTest, NumericEditorShowsAsterisksAndBeepsOnLetters) {
     EXPECT_EQ(Shown(0), "***");
     Type("4");
     EXPECT_EQ(Shown(0), "4**");
-    EXPECT_EQ(w.Store()->CurrentRecord().substr(0, 3), "4  ");
+    EXPECT_EQ(w.Store()->CurRecord().substr(0, 3), "4  ");
     const int beeps = w.BeepCount;
     Type("x");
     EXPECT_EQ(w.BeepCount, beeps + 1);
     EXPECT_EQ(Shown(0), "4**");
     Type("2");
-    EXPECT_EQ(w.Store()->Position().Cur, 0);  // not full yet
+    EXPECT_EQ(w.Store()->Context().Cur, 0);  // not full yet
     Type("7");
-    EXPECT_EQ(w.Store()->Position().Cur, 1);  // the third digit moved on
+    EXPECT_EQ(w.Store()->Context().Cur, 1);  // the third digit moved on
     EXPECT_EQ(Focus(), w.Editors()[1]->Control());
     EXPECT_FALSE(w.Editors()[0]->Control()->isEnabled());
     // The "+" of the main keyboard types a "+" into a text field.
@@ -222,18 +222,18 @@ TEST_F(EntryWindowTest, CheckAllListsErrorsAndStepsThroughThem) {
     ASSERT_FALSE(Boxes().Log.empty());
     EXPECT_EQ(Boxes().Log.back().Text, "The data is not ok.\r\nErrors found: 2.");
     EXPECT_EQ(S(w.ErrorInfoPanel()->text()), "Error 1/2: value outside of the allowed range");
-    EXPECT_EQ(w.Store()->Position().Rec, 2);
-    EXPECT_EQ(w.Store()->Position().Cur, 0);
+    EXPECT_EQ(w.Store()->Context().Rec, 2);
+    EXPECT_EQ(w.Store()->Context().Cur, 0);
     EXPECT_FALSE(w.Action("PrevError_Action")->isEnabled());
     EXPECT_TRUE(w.Action("NextError_Action")->isEnabled());
     QTest::keyClick(Focus(), Qt::Key_F12);
-    EXPECT_EQ(w.Store()->Position().Rec, 3);
-    EXPECT_EQ(w.Store()->Position().Cur, 1);
+    EXPECT_EQ(w.Store()->Context().Rec, 3);
+    EXPECT_EQ(w.Store()->Context().Cur, 1);
     EXPECT_EQ(S(w.ErrorInfoPanel()->text()), "Error 2/2: value outside of the allowed range");
     EXPECT_TRUE(w.Action("PrevError_Action")->isEnabled());
     EXPECT_FALSE(w.Action("NextError_Action")->isEnabled());
     QTest::keyClick(Focus(), Qt::Key_F11);
-    EXPECT_EQ(w.Store()->Position().Rec, 2);
+    EXPECT_EQ(w.Store()->Context().Rec, 2);
 }
 
 TEST_F(EntryWindowTest, CheckOptionsChooseTheKindsAndCancelRunsNothing) {
@@ -287,7 +287,7 @@ TEST_F(EntryWindowTest, SoundOffSilencesSignalsButNotBeeps) {
     ASSERT_FALSE(w.SoundOn());
     Boxes().Answers.push_back(MsgResultYes);
     Type("7");  // out of range, forced; then the page change
-    EXPECT_EQ(w.Store()->Position().Cur, 2);
+    EXPECT_EQ(w.Store()->Context().Cur, 2);
     EXPECT_EQ(w.SoundCount, 0);
     EXPECT_GT(w.BeepCount, 0);  // the beep field still beeps
 }
@@ -399,7 +399,7 @@ TEST_F(EntryWindowTest, FindRecordByIndexAndByIdentifier) {
             ASSERT_FALSE(Boxes().Log.empty()) << c.Text;
             EXPECT_EQ(Boxes().Log.back().Text, c.Error) << c.Text;
         }
-        EXPECT_EQ(w.Store()->Position().Rec, c.Rec) << c.Text;
+        EXPECT_EQ(w.Store()->Context().Rec, c.Rec) << c.Text;
     }
     // The dialog remembers the last mode and text.
     SetModalHandler([](QDialog* d) {

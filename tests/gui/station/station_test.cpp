@@ -62,8 +62,8 @@ TEST_F(StationTest, ScriptAndDataOnTheCommandLineOpenWithoutDialogs) {
     EXPECT_TRUE(Shown("The script is loaded and ok.\r\n" + Path("s.slo") +
                       "\r\n\r\nYou may start entering data."));
     ASSERT_NE(w.Store(), nullptr);
-    EXPECT_EQ(w.Store()->FullRecords(), 2);
-    EXPECT_EQ(w.Store()->Position().Rec, 3);
+    EXPECT_EQ(w.Store()->FullCount(), 2);
+    EXPECT_EQ(w.Store()->Context().Rec, 3);
     EXPECT_TRUE(S(w.StatusLine()).rfind("Data: ", 0) == 0) << S(w.StatusLine());
     // The station holds the file: a second store on it is refused.
     EXPECT_TRUE(QFileInfo::exists(Q(Path("d.bak"))));
@@ -78,7 +78,7 @@ TEST_F(StationTest, ScriptAloneAsksForTheDataAndMayCreateIt) {
     EXPECT_EQ(Boxes().FileRequests[0].DialogMode, TFileDialogRequest::Mode::Save);
     ASSERT_NE(w.Store(), nullptr);
     EXPECT_TRUE(QFileInfo::exists(Q(Path("new.dat"))));
-    EXPECT_EQ(w.Store()->FullRecords(), 0);
+    EXPECT_EQ(w.Store()->FullCount(), 0);
 }
 
 TEST_F(StationTest, NoArgumentsAsksForTheScriptThenTheData) {

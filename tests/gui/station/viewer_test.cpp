@@ -74,7 +74,7 @@ protected:
     }
     std::vector<int> SelectedRecords() const {
         std::vector<int> out;
-        for (int r = 1; r <= Window->Viewer()->FullRecords(); ++r)
+        for (int r = 1; r <= Window->Viewer()->FullCount(); ++r)
             if (Window->Viewer()->IsSelected(r)) out.push_back(r);
         return out;
     }
@@ -83,7 +83,7 @@ protected:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up, Qt::ControlModifier);
         for (int i = 0; i < f; ++i)
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-        ASSERT_EQ(Window->Store()->Position().Cur, f);
+        ASSERT_EQ(Window->Store()->Context().Cur, f);
     }
     void Key(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::keyClick(QApplication::focusWidget(), key, mods);
@@ -100,12 +100,12 @@ TEST_F(ViewerTest, AsksForAnExistingFileAndShowsTheFirstRecord) {
     ASSERT_EQ(Boxes().FileRequests.size(), 1u);
     EXPECT_EQ(Boxes().FileRequests[0].DialogMode, TFileDialogRequest::Mode::Open);
     ASSERT_NE(w.Viewer(), nullptr);
-    EXPECT_EQ(w.Store()->Position().Rec, 1);
+    EXPECT_EQ(w.Store()->Context().Rec, 1);
     EXPECT_EQ(w.windowTitle(), "Tallyra Viewer");
     EXPECT_FALSE(w.FileMenu()->actions().contains(w.Action("OpenDict_Action")));
     // Ctrl+End stays on the last full record: no new records here.
     Key(Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(w.Store()->Position().Rec, 5);
+    EXPECT_EQ(w.Store()->Context().Rec, 5);
     // Nobody keys here: no verify mode, no operator log.
     ASSERT_NE(w.Action("VerifyData_Action"), nullptr);
     EXPECT_FALSE(w.Action("VerifyData_Action")->isVisible());
@@ -299,7 +299,7 @@ TEST_F(StudioDataTest, PreviewDataRefusesAScriptWithErrors) {
         ASSERT_NE(v, nullptr);
         for (int i = 0; i < 5 && !v->Store(); ++i)
             QApplication::processEvents();
-        records = v->Store() ? v->Store()->FullRecords() : -1;
+        records = v->Store() ? v->Store()->FullCount() : -1;
         EXPECT_TRUE(v->close());
     });
     Main->ScriptAction("PreviewData_DataMenu")->trigger();

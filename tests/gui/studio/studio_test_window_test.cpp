@@ -109,8 +109,8 @@ TEST_F(TestWindowTest, TestAtCursorInTheTenthInstructionFillsTheEarlierFields) {
     SetModalWindowHandler([&](QWidget* window) {
         auto* t = dynamic_cast<TAppTYTest_Form*>(window);
         ASSERT_NE(t, nullptr);
-        cur = t->Store()->Position().Cur;
-        record = t->Store()->CurrentRecord().substr(0, 9);
+        cur = t->Store()->Context().Cur;
+        record = t->Store()->CurRecord().substr(0, 9);
         EXPECT_TRUE(t->close());
     });
     QTest::keyClick(static_cast<QWidget*>(w->Editor()), Qt::Key_F11);
