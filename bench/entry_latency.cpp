@@ -8,9 +8,6 @@
 //
 //   entry_latency [SAMPLES] [reverse]   default: 400 per figure; "reverse"
 //                                       measures the large file first
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QTest>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +16,10 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
 
 #include "data/tpxdatahandler.h"
 #include "entry/tapptygen.h"

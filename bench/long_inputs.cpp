@@ -3,13 +3,12 @@
 // and 16 for quadratic), and key scripts of 2 and 20 MB read a window at a
 // time beside the whole-text parse of the same file (time and the growth of
 // the peak resident set for each).
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 
 #include "data/keyscript.h"
 #include "script/tpxdictionary.h"

@@ -6,20 +6,20 @@
 // asserted.
 //
 //   station_open [RECORDS]   default 1 000 000
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QTest>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <unistd.h>
 #include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
 
 #include "data/tpxdatahandler.h"
 #include "script/tpxdictionary.h"

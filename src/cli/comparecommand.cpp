@@ -8,12 +8,12 @@
 
 #include "cliargs.h"
 #include "cliutil.h"
-#include "shell/fdio.h"
 #include "datautil.h"
 #include "jsonwriter.h"
 #include "script/tscriptoptions.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
+#include "shell/fdio.h"
 #include "shell/format.h"
 #include "shell/ioerror.h"
 #include "shell/langtext.h"

@@ -6,11 +6,11 @@
 #include "data/datafile.h"
 #include "data/tpddatahandler.h"
 #include "script/tscriptoptions.h"
-#include "spss/tvarcoll.h"
 #include "shell/errors.h"
 #include "shell/format.h"
 #include "shell/ioerror.h"
 #include "shell/langtext.h"
+#include "spss/tvarcoll.h"
 
 namespace tallyra::cli {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <unordered_map>
 
+#include "cliutil.h"
 #include "data/dataowner.h"
 #include "data/tpxdatahandler.h"
 #include "script/tpxdictionary.h"
 #include "script/tpxmessage.h"
-#include "cliutil.h"
 
 namespace tallyra::cli {
 

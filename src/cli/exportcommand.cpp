@@ -4,8 +4,8 @@
 
 #include "cliargs.h"
 #include "cliutil.h"
-#include "datautil.h"
 #include "data/tpddatahandler.h"
+#include "datautil.h"
 #include "export/atomicoutput.h"
 #include "export/dataexport.h"
 #include "script/tscriptoptions.h"

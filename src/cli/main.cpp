@@ -8,17 +8,17 @@
 
 #include "checkcommand.h"
 #include "checkdatacommand.h"
-#include "comparecommand.h"
+#include "cliutil.h"
 #include "codebookcommand.h"
+#include "comparecommand.h"
 #include "entercommand.h"
 #include "exportcommand.h"
 #include "freqcommand.h"
-#include "cliutil.h"
+#include "shell/ioerror.h"
+#include "shell/langtext.h"
 #include "spsscommands.h"
 #include "statscommand.h"
 #include "subsetcommand.h"
-#include "shell/ioerror.h"
-#include "shell/langtext.h"
 
 namespace {
 

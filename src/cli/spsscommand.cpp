@@ -1,9 +1,9 @@
 #include "cliargs.h"
 #include "cliutil.h"
-#include "spss/spssexport.h"
-#include "spss/tvarcoll.h"
 #include "script/tscriptoptions.h"
 #include "shell/errors.h"
+#include "spss/spssexport.h"
+#include "spss/tvarcoll.h"
 #include "spsscommands.h"
 
 namespace tallyra::cli {

@@ -2,10 +2,11 @@
 // examples are found relative to the program), so a copy installed anywhere
 // works the same and leaks nothing of the machine it was built on.
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -2,12 +2,12 @@
 // one message naming the file and saying what it is, in both languages, the
 // exit status, nothing left behind and nothing replaced. A pipe is never
 // waited on.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
 
 #include "checkcommand.h"
 #include "checkdatacommand.h"

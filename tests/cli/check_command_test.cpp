@@ -1,12 +1,11 @@
 // `tallyra check` run in-process on small script files.
-#include "checkcommand.h"
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
+#include "checkcommand.h"
 #include "shell/langtext.h"
 
 namespace tallyra::cli {

@@ -1,9 +1,10 @@
 // The option table every sub-command reads its command line with.
-#include <gtest/gtest.h>
+#include "cliargs.h"
 
 #include <sstream>
 
-#include "cliargs.h"
+#include <gtest/gtest.h>
+
 #include "cliutil.h"
 #include "script/tscriptoptions.h"
 #include "shell/langtext.h"

@@ -1,11 +1,11 @@
 // `tallyra compare` run in-process: exit statuses, the plain lines and the
 // JSON object of a comparison of two keyings.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "comparecommand.h"
 #include "shell/langtext.h"

@@ -1,11 +1,11 @@
 // The data sub-commands run in-process: enter, check-data and freq.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "checkdatacommand.h"
 #include "entercommand.h"

@@ -1,17 +1,15 @@
 // `tallyra export`: its refusals, and round trips through the programs
 // analysts read the files with (PSPP for sav, zsav and por, pandas for dta,
 // Python's csv module for CSV), compared with the data file field by field.
-#include "exportcommand.h"
-
-#include "codebookcommand.h"
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "../core/spss/testutil.h"
+#include "codebookcommand.h"
+#include "exportcommand.h"
 #include "psppcsv.h"
 #include "shell/cp1250.h"
 #include "shell/langtext.h"

@@ -2,14 +2,14 @@
 // memory runs out, the run ends with "Not enough memory." and status 2 (or
 // succeeds), never with an abort, and leaves neither its output nor a
 // temporary file behind.
-#include <gtest/gtest.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <string>
+#include <gtest/gtest.h>
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <map>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "../core/spss/testutil.h"
 #include "psppcsv.h"

@@ -1,11 +1,11 @@
 // `tallyra stats` run in-process: the per-operator table, the JSON object
 // and broken lines reported by number.
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "shell/langtext.h"
 #include "statscommand.h"

@@ -1,14 +1,13 @@
 // `tallyra subset` on the bundled example.
-#include "subsetcommand.h"
-
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 
+#include <gtest/gtest.h>
+
 #include "shell/langtext.h"
+#include "subsetcommand.h"
 
 namespace tallyra::cli {
 namespace {

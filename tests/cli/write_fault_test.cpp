@@ -4,11 +4,11 @@
 // with its failure status and leaves no partial output; the data file of
 // `enter` keeps whole records plus at most one partial record, each a prefix
 // of what a run without the fault writes.
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <filesystem>
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "../core/spss/testutil.h"
 #include "entercommand.h"

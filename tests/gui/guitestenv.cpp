@@ -1,9 +1,11 @@
 #include "guitestenv.h"
 
-#include <QApplication>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <sstream>
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
 
 #include "shell/desktopmain.h"
 #include "shell/langtext.h"

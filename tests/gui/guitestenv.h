@@ -3,13 +3,15 @@
 // temporary folders.
 #pragma once
 
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
 
 #include "shell/msgbox.h"
 #include "shell/settingsstore.h"

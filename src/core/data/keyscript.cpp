@@ -1,8 +1,8 @@
 #include "keyscript.h"
 
 #include <fcntl.h>
-#include <utility>
 #include <unistd.h>
+#include <utility>
 
 #include "../shell/cp1250.h"
 #include "../shell/errors.h"

@@ -2,11 +2,11 @@
 // double entry, and the data check rules of one record.
 #include <algorithm>
 
+#include "../script/messagecodes.h"
 #include "../shell/errors.h"
 #include "../shell/format.h"
 #include "../shell/langtext.h"
 #include "tpxdatahandler.h"
-#include "../script/messagecodes.h"
 
 namespace tallyra::core {
 

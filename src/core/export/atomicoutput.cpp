@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include "../shell/errors.h"
-#include "../shell/filebytes.h"
 #include "../shell/fdio.h"
+#include "../shell/filebytes.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"

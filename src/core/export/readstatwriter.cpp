@@ -1,13 +1,13 @@
 #include "readstatwriter.h"
 
-#include <readstat.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <new>
 #include <string>
 #include <unistd.h>
+
+#include <readstat.h>
 
 #include "../shell/errors.h"
 #include "../shell/format.h"

@@ -8,13 +8,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "../script/tpxdictionary.h"
 #include "../data/datafile.h"
+#include "../script/tpxdictionary.h"
 #include "../shell/errors.h"
+#include "../shell/fdio.h"
 #include "../shell/filebytes.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
-#include "../shell/fdio.h"
 #include "../shell/langtext.h"
 
 namespace tallyra::core {

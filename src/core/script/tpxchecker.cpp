@@ -4,9 +4,9 @@
 
 #include "../shell/errors.h"
 #include "keywords.h"
+#include "messagecodes.h"
 #include "tpxdictionary.h"
 #include "tpxreadstate.h"
-#include "messagecodes.h"
 
 namespace tallyra::core {
 

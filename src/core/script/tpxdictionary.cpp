@@ -13,8 +13,8 @@
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
 #include "keywords.h"
-#include "tpxreadstate.h"
 #include "messagecodes.h"
+#include "tpxreadstate.h"
 
 namespace tallyra::core {
 

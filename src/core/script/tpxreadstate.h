@@ -3,9 +3,9 @@
 #pragma once
 
 #include <memory>
-#include <unordered_set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "tnrangelist.h"

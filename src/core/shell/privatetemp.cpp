@@ -8,10 +8,10 @@
 #include <unistd.h>
 
 #include "../shell/errors.h"
-#include "fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
+#include "fdio.h"
 
 namespace tallyra::core {
 

@@ -1,8 +1,8 @@
 #include "saveselection.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <set>
@@ -12,8 +12,8 @@
 #include "../data/datafile.h"
 #include "../script/tpxdictionary.h"
 #include "../shell/errors.h"
-#include "../shell/filebytes.h"
 #include "../shell/fdio.h"
+#include "../shell/filebytes.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"

@@ -2,14 +2,14 @@
 
 #include <filesystem>
 
-#include "../shell/filebytes.h"
 #include "../script/tpxdictionary.h"
 #include "../script/tpxmessage.h"
 #include "../shell/errors.h"
-#include "../shell/format.h"
-#include "../shell/langtext.h"
 #include "../shell/fdio.h"
+#include "../shell/filebytes.h"
+#include "../shell/format.h"
 #include "../shell/ioerror.h"
+#include "../shell/langtext.h"
 
 namespace tallyra::core {
 

@@ -8,9 +8,9 @@
 // code) to code page 1250, the model's encoding.
 #include <bit>
 #include <cerrno>
-#include <fcntl.h>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <limits>
 #include <string>
 #include <unordered_map>

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
 #include <unordered_set>

@@ -2,9 +2,10 @@
 // check box per kind of data error, bound to the bits of the check mask.
 #pragma once
 
-#include <QList>
 #include <cstdint>
 #include <string>
+
+#include <QList>
 
 #include "shell/tformgen.h"
 

@@ -1,5 +1,7 @@
 #include "tapptygen.h"
 
+#include <algorithm>
+
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QApplication>
@@ -18,7 +20,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <algorithm>
 
 #include "checkoptdlg.h"
 #include "entrykeys.h"

@@ -7,13 +7,14 @@
 // create the store and call StartEntry.
 #pragma once
 
-#include <QFont>
-#include <QList>
-#include <QWidget>
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+#include <QFont>
+#include <QList>
+#include <QWidget>
 
 #include "data/dataowner.h"
 #include "data/tentrykeyboard.h"

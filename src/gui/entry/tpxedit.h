@@ -5,9 +5,10 @@
 // turned into model calls by the data entry window.
 #pragma once
 
+#include <memory>
+
 #include <QPalette>
 #include <QPoint>
-#include <memory>
 
 #include "data/tpxfieldeditor.h"
 

@@ -4,8 +4,9 @@
 // then offers OK. TGUIFileMerger writes the merge's text into the box.
 #pragma once
 
-#include <QDialog>
 #include <memory>
+
+#include <QDialog>
 
 #include "merge/tfilemerger.h"
 #include "shell/tformgen.h"

@@ -1,25 +1,26 @@
 #include "desktopmain.h"
 
-#include <QApplication>
-#include <QIcon>
-#include <QLocale>
-#include <QTextBrowser>
-#include <QUrl>
-#include <QWidget>
 #include <cstdio>
 #include <exception>
 #include <new>
 #include <string>
 #include <string_view>
 
+#include <QApplication>
+#include <QIcon>
+#include <QLocale>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QWidget>
+
 #include "helpviewer.h"
 #include "msgbox.h"
 #include "qsettingsstore.h"
 #include "qttranslations.h"
-#include "tappgen.h"
 #include "shell/errors.h"
 #include "shell/ioerror.h"
 #include "shell/langtext.h"
+#include "tappgen.h"
 
 namespace tallyra::gui {
 

@@ -4,10 +4,11 @@
 // every desktop program understands (--help, --version, --smoke-help).
 #pragma once
 
-#include <QApplication>
 #include <functional>
 #include <memory>
 #include <string>
+
+#include <QApplication>
 
 class QWidget;
 

@@ -4,8 +4,9 @@
 // the build tree too), or the folder TALLYRA_HELP_DIR names.
 #pragma once
 
-#include <QDialog>
 #include <string>
+
+#include <QDialog>
 
 class QLineEdit;
 class QTextBrowser;

@@ -5,8 +5,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-#include <QTabWidget>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QVariant>
 
 #include "shell/langtext.h"

@@ -2,8 +2,9 @@
 // configuration folder, key paths mapped to INI groups ("\" becomes "/").
 #pragma once
 
-#include <QString>
 #include <memory>
+
+#include <QString>
 
 #include "shell/settingsstore.h"
 

@@ -1,5 +1,7 @@
 #include "tappcmplx.h"
 
+#include <filesystem>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,7 +21,6 @@
 #include <QStatusTipEvent>
 #include <QStyle>
 #include <QToolBar>
-#include <filesystem>
 
 #include "langui.h"
 #include "msgbox.h"

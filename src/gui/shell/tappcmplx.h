@@ -4,9 +4,10 @@
 // status bar with hint, logo and progress, and the settings of these parts.
 #pragma once
 
+#include <string>
+
 #include <QList>
 #include <QStringList>
-#include <string>
 
 #include "shell/pagesetup.h"
 #include "shell/recents.h"

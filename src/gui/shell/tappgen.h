@@ -7,14 +7,15 @@
 // settings hooks run with the whole class chain in place.
 #pragma once
 
-#include <QMainWindow>
-#include <QPointer>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "shell/settingsstore.h"
+#include <QMainWindow>
+#include <QPointer>
+
 #include "helpviewer.h"
+#include "shell/settingsstore.h"
 #include "tformgen.h"
 
 namespace tallyra::gui {

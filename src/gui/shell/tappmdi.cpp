@@ -1,11 +1,12 @@
 #include "tappmdi.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <algorithm>
 
 #include "langui.h"
 #include "tchildmdi.h"

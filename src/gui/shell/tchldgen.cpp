@@ -1,10 +1,11 @@
 #include "tchldgen.h"
 
+#include <filesystem>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QMenu>
-#include <filesystem>
 
 #include "langui.h"
 #include "msgbox.h"

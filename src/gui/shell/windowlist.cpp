@@ -2,9 +2,9 @@
 
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
-#include <QMdiSubWindow>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 

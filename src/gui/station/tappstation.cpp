@@ -1,5 +1,10 @@
 #include "tappstation.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -8,10 +13,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
-#include <algorithm>
-#include <cstdio>
-#include <ctime>
-#include <filesystem>
 
 #include "data/tpxdatahandler.h"
 #include "script/tpxdictionary.h"

@@ -1,23 +1,24 @@
 #include "tapptypd.h"
 
+#include <filesystem>
+#include <vector>
+
 #include <QFont>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <filesystem>
-#include <vector>
 
+#include "export/atomicoutput.h"
+#include "export/dataexport.h"
 #include "rangedlg.h"
 #include "script/tpxdictionary.h"
 #include "script/tscriptoptions.h"
 #include "shell/errors.h"
+#include "shell/format.h"
 #include "shell/langtext.h"
 #include "shell/langui.h"
 #include "shell/msgbox.h"
 #include "shell/objectmessages.h"
-#include "export/atomicoutput.h"
-#include "export/dataexport.h"
-#include "shell/format.h"
 #include "spss/saveselection.h"
 #include "spss/spssexport.h"
 #include "spss/tvarcoll.h"

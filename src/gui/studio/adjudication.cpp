@@ -1,5 +1,7 @@
 #include "adjudication.h"
 
+#include <filesystem>
+
 #include <QAbstractItemView>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -7,8 +9,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
-#include <filesystem>
 
+#include "exportdata.h"
 #include "script/tpxdictionary.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
@@ -19,7 +21,6 @@
 #include "shell/msgbox.h"
 #include "shell/privatetemp.h"
 #include "spss/spssexport.h"
-#include "exportdata.h"
 #include "tappmain.h"
 #include "ttydchild.h"
 

@@ -5,8 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/modalrun.h"
 #include "shell/langui.h"
+#include "shell/modalrun.h"
 
 namespace tallyra::gui {
 

@@ -6,11 +6,12 @@
 // OK or Cancel leaves the main window's settings untouched.
 #pragma once
 
-#include <QList>
 #include <cstdint>
 
-#include "prefedit.h"
+#include <QList>
+
 #include "editor/scriptprefs.h"
+#include "prefedit.h"
 #include "script/tscriptoptions.h"
 
 class QButtonGroup;

@@ -4,10 +4,11 @@
 // fonts and the editor's two option sets, with their stored values.
 #pragma once
 
-#include <QFont>
-#include <QLabel>
 #include <cstdint>
 #include <string>
+
+#include <QFont>
+#include <QLabel>
 
 #include "shell/tappcmplx.h"
 

@@ -1,28 +1,29 @@
 #include "tappmain.h"
 
+#include <filesystem>
+
 #include <QCoreApplication>
 #include <QMdiArea>
-#include <QProcess>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <filesystem>
 #include <QMenuBar>
+#include <QProcess>
 #include <QStyle>
 #include <QToolBar>
 #include <Qsci/qsciscintilla.h>
 
-#include "script/keywords.h"
-#include "merge/progresswindows.h"
-#include "shell/format.h"
-#include "shell/langtext.h"
-#include "shell/msgbox.h"
-#include "shell/langui.h"
-#include "shell/objectmessages.h"
-#include "shell/settingsstore.h"
 #include "adjudication.h"
 #include "exportdata.h"
 #include "langprefs.h"
+#include "merge/progresswindows.h"
+#include "script/keywords.h"
+#include "shell/format.h"
+#include "shell/langtext.h"
+#include "shell/langui.h"
 #include "shell/modalrun.h"
+#include "shell/msgbox.h"
+#include "shell/objectmessages.h"
+#include "shell/settingsstore.h"
 #include "ttydchild.h"
 
 namespace tallyra::gui {

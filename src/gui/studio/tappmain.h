@@ -6,10 +6,10 @@
 // progress in the status bar.
 #pragma once
 
-#include <QStringList>
 #include <functional>
-
 #include <memory>
+
+#include <QStringList>
 
 #include "script/readingprogress.h"
 #include "script/templates.h"

@@ -6,10 +6,10 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPrintDialog>
 #include <QVBoxLayout>
 #include <Qsci/qscicommand.h>
 #include <Qsci/qscicommandset.h>
-#include <QPrintDialog>
 #include <Qsci/qsciprinter.h>
 #include <Qsci/qsciscintilla.h>
 

@@ -26,10 +26,11 @@
 //   other bits are stored and kept unchanged.
 #pragma once
 
-#include <QPoint>
 #include <array>
 #include <cstdint>
 #include <string>
+
+#include <QPoint>
 
 #include "shell/tchldgen.h"
 

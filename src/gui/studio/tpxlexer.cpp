@@ -1,10 +1,11 @@
 #include "tpxlexer.h"
 
+#include <string>
+#include <vector>
+
 #include <QColor>
 #include <QFont>
 #include <Qsci/qsciscintilla.h>
-#include <string>
-#include <vector>
 
 #include "shell/cp1250.h"
 

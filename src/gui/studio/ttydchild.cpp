@@ -1,27 +1,28 @@
 #include "ttydchild.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
 #include <Qsci/qsciscintilla.h>
-#include <algorithm>
 
 #include "editor/editoroptions.h"
 #include "editor/keywordsnippets.h"
+#include "entry/tapptytest.h"
+#include "exportsps.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
 #include "shell/langtext.h"
 #include "shell/langui.h"
+#include "shell/modalrun.h"
 #include "shell/msgbox.h"
 #include "shell/objectmessages.h"
 #include "spss/spssexport.h"
-#include "exportsps.h"
-#include "shell/modalrun.h"
-#include "entry/tapptytest.h"
 #include "station/tapptypd.h"
-#include "templatedlg.h"
 #include "tappmain.h"
+#include "templatedlg.h"
 #include "tpxlexer.h"
 
 namespace tallyra::gui {

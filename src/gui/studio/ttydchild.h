@@ -10,8 +10,8 @@
 #include <string>
 
 #include "script/templates.h"
-#include "spss/spssexport.h"
 #include "script/tpxdictionary.h"
+#include "spss/spssexport.h"
 #include "tchldcomp.h"
 
 class QMenu;

@@ -3,14 +3,14 @@
 // scripts through the keyboard model with a scripted owner.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "data/keyscript.h"
 #include "data/scriptedowner.h"

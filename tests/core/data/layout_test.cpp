@@ -1,9 +1,8 @@
 // The field layout of the data store: where fields, pages and the record
 // identifier lie in a script with comments and pages.
-#include "data/fieldlayout.h"
-
 #include <gtest/gtest.h>
 
+#include "data/fieldlayout.h"
 #include "data_fixture.h"
 
 namespace tallyra::core::testing {

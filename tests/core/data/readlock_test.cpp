@@ -2,25 +2,25 @@
 // them out (and they keep a store out), whether the other holder is a store in
 // this process or a flock held by another process; anything but a regular
 // file is refused without waiting on it.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include "core/otherprocesslock.h"
 #include "data/datafile.h"
-#include "export/dataexport.h"
-#include "spss/saveselection.h"
-#include "spss/spssexport.h"
-#include "script/tscriptoptions.h"
-#include "spss/tvarcoll.h"
-#include "verify/datacompare.h"
 #include "data_fixture.h"
+#include "export/dataexport.h"
+#include "script/tscriptoptions.h"
 #include "shell/errors.h"
 #include "shell/fdio.h"
 #include "shell/langtext.h"
+#include "spss/saveselection.h"
+#include "spss/spssexport.h"
+#include "spss/tvarcoll.h"
+#include "verify/datacompare.h"
 
 namespace tallyra::core {
 namespace {

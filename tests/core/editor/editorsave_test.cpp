@@ -1,12 +1,12 @@
 // The editor's save policy: characters outside code page 1250 are refused
 // before the disk is touched, line ends become CR LF, the target is backed up.
-#include <gtest/gtest.h>
-
-#include <unistd.h>
+#include "editor/editorsave.h"
 
 #include <filesystem>
+#include <unistd.h>
 
-#include "editor/editorsave.h"
+#include <gtest/gtest.h>
+
 #include "shell/errors.h"
 #include "shell/filebytes.h"
 #include "shell/langtext.h"

@@ -1,7 +1,7 @@
 // The keyword menu's snippets and the help topic of the word at the caret.
-#include <gtest/gtest.h>
-
 #include "editor/keywordsnippets.h"
+
+#include <gtest/gtest.h>
 
 using namespace tallyra::core;
 

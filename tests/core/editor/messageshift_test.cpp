@@ -1,7 +1,8 @@
 // Message positions that follow insertions and deletions in the editor.
+#include "editor/messageshift.h"
+
 #include <gtest/gtest.h>
 
-#include "editor/messageshift.h"
 #include "script/tpxmessage.h"
 
 using namespace tallyra::core;

@@ -1,8 +1,9 @@
 // The rules of the script preferences: option bytes of the switch lists,
 // the error limit, and the accepted text widths and SPSS name lengths.
+#include "editor/scriptprefs.h"
+
 #include <gtest/gtest.h>
 
-#include "editor/scriptprefs.h"
 #include "shell/langtext.h"
 
 using namespace tallyra::core;

@@ -3,9 +3,9 @@
 // nothing from outside.
 #include "export/codebook.h"
 
-#include <gtest/gtest.h>
-
 #include <regex>
+
+#include <gtest/gtest.h>
 
 #include "../spss/testutil.h"
 #include "data/tpxdatahandler.h"

@@ -2,12 +2,12 @@
 // export's refusals, which must leave no output behind.
 #include "export/dataexport.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <fcntl.h>
 #include <filesystem>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include "../spss/testutil.h"
 #include "export/csvwriter.h"

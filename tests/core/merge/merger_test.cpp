@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <sstream>
+
+#include <gtest/gtest.h>
 
 #include "../spss/testutil.h"
 #include "merge/tfilemerger.h"

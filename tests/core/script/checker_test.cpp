@@ -1,7 +1,7 @@
 // Completing instructions at their asterisk and the end-of-script checks.
-#include <gtest/gtest.h>
-
 #include <algorithm>
+
+#include <gtest/gtest.h>
 
 #include "scripttest.h"
 

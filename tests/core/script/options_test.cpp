@@ -1,10 +1,10 @@
 // Check options: defaults, the fixed reading options, the stored blocks and
 // the neighbouring settings.
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "scripttest.h"
-
-#include <algorithm>
 
 namespace tallyra::core {
 namespace {

@@ -1,9 +1,9 @@
 // Reading scripts: instruction kinds, keyword syntax and immediate checks,
 // error recovery, references, progress and the file form.
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <fstream>
+
+#include <gtest/gtest.h>
 
 #include "scripttest.h"
 #include "shell/errors.h"

@@ -1,8 +1,8 @@
 #include "shell/cp1250.h"
 
-#include <gtest/gtest.h>
-
 #include <set>
+
+#include <gtest/gtest.h>
 
 namespace tallyra::core {
 namespace {

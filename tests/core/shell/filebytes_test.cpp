@@ -1,5 +1,5 @@
 // Document file helpers: backup names, the backup rule, line ends, limits.
-#include <gtest/gtest.h>
+#include "shell/filebytes.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -7,8 +7,9 @@
 #include <functional>
 #include <sys/stat.h>
 
+#include <gtest/gtest.h>
+
 #include "shell/errors.h"
-#include "shell/filebytes.h"
 
 using namespace tallyra::core;
 

@@ -1,11 +1,11 @@
 #include "shell/langtext.h"
 
+#include <cerrno>
+
 #include <gtest/gtest.h>
 
 #include "shell/errors.h"
 #include "shell/ioerror.h"
-
-#include <cerrno>
 
 namespace tallyra::core {
 namespace {

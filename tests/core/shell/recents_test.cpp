@@ -1,9 +1,10 @@
 // The recent-files list, the settings store's typed reads and the page set-up.
+#include "shell/recents.h"
+
 #include <gtest/gtest.h>
 
 #include "shell/langtext.h"
 #include "shell/pagesetup.h"
-#include "shell/recents.h"
 #include "shell/settingsstore.h"
 
 using namespace tallyra::core;

@@ -1,9 +1,10 @@
+#include "spss/saveselection.h"
+
 #include <gtest/gtest.h>
 
 #include "script/tpxdictionary.h"
 #include "script/tpxmessage.h"
 #include "shell/errors.h"
-#include "spss/saveselection.h"
 #include "testutil.h"
 
 namespace tallyra::core {

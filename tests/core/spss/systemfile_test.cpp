@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include <cstring>
+
+#include <gtest/gtest.h>
 
 #include "shell/errors.h"
 #include "spss/tvarcoll.h"

@@ -1,10 +1,10 @@
 // The comparison of two keyings: pairing by identifier and by number, the
 // findings, and the refusal of files that do not fit the script.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "core/data/data_fixture.h"
 #include "data/tpxdatahandler.h"

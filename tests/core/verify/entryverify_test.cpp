@@ -1,12 +1,13 @@
 // Verify mode: values keyed a second time are held against the first keying
 // through the real keyboard model and store.
-#include <gtest/gtest.h>
+#include "verify/entryverify.h"
 
 #include <memory>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "core/data/data_fixture.h"
-#include "verify/entryverify.h"
 
 namespace tallyra::core::testing {
 namespace {

@@ -1,13 +1,14 @@
 // The operator log: the line format written by the station and read back by
 // the statistics, appending to a log, and broken lines reported by number.
-#include <gtest/gtest.h>
+#include "verify/operatorlog.h"
 
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "core/data/data_fixture.h"
 #include "shell/langtext.h"
-#include "verify/operatorlog.h"
 
 namespace tallyra::core {
 namespace {

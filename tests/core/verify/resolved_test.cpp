@@ -1,12 +1,12 @@
 // Writing the resolved file of an adjudication: the chosen values in place,
 // the ".bak" rule for an existing target, and the refusals that keep the
 // compared files safe.
-#include <gtest/gtest.h>
-
 #include <filesystem>
-#include <sys/stat.h>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "core/data/data_fixture.h"
 #include "shell/langtext.h"

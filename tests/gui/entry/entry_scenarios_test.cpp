@@ -2,12 +2,14 @@
 // through the real data entry window with QTest key events. Both must leave
 // the same bytes in the data file and the same final position, and both must
 // give the bytes the table expects.
+#include <memory>
+#include <string>
+
 #include <QApplication>
 #include <QProcess>
 #include <QTest>
+
 #include <gtest/gtest.h>
-#include <memory>
-#include <string>
 
 #include "data/keyscript.h"
 #include "data/tpxdatahandler.h"

@@ -2,8 +2,11 @@
 // ruler, the masked editors, the status panels, data checking with the
 // options dialog and error stepping, the information dialogs, the stored
 // settings and closing.
+#include <memory>
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -11,12 +14,11 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QTableWidget>
-#include <QTextBrowser>
-#include <QEventLoop>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+
 #include <gtest/gtest.h>
-#include <memory>
 
 #include "entry/checkoptdlg.h"
 #include "entry/infodialogs.h"

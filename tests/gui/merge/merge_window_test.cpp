@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <Qsci/qsciscintilla.h>
+
 #include <gtest/gtest.h>
 
 #include "guitestenv.h"

@@ -1,14 +1,16 @@
 // Qt's own texts (the standard buttons of message boxes, the file dialog)
 // follow the language chosen in Studio and in the station, at start-up and
 // on every change.
+#include <memory>
+
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+
 #include <gtest/gtest.h>
-#include <memory>
 
 #include "guitestenv.h"
 #include "shell/langtext.h"

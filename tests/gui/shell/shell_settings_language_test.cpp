@@ -1,7 +1,12 @@
 // Stored settings, language switching, message boxes, menu padding, the
 // status bar gauge, the logo and the help viewer.
+#include <functional>
+#include <new>
+#include <vector>
+
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QListWidget>
@@ -13,17 +18,13 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
-#include <gtest/gtest.h>
 
-#include <functional>
-#include <new>
-#include <vector>
+#include <gtest/gtest.h>
 
 #include "guitestenv.h"
 #include "shell/desktopmain.h"

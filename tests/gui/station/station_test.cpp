@@ -1,11 +1,13 @@
 // The data station as an operator meets it: start-up with and without file
 // names, the incomplete-record warning and the closing question, the
 // mismatch box, a script with errors, and the status line.
+#include <memory>
+
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
+
 #include <gtest/gtest.h>
-#include <memory>
 
 #include "guitestenv.h"
 #include "shell/langui.h"

@@ -1,14 +1,16 @@
 // The viewer: it asks for an existing data file, shows the first record,
 // marks fields and records with the Select menu and the range dialog, and
 // saves the selection as three files. Preview data and Enter data in Studio.
+#include <memory>
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+
 #include <gtest/gtest.h>
-#include <memory>
 
 #include "guitestenv.h"
 #include "script/tpxdictionary.h"

@@ -2,14 +2,15 @@
 // menu, compared with the command line's output, and their refusals.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QLineEdit>
-#include <QTableWidget>
 #include <QDialog>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <Qsci/qsciscintilla.h>
+
 #include <gtest/gtest.h>
 
 #include "guitestenv.h"

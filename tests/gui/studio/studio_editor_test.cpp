@@ -3,16 +3,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
-#include <QTest>
 #include <Qsci/qsciscintilla.h>
+
 #include <gtest/gtest.h>
 
 #include "guitestenv.h"

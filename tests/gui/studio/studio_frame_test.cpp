@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QTest>
 #include <Qsci/qsciscintilla.h>
+
 #include <gtest/gtest.h>
 
 #include "guitestenv.h"

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QSpinBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,17 +11,19 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <Qsci/qscilexer.h>
 #include <Qsci/qsciscintilla.h>
+
 #include <gtest/gtest.h>
 
 #include "guitestenv.h"
 #include "shell/cp1250.h"
-#include "shell/langui.h"
 #include "shell/helpviewer.h"
-#include "studio/langprefs.h"
+#include "shell/langui.h"
 #include "shell/modalrun.h"
+#include "studio/langprefs.h"
 #include "studio/ttydchild.h"
 
 using namespace tallyra;

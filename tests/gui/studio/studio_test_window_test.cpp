@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <Qsci/qsciscintilla.h>
+
 #include <gtest/gtest.h>
 
 #include "entry/checkoptdlg.h"
@@ -15,8 +17,6 @@
 #include "shell/langui.h"
 #include "shell/modalrun.h"
 #include "studio/ttydchild.h"
-
-#include <Qsci/qsciscintilla.h>
 
 namespace tallyra::gui::test {
 namespace {
