@@ -644,7 +644,12 @@ bool TAppTYGen_Form::event(QEvent* e) {
 // --- status and commands
 
 void TAppTYGen_Form::RefreshStatus() {
+    // The position of the keyboard model's field, also while a dialog of the
+    // window holds the keyboard focus.
     TPXEdit* edit = FocusedEdit();
+    if (!edit && Keys && Keys->Focused())
+        for (const auto& e : PageEdits)
+            if (&e->Model() == Keys->Focused()) edit = e.get();
     QString texts[4];
     if (edit && Keys) {
         const core::TPXDataContext& c = DataStore->Context();

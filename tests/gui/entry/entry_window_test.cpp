@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
@@ -204,6 +205,22 @@ TEST_F(EntryWindowTest, StatusPanelsFollowTheCaretOnIdle) {
     w.RefreshStatus();
     EXPECT_EQ(w.StatusPanel(0)->text(), "REK: 00002");
     EXPECT_EQ(w.StatusPanel(1)->text(), "STR: 0001");
+}
+
+TEST_F(EntryWindowTest, StatusPanelsKeepThePositionWhileADialogHasTheFocus) {
+    TEntryTestWindow& w = Open("left='id' width=3 recid*left='v' width=4*", "0071234\r\n");
+    QDialog box(&w);
+    QLineEdit field(&box);
+    box.show();
+    box.activateWindow();
+    field.setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == &field; }));
+    w.RefreshStatus();
+    EXPECT_EQ(w.StatusPanel(0)->text(), "REC: 00002");
+    EXPECT_EQ(w.StatusPanel(1)->text(), "PG: 0001");
+    EXPECT_EQ(w.StatusPanel(2)->text(), "COL: 00004");
+    EXPECT_EQ(w.StatusPanel(3)->text(), "IDEN: 00000000008");
 }
 
 constexpr const char* CheckScript = "left='a' width=1 range=[1:5]*left='b' width=1 range=[1:5]*";
