@@ -72,18 +72,17 @@ public:
         // it is locked; then the name leads elsewhere and a new one is made.
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::string pattern = Target + ".XXXXXX";
-            const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-            if (fd < 0) RaiseFileError(Target, errno);
+            TFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+            if (fd.Get() < 0) RaiseFileError(Target, errno);
             struct stat held {
             }, named{};
-            if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &held) == 0 &&
+            if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.Get(), &held) == 0 &&
                 ::stat(pattern.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
                 held.st_dev == named.st_dev) {
-                Fd = fd;
+                Fd = std::move(fd);
                 TempName = pattern;
                 return;
             }
-            ::close(fd);
         }
         RaiseFileError(Target, EEXIST);
     }
@@ -92,11 +91,11 @@ public:
     // Copies the first `n` bytes of the file open as `fd` (in the kernel when
     // the system can, else through a buffer).
     void CopyFrom(int fd, int64_t n) {
-        if (Fd < 0) return;
+        if (Fd.Get() < 0) return;
         off_t in = 0;
         try {
             while (in < n) {
-                const ssize_t put = CopyRange(fd, &in, Fd, size_t(n - in));
+                const ssize_t put = CopyRange(fd, &in, Fd.Get(), size_t(n - in));
                 if (put > 0) continue;
                 if (put == 0) break;
                 std::vector<char> buffer(size_t(1) << 20);
@@ -105,7 +104,7 @@ public:
                         fd, buffer.data(), std::min<size_t>(buffer.size(), size_t(n - in)), in);
                     if (got < 0 && errno == EINTR) continue;
                     if (got <= 0) RaiseSystemError(got < 0 ? errno : EIO);
-                    WriteFull(Fd, buffer.data(), size_t(got));
+                    WriteFull(Fd.Get(), buffer.data(), size_t(got));
                     in += got;
                 }
             }
@@ -117,26 +116,24 @@ public:
     // Puts the finished copy in place of the old backup. The data file itself
     // is never touched, so the copy is not forced to disk first.
     void Commit() {
-        if (Fd < 0) return;
-        const int fd = Fd;
-        Fd = -1;
-        if (::close(fd) != 0 || ::rename(TempName.c_str(), Target.c_str()) != 0) {
+        if (Fd.Get() < 0) return;
+        // The close is checked: a failed close may mean a copy never written.
+        if (::close(Fd.Release()) != 0 || ::rename(TempName.c_str(), Target.c_str()) != 0) {
             const int err = errno;
             ::unlink(TempName.c_str());
             RaiseFileError(Target, err);
         }
     }
     void Discard() {
-        if (Fd < 0) return;
+        if (Fd.Get() < 0) return;
         ::unlink(TempName.c_str());
-        ::close(Fd);
-        Fd = -1;
+        Fd = TFd();
     }
 
 private:
     std::string Target;
     std::string TempName;
-    int Fd = -1;
+    TFd Fd;
 };
 
 }  // namespace
