@@ -97,7 +97,7 @@ public:
     void NextField() override { Navigation.AdvanceField(); }
 
     // --- the record shown (the entry navigation)
-    // Reads record Position().Rec as the record shown ("*" after the end of
+    // Reads record Context().Rec as the record shown ("*" after the end of
     // the file).
     void LoadRecord() { Navigation.LoadRecord(); }
     // Writes the record shown back (and flushes it) when it has unsaved
