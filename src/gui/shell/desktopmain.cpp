@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include "helpviewer.h"
+#include "langui.h"
 #include "msgbox.h"
 #include "qsettingsstore.h"
 #include "qttranslations.h"
@@ -38,7 +39,7 @@ const char* const CommonOptions =
 // Opens one help page the way the program's help does and says what it
 // found, for checking an installation without a window manager.
 int SmokeHelp(const QString& topic) {
-    THelpViewer viewer(nullptr);
+    THelpViewer viewer(nullptr, S(QCoreApplication::applicationName()));
     viewer.SetLanguage(core::CurrentLanguage());
     bool number = false;
     const int context = topic.toInt(&number);

@@ -29,7 +29,8 @@ QString THelpViewer::HelpRoot() {
     return QString();
 }
 
-THelpViewer::THelpViewer(QWidget* parent) : QDialog(parent, Qt::Window) {
+THelpViewer::THelpViewer(QWidget* parent, std::string product)
+    : QDialog(parent, Qt::Window), ProductName(std::move(product)) {
     setObjectName("Help_Form");
     auto* layout = new QVBoxLayout(this);
     auto* bar = new QHBoxLayout;
@@ -67,7 +68,7 @@ THelpViewer::THelpViewer(QWidget* parent) : QDialog(parent, Qt::Window) {
 
 void THelpViewer::ApplyCaptions() {
     ApplyLanguageTo(this);
-    setWindowTitle(LT("<EN>Tallyra Studio help<PL>Pomoc Tallyra Studio"));
+    setWindowTitle(LT("<EN>%1 help<PL>Pomoc %1").arg(LT(ProductName)));
 }
 
 void THelpViewer::SetLanguage(int language) {

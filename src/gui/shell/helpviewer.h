@@ -15,7 +15,9 @@ namespace tallyra::gui {
 
 class THelpViewer : public QDialog {
 public:
-    explicit THelpViewer(QWidget* parent);
+    // `product` names the program in the window title ("Tallyra Station");
+    // it may carry language tags.
+    THelpViewer(QWidget* parent, std::string product);
 
     void SetLanguage(int language);
     // Shows the page of a context number; a missing page shows a short note.
@@ -28,6 +30,8 @@ public:
     // (case-insensitive); an empty word shows only the search box.
     void ShowSearch(const std::string& word);
 
+    // The product named in the window title.
+    const std::string& Product() const { return ProductName; }
     // The page shown last ("102.html", "contents.html", "search").
     const QString& CurrentPage() const { return Page; }
     QTextBrowser* Browser() const { return Text; }
@@ -47,6 +51,7 @@ private:
     QTextBrowser* Text;
     QLineEdit* SearchBox;
     int Language = 1;
+    std::string ProductName;
     QString Page;
     bool Found = false;
 };

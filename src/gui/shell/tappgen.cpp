@@ -247,34 +247,30 @@ void TAppGen_Form::SetHelpFile() {
     if (Help) Help->SetLanguage(core::CurrentLanguage());
 }
 
-void TAppGen_Form::ShowHelpContext(int context) {
-    if (!Help) Help = new THelpViewer(this);
+THelpViewer& TAppGen_Form::HelpWindow() {
+    if (!Help) Help = new THelpViewer(this, AppInfo(1));
     Help->SetLanguage(core::CurrentLanguage());
-    Help->ShowContext(context);
+    return *Help;
+}
+
+void TAppGen_Form::ShowHelpContext(int context) {
+    HelpWindow().ShowContext(context);
 }
 
 void TAppGen_Form::ShowHelpContents() {
-    if (!Help) Help = new THelpViewer(this);
-    Help->SetLanguage(core::CurrentLanguage());
-    Help->ShowContents();
+    HelpWindow().ShowContents();
 }
 
 void TAppGen_Form::ShowHelpIndex() {
-    if (!Help) Help = new THelpViewer(this);
-    Help->SetLanguage(core::CurrentLanguage());
-    Help->ShowIndex();
+    HelpWindow().ShowIndex();
 }
 
 void TAppGen_Form::ShowHelpSearch() {
-    if (!Help) Help = new THelpViewer(this);
-    Help->SetLanguage(core::CurrentLanguage());
-    Help->ShowSearch(std::string());
+    HelpWindow().ShowSearch(std::string());
 }
 
 void TAppGen_Form::ShowHelpOnHelp() {
-    if (!Help) Help = new THelpViewer(this);
-    Help->SetLanguage(core::CurrentLanguage());
-    Help->ShowUsingHelp();
+    HelpWindow().ShowUsingHelp();
 }
 
 void TAppGen_Form::ShowAbout() {

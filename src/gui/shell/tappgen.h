@@ -81,6 +81,9 @@ public:
     void ShowChangesTopic() { ShowHelpContext(HelpChanges); }
     void CloseHelp();
     THelpViewer* HelpViewer() const { return Help; }
+    // The help viewer, made on first use (titled with this program's name),
+    // in the current language.
+    THelpViewer& HelpWindow();
     // The help file name rule: program path without extension + "_" + code + ".hlp".
     const std::string& HelpFile() const { return HelpFileName; }
 

@@ -398,8 +398,10 @@ TEST_F(StudioTest, HelpOpensTopicsByContextInTheCurrentLanguage) {
     ASSERT_NE(Main->HelpViewer(), nullptr);
     EXPECT_EQ(Main->HelpViewer()->CurrentPage(), "102.html");
     EXPECT_TRUE(Main->HelpViewer()->Browser()->toPlainText().contains("Glossary"));
+    EXPECT_EQ(S(Main->HelpViewer()->windowTitle()), "Tallyra Studio help");
     Main->ChangeLanguage(2);
     EXPECT_TRUE(Main->HelpViewer()->Browser()->toPlainText().contains("Słowniczek"));
+    EXPECT_EQ(S(Main->HelpViewer()->windowTitle()), "Pomoc Tallyra Studio");
     Main->ShowChangesTopic();
     EXPECT_EQ(Main->HelpViewer()->CurrentPage(), "103.html");
     Main->HelpViewer()->ShowSearch("zakładk");

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "guitestenv.h"
+#include "shell/helpviewer.h"
 #include "shell/langui.h"
 #include "shell/modalrun.h"
 #include "station/tappstation.h"
@@ -70,6 +71,15 @@ TEST_F(StationTest, ScriptAndDataOnTheCommandLineOpenWithoutDialogs) {
     // The station holds the file: a second store on it is refused.
     EXPECT_TRUE(QFileInfo::exists(Q(Path("d.bak"))));
     EXPECT_EQ(w.windowTitle(), "Tallyra Station");
+}
+
+TEST_F(StationTest, HelpWindowIsTitledWithTheStationsName) {
+    TAppTYStation_Form& w = Start({});
+    w.ShowHelpContents();
+    ASSERT_NE(w.HelpViewer(), nullptr);
+    EXPECT_EQ(S(w.HelpViewer()->windowTitle()), "Tallyra Station help");
+    w.ChangeLanguage(2);
+    EXPECT_EQ(S(w.HelpViewer()->windowTitle()), "Pomoc Tallyra Station");
 }
 
 TEST_F(StationTest, ScriptAloneAsksForTheDataAndMayCreateIt) {
