@@ -161,9 +161,11 @@ void CodebookCommand(TAppMain_Form* main) {
         std::unique_ptr<core::TPXDataHandler> store;
         if (!data.empty()) {
             if (!core::FileExists(data)) throw core::EGeneric(core::IOErrorText(2));
+            // Read only, under the reader lock: the codebook never changes the
+            // data file (not even a final Ctrl-Z) nor keeps a station off it
+            // longer than the reading.
             try {
-                store =
-                    core::TPXDataHandler::CreateForFile(*w->CheckedScript(), false, nullptr, data);
+                store = core::TPXDataHandler::CreateForReading(*w->CheckedScript(), nullptr, data);
             } catch (const core::EPXData&) {
                 throw core::EGeneric(core::DataMismatchText(data));
             }
@@ -187,6 +189,9 @@ void CodebookCommand(TAppMain_Form* main) {
         return;
     }
     main->SetProgress(std::string(), -1);
+    MsgInformation(core::FormatText(
+        core::LangText("<EN>The codebook was written to %s.<PL>Książkę kodów zapisano do %s."),
+        target.c_str()));
 }
 
 }  // namespace tallyra::gui

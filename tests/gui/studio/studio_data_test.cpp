@@ -198,6 +198,22 @@ TEST_F(DataMenuTest, CodebookWithAndWithoutDataIsTheCommandLinesPage) {
     EXPECT_FALSE(Exists("household.html"));
 }
 
+TEST_F(DataMenuTest, CodebookLeavesTheDataFileAsItIsAndSaysWhereThePageIs) {
+    MakeMain();
+    OpenExample();
+    // An old end-of-file mark after the records: a store opening the file
+    // would cut it; a reader leaves it.
+    const std::string bytes = ReadFile(PathOf("household.dat")) + "\x1a";
+    WriteFile(PathOf("household.dat"), bytes);
+    Boxes().FileAnswers = {{PathOf("household.dat")}, {PathOf("page.html")}};
+    Trigger("Codebook_DataMenu");
+    ASSERT_EQ(Boxes().Count(TMsgKind::Error), 0) << Boxes().Log.back().Text;
+    EXPECT_EQ(ReadFile(PathOf("household.dat")), bytes);
+    EXPECT_FALSE(Exists("household.bak"));
+    EXPECT_EQ(Boxes().Log.back().Text, "The codebook was written to " + PathOf("page.html") + ".");
+    EXPECT_TRUE(Exists("page.html"));
+}
+
 TEST_F(DataMenuTest, AdjudicationResolvesThreeDifferencesIntoANewFile) {
     MakeMain();
     OpenExample();
