@@ -9,11 +9,13 @@
 
 #include "shell/desktopmain.h"
 #include "shell/langtext.h"
+#include "shell/modalrun.h"
 #include "shell/qttranslations.h"
 #include "shell/tappcmplx.h"
 #include "shell/tappgen.h"
 #include "studio/tappmain.h"
 #include "studio/tchldedit.h"
+#include "studio/ttydchild.h"
 
 namespace tallyra::gui::test {
 
@@ -95,6 +97,8 @@ void StudioTest::SetUp() {
 }
 
 void StudioTest::TearDown() {
+    // A handler a test left behind must not answer the dialogs of the next.
+    SetModalHandler({});
     DestroyMain();
     SetMsgHandler({});
     ResetEnvironment();
@@ -131,6 +135,12 @@ TChldEdit_Form* StudioTest::OpenNew(const std::string& name, const std::string& 
     Main->OpenFile(PathOf(name));
     QApplication::processEvents();
     return qobject_cast<TChldEdit_Form*>(Main->ActiveChild());
+}
+
+TTYDChild_Form* StudioTest::OpenScript(const std::string& name, const std::string& bytes) {
+    auto* w = qobject_cast<TTYDChild_Form*>(OpenNew(name, bytes));
+    EXPECT_NE(w, nullptr);
+    return w;
 }
 
 }  // namespace tallyra::gui::test

@@ -18,6 +18,10 @@
 #include "studio/tappmain.h"
 #include "studio/tchldedit.h"
 
+namespace tallyra::gui {
+class TTYDChild_Form;
+}
+
 namespace tallyra::gui::test {
 
 // Records every message box and answers from a queue (No when empty).
@@ -58,6 +62,8 @@ protected:
     TChldEdit_Form* Editor(int i) const;
     // Writes a file and opens it in the main window.
     TChldEdit_Form* OpenNew(const std::string& name, const std::string& bytes);
+    // OpenNew for a script; the test fails when the window is no script window.
+    TTYDChild_Form* OpenScript(const std::string& name, const std::string& bytes);
 
     QTemporaryDir Dir;
     std::unique_ptr<TAppMain_Form> Main;

@@ -63,8 +63,8 @@ void TPXDataHandler::CheckData(bool all, uint8_t mask) {
             if (InIncomplete()) return;
             first = last = Navigation.Position().Rec;
         }
-        std::vector<std::string_view> texts(size_t(Instructions->Count()));
-        std::vector<std::string> scratch(size_t(Instructions->Count()));
+        std::vector<std::string_view> texts(size_t(Layout.Count()));
+        std::vector<std::string> scratch(size_t(Layout.Count()));
         try {
             ScanRecords(first, last, [&](int32_t record) {
                 CheckRecord(record, mask, texts, scratch);
@@ -133,11 +133,11 @@ TFreqList TPXDataHandler::CountValues(int32_t field) {
 }
 
 void TPXDataHandler::FindByIdentifier(std::string_view text) {
-    const TPXFieldInstruction* id = Instructions->FindRecId();
-    if (!id)
+    const int32_t idIndex = Layout.IdentifierIndex();
+    if (idIndex < 0)
         throw EPXData(LangText(
             "<EN>No record identifier in the script.<PL>Brak identyfikatora rekordu w skrypcie."));
-    const int32_t idIndex = Layout.IdentifierIndex();
+    const TPXFieldInstruction* id = FieldAt(idIndex);
     std::string wanted(text);
     if (int32_t(wanted.size()) < id->Width)
         wanted.insert(0, size_t(id->Width) - wanted.size(), '0');

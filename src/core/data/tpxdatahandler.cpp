@@ -17,7 +17,6 @@ std::unique_ptr<TEHMessage> TPXDataMessage::CreateCopy() const {
 TPXDataHandler::TPXDataHandler(TPXDictionary& dictionary, IPXDataOwner* owner)
     : DataOwner(owner),
       Script(&dictionary),
-      Instructions(&dictionary.Instructions),
       Layout(dictionary.Instructions),
       Records(dictionary.Instructions.LineLength()),
       Navigation(Layout, Records, *this, owner) {}

@@ -163,8 +163,8 @@ public:
     TEHList& MessageList() override;
     // The field at instruction index i, or nullptr.
     const TPXFieldInstruction* FieldAt(int32_t i) const { return Layout.FieldAt(i); }
-    int32_t InstructionCount() const { return Instructions->Count(); }
-    const TPXInstructionList& InstructionList() const { return *Instructions; }
+    int32_t InstructionCount() const { return Layout.Count(); }
+    const TPXInstructionList& InstructionList() const { return Layout.Instructions(); }
     // Characters per record without CR LF.
     int32_t RecordChars() const { return Records.LineLength() - 2; }
     int32_t LineLength() const { return Records.LineLength(); }
@@ -244,7 +244,6 @@ private:
 
     IPXDataOwner* DataOwner = nullptr;  // borrowed, may be null
     TPXDictionary* Script;              // borrowed
-    const TPXInstructionList* Instructions;
     TPXFieldLayout Layout;
     TPXRecordStore Records;
     TPXEntryNavigation Navigation;

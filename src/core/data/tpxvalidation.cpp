@@ -69,7 +69,7 @@ void TPXDataHandler::CheckRecord(int32_t record, uint8_t mask, std::vector<std::
     c.Rec = record;
     std::string group;
     int32_t groupStart = -1;
-    const int32_t n = Instructions->Count();
+    const int32_t n = Layout.Count();
     for (int32_t i = 0; i < n; ++i) {
         const TPXFieldInstruction* f = FieldAt(i);
         if (!f) continue;

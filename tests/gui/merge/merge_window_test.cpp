@@ -20,18 +20,7 @@ using namespace tallyra::gui::test;
 
 namespace {
 
-class MergeWindowTest : public StudioTest {
-protected:
-    void TearDown() override {
-        SetModalHandler({});
-        StudioTest::TearDown();
-    }
-    TTYDChild_Form* OpenScript(const std::string& name, const std::string& bytes) {
-        auto* w = qobject_cast<TTYDChild_Form*>(OpenNew(name, bytes));
-        EXPECT_NE(w, nullptr);
-        return w;
-    }
-};
+using MergeWindowTest = StudioTest;
 
 }  // namespace
 

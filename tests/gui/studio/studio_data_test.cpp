@@ -27,16 +27,9 @@ namespace {
 
 class DataMenuTest : public StudioTest {
 protected:
-    void TearDown() override {
-        SetModalHandler({});
-        StudioTest::TearDown();
-    }
     TTYDChild_Form* OpenExample() {
         WriteFile(PathOf("household.dat"), ReadFile(TALLYRA_EXAMPLES_DIR "/household.dat"));
-        auto* w = qobject_cast<TTYDChild_Form*>(
-            OpenNew("household.slo", ReadFile(TALLYRA_EXAMPLES_DIR "/household.slo")));
-        EXPECT_NE(w, nullptr);
-        return w;
+        return OpenScript("household.slo", ReadFile(TALLYRA_EXAMPLES_DIR "/household.slo"));
     }
     void Trigger(const char* name) {
         Main->UpdateDataMenu();

@@ -44,15 +44,6 @@ const char* const CorrectScript =
 
 class ScriptTest : public StudioTest {
 protected:
-    void TearDown() override {
-        SetModalHandler({});
-        StudioTest::TearDown();
-    }
-    TTYDChild_Form* OpenScript(const std::string& name, const std::string& bytes) {
-        auto* w = qobject_cast<TTYDChild_Form*>(OpenNew(name, bytes));
-        EXPECT_NE(w, nullptr);
-        return w;
-    }
     void Check() { Main->ScriptAction("Check_ScriptMenu")->trigger(); }
     bool Enabled(const char* name) {
         Main->UpdateScriptMenu();
