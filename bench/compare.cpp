@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison of two keyings on large data files beside `cmp` of the
 // same files in the same run (warm page cache): identical files (cmp reads
 // both to the end), files differing in one field of every thousandth record

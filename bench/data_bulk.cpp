@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bulk passes of the record store on large data files: opening with a
 // backup, the data check over all records, the frequencies of one field and
 // the search for the last record's identifier, each beside `cat FILE >

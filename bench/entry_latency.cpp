@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keystroke latency of the data entry window (offscreen): the time from a key
 // event to the repainted window for (a) a character inside a text field,
 // (b) the last character of a numeric field (validation and the move to the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra export` of a large data file to .sav and to CSV (and, for the
 // record, .zsav and .dta) beside `tallyra check-data` on the same file in the
 // same run: whole commands, warm page cache, best of three wall times. The

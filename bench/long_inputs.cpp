@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Long inputs: a range of N single values read as a script (N = 50 000 to
 // 400 000; the growth ratio time(400k)/time(100k) is about 4 for n log n work
 // and 16 for quadratic), and key scripts of 2 and 20 MB read a window at a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmark of the data merge and the SPSS export:
 //  1. merging five data files of 1 000 000 records in all, beside `cat` of the
 //     same files into one file in the same run (goal: within 1.5 x cat);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Script reading speed: generates scripts of 10 000 and 100 000 instructions
 // using every construct of the language, reads each several times and prints
 // MB/s, the growth ratio time(100k)/time(10k) and `cat` of the same file for

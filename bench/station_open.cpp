@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Opening a large data file in the data station and moving to its end
 // (Ctrl+End), offscreen. Each figure is the best of three runs, printed next
 // to a plain sequential read of the same file measured in the same run, and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for the data entry engine: a random data file is opened under
 // one of a few scripts (pages, filters, groups, identifier, constant and
 // update fields) and a random sequence of keys (raw, or read as a key

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Feeds arbitrary bytes to the script reader. The first 24 bytes choose the
 // check options (switches, error mode and count) and the variable-name length;
 // the rest is the script text. Whatever the input, reading must end without a

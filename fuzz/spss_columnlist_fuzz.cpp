@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the column list (.cdb) reader.
 #include "spss_reader_harness.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The common body of the SPSS reader fuzz targets: a reader fills a variable
 // set from the input, and the set read is then validated and written out as
 // syntax text, as the export would. Any input must end in a variable set or a

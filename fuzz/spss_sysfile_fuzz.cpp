@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: the SPSS system file reader.
 #include "spss_reader_harness.h"
 

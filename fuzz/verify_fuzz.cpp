@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target for double data entry: two random data files are compared
 // under a small script, by identifier and by number, and every finding is
 // checked against a plain reference pairing that holds all records in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyra-studio: creates the script editor main window, opens the files
 // named on the command line and runs the event loop until it closes.
 #include "shell/desktopmain.h"

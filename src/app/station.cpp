@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // tallyra-station [SCRIPT [DATA]]: the operator's data station. With both
 // arguments it opens the script and the data file at once; with only the
 // script the open-data dialog follows; with none the open-script dialog.

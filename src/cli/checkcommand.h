@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra check`: reads scripts as the script editor's Check does and
 // reports their messages.
 #pragma once

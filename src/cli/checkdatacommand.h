@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra check-data`: the data entry window's data check over a data file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command line of a sub-command read against a table of its options.
 // Every sub-command shares the rules: options and arguments may come in any
 // order and are taken in the order given; an option that takes a value takes

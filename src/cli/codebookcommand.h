@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra codebook`: the HTML codebook of a script, with frequencies when a
 // data file is given.
 #pragma once

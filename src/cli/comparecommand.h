@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra compare`: double data entry on the command line, the comparison
 // of two keyings of the same questionnaires under one script.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers shared by the data sub-commands (enter, check-data, freq): reading
 // a script as the data station does and opening its data file.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra enter`: plays a key script through the data entry window's
 // keyboard model on a data file (as the data station or the viewer) or on a
 // temporary file (as the script test window).

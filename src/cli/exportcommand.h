@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra export`: writes chosen fields and records of a data file as a data
 // set analysts open directly (SPSS .sav/.zsav/.por, Stata .dta, CSV).
 #pragma once

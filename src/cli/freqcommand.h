@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra freq`: the frequency table of one field over a data file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A small streaming JSON writer for the command-line program's --json output.
 #pragma once
 

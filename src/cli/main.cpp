@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line program `tallyra`: the engine without a display.
 #include <csignal>
 #include <exception>
@@ -19,6 +20,7 @@
 #include "spsscommands.h"
 #include "statscommand.h"
 #include "subsetcommand.h"
+#include "tallyra_version.h"
 
 namespace {
 
@@ -64,7 +66,7 @@ int RunCommand(int argc, char** argv) {
         return cli::ExitOk;
     }
     if (command == "--version") {
-        std::cout << "tallyra " << TALLYRA_VERSION << "\n";
+        std::cout << "tallyra " << TALLYRA_VERSION << "\n" << TALLYRA_LICENCE_LINE << "\n";
         return cli::ExitOk;
     }
     if (command == "check") return cli::RunCheck(args, std::cout, std::cerr);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The --fields and --records arguments of the sub-commands that cut a
 // selection out of a data file (subset, export): fields named by label,
 // VARNAME, the variable name `vars` prints or instruction index, records as

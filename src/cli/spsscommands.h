@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra spss`, `tallyra vars` and `tallyra merge`: the SPSS export of a
 // script, the variable set of any supported source, and the data file merger.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra stats`: the figures of a data file's operator log summed per
 // operator.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra subset`: saves a selection of fields and records of a data file as
 // a new data file with its own script and SPSS syntax, as the viewer's Save
 // selection does.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every command on a folder, a pipe or a missing folder where it wants a file:
 // one message naming the file and saying what it is, in both languages, the
 // exit status, nothing left behind and nothing replaced. A pipe is never

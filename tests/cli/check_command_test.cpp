@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra check` run in-process on small script files.
 #include <filesystem>
 #include <fstream>

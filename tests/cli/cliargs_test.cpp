@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The option table every sub-command reads its command line with.
 #include "cliargs.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra compare` run in-process: exit statuses, the plain lines and the
 // JSON object of a comparison of two keyings.
 #include <cstdlib>

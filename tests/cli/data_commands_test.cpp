@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data sub-commands run in-process: enter, check-data and freq.
 #include <cstdlib>
 #include <filesystem>

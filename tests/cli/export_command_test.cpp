@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra export`: its refusals, and round trips through the programs
 // analysts read the files with (PSPP for sav, zsav and por, pandas for dta,
 // Python's csv module for CSV), compared with the data file field by field.

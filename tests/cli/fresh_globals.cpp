@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The commands run in this one test process, while the program runs each in
 // a process of its own: every test starts with the settings a new process
 // has (the variable name length a --var-size option of an earlier test set).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tallyra program under address-space limits: whatever the point where
 // memory runs out, the run ends with "Not enough memory." and status 2 (or
 // succeeds), never with an abort, and leaves neither its output nor a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading what PSPP prints with "-o out.csv": its tables by title, each a
 // list of rows of fields (CSV quoting undone).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra stats` run in-process: the per-operator table, the JSON object
 // and broken lines reported by number.
 #include <cstdlib>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // `tallyra subset` on the bundled example.
 #include <filesystem>
 #include <fstream>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Full disks and file size limits through the write seam of the descriptor
 // helpers: the n-th write fails with ENOSPC or EFBIG (and every later one, as
 // on a full disk). Each command reports one failure naming the file, exits

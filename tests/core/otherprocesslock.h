@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A lock held by another process, for the tests of the data file locks.
 #pragma once
 

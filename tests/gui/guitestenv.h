@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared set-up of the GUI tests: a QApplication on the offscreen platform,
 // scripted message boxes and file dialogs, an in-memory settings store and
 // temporary folders.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bulk passes of TPXDataHandler: the data check, frequencies and the
 // search by identifier, each one scan of the complete records.
 #include <map>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Byte-addressed access to one data file for the record store: the file is
 // opened once and held under an exclusive advisory lock for the store's
 // lifetime; records are read and written in place with positioned I/O, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data errors of the data check, as items of the message list.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window side of a record store: everything the store and the keyboard
 // model need from the window that owns them (refresh, sounds, update mode,
 // message boxes, the force-value question, the system beep). The Qt window,

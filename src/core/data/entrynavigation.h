@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry navigation of a data store: the entry position (record, page,
 // field, group, active filters), where keying of the incomplete record goes
 // on, the record shown with the texts of its fields, the command dispatcher

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The second opinion a record store asks while a record is keyed (the verify
 // mode of double entry): before the value of a field of the incomplete record
 // is left, the verifier compares it with the first keying and may keep the

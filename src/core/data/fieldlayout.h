@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the fields of a checked script lie, as the data store needs it: the
 // field at each instruction index with its cached automatic value, the pages,
 // the record identifier. Built once from the instruction list and never

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys of the data entry window and the key-script notation used to play
 // them without a display: characters stand for themselves; special keys are
 // written <Name> with optional C-, A-, S- prefixes (<Enter>, <C-End>,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The records of one open data file: the file and its lock, the record
 // length, the buffer of the record being shown and of the last complete
 // record, the number of complete records, and whether the shown record has

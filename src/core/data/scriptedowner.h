@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An owner of a record store without a window: prints or records every
 // message box and question, answers questions from a queue (No when it is
 // empty), and forwards refreshes to a keyboard model. Used by the

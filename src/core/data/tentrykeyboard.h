@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyboard model of the data entry window: the editors of the current
 // page, the refresh that keeps them in step with the store, and the
 // translation of every key into field-editor changes and DoCommand calls

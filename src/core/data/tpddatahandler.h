@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer's record store: no new records, one selection byte per full
 // record, and the record range texts of the range dialog ("1,3,5-12", "4-").
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The entry position of a record store: record, page, current field, group
 // being entered, and the filter ranges that currently apply (the active
 // filters of the incomplete record).

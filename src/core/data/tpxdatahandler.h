@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data store of one data file under one checked script: what windows,
 // the command line and tools call. It is a facade over parts with one job
 // each:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Texts of the data information dialogs: field information, context
 // information, and the rows of the frequency table.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The field editor model: what the on-screen editing control of one field
 // holds and how it reacts to editing keys. Numeric fields behave as a
 // fixed-position masked edit (typing replaces the character at the caret and

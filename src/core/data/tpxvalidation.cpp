@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Validation of TPXDataHandler: whether a value may be left, the verifier of
 // double entry, and the data check rules of one record.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The two option sets of the script editor, stored as bit sets: "Memo" (how
 // the editor looks and reacts to the mouse) and "Strings" (how typing and
 // searching behave). Names for the bits and the tests on a set; all of it is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The save policy of the script editor: the editor holds Unicode text, a
 // file holds code-page-1250 bytes with CR LF line ends. A text that the code
 // page cannot store is refused before anything on disk is touched; a text

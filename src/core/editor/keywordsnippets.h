@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The script editor's keyword menu and keyword help, as one table: the
 // fourteen snippets the menu inserts (caption, text, where the caret goes),
 // and the rule that finds the help topic of the keyword at the caret. Every

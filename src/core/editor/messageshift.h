@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message positions that follow edits: after text is inserted or deleted in
 // the editor, the messages of the last check keep pointing at the characters
 // they were found at. Only positions change; nothing here raises.

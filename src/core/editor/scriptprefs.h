@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the script preferences: which stored option bytes each list
 // of switches (extensions, hints, warnings) edits, how the error limit is
 // stored, and which default text widths and SPSS name lengths are accepted.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // An output file that appears under its name only when it is complete: the
 // bytes go to a new temporary file beside the target, which is renamed into
 // place on Commit; anything else removes it, so a failed export never leaves

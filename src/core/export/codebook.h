@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The codebook of a script: one self-contained HTML page (no scripts, no
 // outside resources, styled for print) with the survey's pages and comments
 // in order and, per field, its variable, texts, columns, type, valid values,

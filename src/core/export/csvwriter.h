@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The CSV writer of TDataSetWriter: RFC 4180 (CR LF, fields quoted when they
 // hold a comma, a quote or a line break, quotes doubled), UTF-8 with a byte
 // order mark so that spreadsheets take the letters right, one header line of

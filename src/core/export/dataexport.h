@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exporting a data file as a data set: the variables, names, labels, value
 // labels and missing values of the script's variable model (with the same
 // choices as the SPSS syntax export), the values of the chosen fields of the

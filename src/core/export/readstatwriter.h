@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ReadStat-backed writers of TDataSetWriter (sav, zsav, por, dta). Only
 // readstatwriter.cpp includes readstat.h.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One small interface for writing a data set (a table of named, labelled
 // variables) in the formats analysts open directly: SPSS system files (.sav,
 // compressed .zsav), SPSS portable files (.por), Stata files (.dta) and CSV.

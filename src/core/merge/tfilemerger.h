@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data file merger: appends the records of several data files written
 // under one script to one output file, after checking that each input really
 // consists of records of the script's length, and reports every step.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The 22 keywords of the script language, in both cases, and keyword
 // recognition: an identifier stands for the first keyword that begins it.
 #pragma once

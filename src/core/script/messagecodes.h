@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The numbers of the script and data messages: errors 0x20xx, warnings
 // 0x40xx, hints 0x60xx. The texts are in the catalogue of tpxmessage.cpp;
 // code everywhere else raises and adds messages by these names.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // How script reading reports its progress to a window that shows it.
 #pragma once
 

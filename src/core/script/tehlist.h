@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Numbered messages (errors, warnings, hints) with positions, and the bounded
 // list that collects them with its overflow rule.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Question templates: the script text of a whole questionnaire question
 // (a group of numeric fields, a multi-choice question, a single-choice
 // question with an "other" text field, a group of open-ended text fields)

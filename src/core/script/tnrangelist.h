@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Interval lists of the instruction model: numeric intervals (ranges, filter
 // values), label ranges (filter targets, pending references) and filters.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checking half of the script reader: what happens at an instruction's
 // terminating asterisk (defaults, inheritance, checks, label resolution,
 // creation and placement of fields) and the checks at the end of the script.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The tokenizer of the script language: cuts a script text into symbols,
 // identifiers, numbers and texts, counting 1-based positions, and raises
 // ECompilerError with a message code on every lexical failure.

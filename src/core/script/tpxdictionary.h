@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The script reader: turns a script text into its instruction list in one
 // pass and checks it on the way, adding every problem to a message list the
 // caller owns. After construction the object only holds results.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The instruction model of a read script: page breaks, comments and data
 // fields (text or numeric), and the owning instruction list.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Script messages: the catalogue that turns codes into texts in the user's
 // language, the script message list, and the check summary lines.
 #pragma once

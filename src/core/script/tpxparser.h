@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colouring tokenizer of the script editor: classifies every character of
 // a line into one of eight classes (one text style each), carrying the state
 // "inside a comment" from line to line. It never reports errors.

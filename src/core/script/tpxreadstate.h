@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Private to the script reader: the attribute collector of the current
 // instruction and the state that lives for one reading.
 #pragma once

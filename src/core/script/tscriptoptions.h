@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Check options and script extensions: the 22-byte record handed to every
 // reading, its defaults, the fixed options used for script files, its stored
 // byte form, and the neighbouring language settings kept beside it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Code page 1250 (Central European Windows) <-> Unicode. Script and data
 // files are 1250 bytes; user-interface texts are UTF-8. Every one of the 256
 // bytes maps to a distinct code point (the five bytes the code page leaves

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Exception classes of the engine. Failures are exceptions; problems found in
 // scripts and data are messages (see script/tehlist.h), never exceptions.
 #pragma once

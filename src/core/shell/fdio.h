@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small POSIX file-descriptor helpers: a descriptor closed at scope exit,
 // whole reads and writes that retry interrupted and short transfers, opening
 // a file that must be a regular one, and an output written under a temporary

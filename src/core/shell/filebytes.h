@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole-file reads and writes of document bytes, the ".bak" backup rule and
 // file time stamps, for the document windows. Failures raise EGeneric with
 // the I/O error text.

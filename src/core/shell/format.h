@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // printf-style formatting into std::string, used after a tagged text has been
 // selected with LangText ("select first, format second").
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // User texts for operating-system and run-time I/O error codes, and the
 // mapping of this system's error numbers (errno) onto those codes.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tagged bilingual texts: one string holds every language, each section
 // opened by "<EN>", "<PL>" or "<*>" (common). LangText cuts out the part for
 // the process-wide current language just before a text is shown.

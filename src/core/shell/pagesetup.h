@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The print page set-up of a main window: margins, header and footer texts
 // with their "&[NAME]" directives and the first page number, stored under
 // the window's "Page Setup" key.

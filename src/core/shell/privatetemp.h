@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Temporary files: a private per-user folder under
 // the system's temporary folder, and files created there exclusively (never
 // through a link) that are removed when their owner goes.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recent-files list of a main window: one or two levels, each with a
 // capacity and a first accelerator character, stored under the window's
 // "Recents" key. Pure logic; the window turns BuildMenu's items into menu

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The per-user settings store: keys form a path separated by "\" and hold
 // named values of four kinds (32-bit integer, boolean, string, byte block).
 // Windows read their settings once at creation and write them at

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shortening of file paths for status lines: folders nearest the root give
 // way to "..." until the path fits, the file name and its nearest folders
 // stay.

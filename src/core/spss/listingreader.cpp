@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The readers of TVarColl for SPSS listings (.lst text, .spo RTF) and column
 // lists (.cdb), and the RTF letter decoder.
 #include <cmath>

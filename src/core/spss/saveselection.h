@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Saving a selection of a data file without its dialogs: the chosen records,
 // and in each of them only the chosen fields packed side by side, go to a new
 // data file, with a script describing exactly those fields and SPSS syntax

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The script editor's SPSS export without its dialog: check the script, read
 // its variables through a temporary copy, and write DATA LIST, VARIABLE
 // LABELS, VALUE LABELS and MISSING VALUES with the dialog's choices.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SPSS syntax writers of TVarColl.
 #include <cerrno>
 #include <fcntl.h>

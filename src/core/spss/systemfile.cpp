@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SPSS system file reader of TVarColl: takes the dictionary (variable
 // records, value labels, long variable names, very long strings, the
 // character encoding) and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The SPSS syntax tokenizer and parser: reads DATA LIST, VARIABLE LABELS,
 // VALUE LABELS and MISSING VALUES into a variable set.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The variable model: value labels (TVal, TValColl) and one variable (TVar)
 // with its columns, type, format, labels and missing values, and the way its
 // values are written as SPSS syntax text.

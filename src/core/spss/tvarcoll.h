@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ordered variable set of one data file: built from a script, an SPSS
 // syntax file, an SPSS listing, an SPSS system file or a column list, checked
 // as a whole, and written out as SPSS syntax commands.

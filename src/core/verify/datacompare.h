@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Double data entry: the comparison of two keyings of the same
 // questionnaires, two data files written under one checked script. Full
 // records are paired by the record identifier (or by record number) and

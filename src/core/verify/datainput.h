@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Read-only access to a data file for the passes of double entry (comparing
 // two keyings, writing a resolved file): the file is read front to back
 // through one large buffer in whole records, every block put through the

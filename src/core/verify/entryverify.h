@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Verify mode of double entry: a second operator keys the questionnaires
 // again into a new data file while the first keying is the reference. Every
 // value the verifier keys is compared with the same field of the reference

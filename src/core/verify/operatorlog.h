@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operator log of a data file: every station session appends one CSV
 // line to "<data file>.log" (a header line first in a new log), and the
 // statistics sum those lines per operator. The columns are defined here

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The outcome of adjudicating two keyings: a new data file holding the full
 // records of one of the compared files with the values the adjudicator chose
 // put in place of the differing ones.

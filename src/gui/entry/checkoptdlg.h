@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The check options dialog shown before a data check: the question, and one
 // check box per kind of data error, bound to the bits of the check mask.
 #pragma once

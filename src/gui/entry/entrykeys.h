@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Translation of Qt key events into the keys of the data entry keyboard
 // model, so the window feeds the model exactly what `tallyra enter` plays.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The information dialogs of the data entry window: field information and
 // context information (a read-only memo), the frequency table of the current
 // field, and the find record dialog.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data entry window: one page of the script at a time (comments, left
 // texts, one editor per field, right texts), the ruler that places the
 // editors, the error panel and the record/page/column/identifier panels.

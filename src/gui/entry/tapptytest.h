@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The script test window ("Tallyra Tester"): the data entry window on the
 // script editor's checked script and a throw-away data file in the private
 // temporary folder, optionally starting at the field under the editor's

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The on-screen editing control of one field on the data entry page: a
 // single-line edit (numeric fields show "*" in empty positions) or a
 // multi-line edit for text fields higher than one line. The control only

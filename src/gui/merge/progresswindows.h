@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The merge's progress windows: a text box with one button, and the window
 // that runs a merger at its first activation (the merge runs inside the
 // window's message handling, letting pending events run between files),

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "desktopmain.h"
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "shell/errors.h"
 #include "shell/ioerror.h"
 #include "shell/langtext.h"
+#include "tallyra_version.h"
 #include "tappgen.h"
 
 namespace tallyra::gui {
@@ -105,8 +107,9 @@ int RunDesktopProgram(int& argc, char** argv, const char* applicationName, const
         }
         if (option == "--version") {
             const std::string_view self = argv[0];
-            std::printf("%s %s\n", std::string(self.substr(self.find_last_of('/') + 1)).c_str(),
-                        TALLYRA_VERSION);
+            std::printf("%s %s\n%s\n",
+                        std::string(self.substr(self.find_last_of('/') + 1)).c_str(),
+                        TALLYRA_VERSION, TALLYRA_LICENCE_LINE);
             return 0;
         }
     }

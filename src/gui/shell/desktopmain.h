@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The start of every Tallyra desktop program: the application object, the
 // start-up language from the system, Qt's own texts in that language, the
 // QSettings store, the main window and the event loop; also the options

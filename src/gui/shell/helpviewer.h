@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The help viewer: topics are HTML pages help/<EN|PL>/<context>.html, plus
 // "contents.html" and "index.html"; Search lists the pages holding a word.
 // The help folder is share/tallyra/help beside the program's bin folder (in

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tagged captions on Qt objects: each action or widget keeps its tagged
 // texts as properties, so a language change re-selects every caption and
 // hint from the originals. Also the menu padding rule and string helpers.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Running the script editor's own modal dialogs. Tests install a handler
 // that drives the real dialog's widgets instead of waiting in exec().
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message boxes with tagged titles and button captions in both languages,
 // and the file dialogs the windows use. Both can be replaced by scripted
 // answers (tests install a handler; no modal dialog then appears).

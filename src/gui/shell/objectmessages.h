@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Messages between windows. Object messages are owned custom events: posting
 // one passes it to Qt's queue (the receiver's loop destroys it after
 // handling), sending one delivers it at once and destroys it afterwards;

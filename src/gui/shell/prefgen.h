@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The base preferences dialog: a page set with the Language page, whose
 // choice switches the main window's language when the dialog is accepted.
 // Derived dialogs add pages (fonts, editor options, check options).

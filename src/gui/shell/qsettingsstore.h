@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings store of the desktop program: an INI file under the user's
 // configuration folder, key paths mapped to INI groups ("\" becomes "/").
 #pragma once

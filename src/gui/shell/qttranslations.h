@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's own texts (standard buttons, file dialogs, editor context menus) in
 // the program's current language, from the translations Qt is installed
 // with (Debian: qt6-translations-l10n).

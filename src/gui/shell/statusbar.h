@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The status bar panels of a file main window: the hint panel (current hint
 // or "Ready", with the progress gauge while a progress value is set) and the
 // logo panel.

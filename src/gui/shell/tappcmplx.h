@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window for file documents: the File menu with its enabling, the
 // child list and untitled names, opening (dialog, command line, dropped
 // files), Save all and Close all, the recent-files list, the toolbar, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "tappgen.h"
 
 #include <QApplication>
@@ -14,6 +15,7 @@
 #include "qttranslations.h"
 #include "shell/errors.h"
 #include "shell/langtext.h"
+#include "tallyra_version.h"
 
 namespace tallyra::gui {
 
@@ -79,14 +81,16 @@ std::string TallyraAppInfo(int index, const char* product) {
         case 1:
             return product;
         case 2:
-            return "2.40.a";
+            return TALLYRA_VERSION;
         case 3:
-            return "2.40";
+            return TALLYRA_RELEASE;
         case 5:
             return "QRV Software";
         case 6:
-            return "<EN>Free software for keying survey questionnaires.<PL>Wolne "
-                   "oprogramowanie do wprowadzania ankiet.";
+            return "<EN>Free software for keying survey questionnaires, under the GNU General "
+                   "Public License, version 3 or later (GPL-3.0-or-later).<PL>Wolne "
+                   "oprogramowanie do wprowadzania ankiet, na licencji GNU General Public "
+                   "License w wersji 3 lub późniejszej (GPL-3.0-or-later).";
         default:
             return "";
     }

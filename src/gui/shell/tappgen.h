@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application main window layer: start-up (settings, logo, language),
 // shut-down (settings written back), the changes prompt on a new version,
 // help by context number and the run-time language switch.

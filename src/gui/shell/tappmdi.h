@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window that hosts document child windows in a QMdiArea: it binds
 // its child-command placeholders (menu and toolbar entries acting on the
 // active child) to the active child's commands, and offers the Window menu

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The child window layer inside a multi-document main window: it owns a
 // command list whose names match the main window's placeholders and tells
 // the main window when it is activated, deactivated and destroyed.

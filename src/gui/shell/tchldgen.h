@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Document child windows: the file child (file name, modified and untitled
 // flags, ".bak" backup rule, watch on the file's time stamp, Save) and the
 // generic document child (Save as, Export, close question, popup menu

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The base layer of every window: the language hook, first activation and
 // the object-message channel. Qt windows come in three kinds (main windows,
 // dialogs, child widgets), so this layer is a mix-in each of them inherits

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Window > List dialog: one row per open child with its state, and
 // buttons to activate, save, save as, save all and close chosen windows.
 #pragma once

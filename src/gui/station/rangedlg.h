@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record range dialog of the viewer: record numbers and ranges such as
 // "1,3,5-12" or "4-", checked when OK is pressed.
 #pragma once

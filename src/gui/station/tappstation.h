@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data station ("Tallyra Station"): the data entry window as an entry
 // workplace of its own. It opens a script file and a data file, checks that
 // they belong together, keys into the real file (each completed record is on

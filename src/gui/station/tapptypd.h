@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer ("Tallyra Viewer"): the data station on an existing data file
 // under the script editor's checked script, with the selection of fields and
 // records and Save selection (the marked fields of the marked records as a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Adjudication of two keyings in Studio: Data > Compare data files runs the
 // comparison of two data files under the checked script and shows its
 // findings; for every differing field the user takes the first or the second

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Studio's Data > Export data and Data > Codebook: the active script is
 // checked, the data file and the target are chosen in file dialogs and the
 // export engine writes the target; progress goes to the status bar gauge and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The options dialog of the SPSS export: variable labels and the two
 // missing-value choices, not remembered between exports.
 #pragma once

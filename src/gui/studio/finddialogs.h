@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Find and Replace dialogs of the editor windows.
 #pragma once
 

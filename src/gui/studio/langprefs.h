@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The script editor's preferences dialog: the language and font pages of
 // its bases plus six pages for the script extensions and template
 // settings, the error limit, warnings, hints, colours (with a live preview)

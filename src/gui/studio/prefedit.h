@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The preferences dialog of the script editor main window so far: the
 // Language page of the base dialog plus the Fonts page with the editor font
 // and the info font (the message list's font).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing side of the script editor main window: the Edit menu and its
 // toolbar buttons acting on the active editor window, the three status
 // panels (position, modified mark, insert/overwrite), the editor and info

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The script editor main window ("Tallyra Studio"): a file main window whose
 // children are script windows. It owns the one colouring tokenizer and the
 // script settings (check options, colours, template width, SPSS name

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The checking layer of a script window: the message list (InfoBox) under
 // the editor with its summary line, the check command, choosing messages
 // and stepping through them, and message positions that follow edits.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing layer of a script window: a QScintilla editor holding the
 // script as Unicode, loaded from and saved to code-page-1250 bytes with CR
 // LF line ends; caret, selection, undo, clipboard, find and replace, go to

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four question-template dialogs: each edits a copy of its remembered
 // record, validates on OK (an invalid value keeps the dialog open), asks
 // the warning question (Yes: keep editing, No: accept, Cancel: keep the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Syntax colouring of script windows: a QScintilla lexer that runs the
 // shared colouring tokenizer over each line, keeping the tokenizer's state
 // (inside a comment or not) per line, and paints the eight text styles with

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The script window the main window creates: reads its text as a script
 // with the main window's check options (keeping the result as
 // CheckedScript), colours it, offers the keyword menu and help on the

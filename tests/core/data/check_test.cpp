@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data check: the eight kinds of data error, the mask, groups and
 // filters, error navigation and the error panel.
 #include "data_fixture.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Small fixtures for the data engine tests: scripts read from strings, data
 // files in a private temporary folder, and an entry session that plays key
 // scripts through the keyboard model with a scripted owner.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Whole entry scenarios played as key scripts through the keyboard model:
 // typing, accepting, auto-advance, pages, filters, groups, identifiers,
 // validation, automatic filling before a boundary, update mode, navigation.

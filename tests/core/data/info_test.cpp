@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Frequencies, the field and context information texts, the field editor
 // model and the viewer's handler with its record range texts.
 #include "data/tpxdatainfo.h"

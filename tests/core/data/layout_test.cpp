@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The field layout of the data store: where fields, pages and the record
 // identifier lie in a script with comments and pages.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The reader lock of data files: readers share a file, a record store keeps
 // them out (and they keep a store out), whether the other holder is a store in
 // this process or a flock held by another process; anything but a regular

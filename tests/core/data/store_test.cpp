@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The record store: opening files of every shape, backups, locking, the
 // temporary file, field texts and record identifiers.
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editor's save policy: characters outside code page 1250 are refused
 // before the disk is touched, line ends become CR LF, the target is backed up.
 #include "editor/editorsave.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The keyword menu's snippets and the help topic of the word at the caret.
 #include "editor/keywordsnippets.h"
 

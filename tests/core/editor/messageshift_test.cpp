@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message positions that follow insertions and deletions in the editor.
 #include "editor/messageshift.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The rules of the script preferences: option bytes of the switch lists,
 // the error limit, and the accepted text widths and SPSS name lengths.
 #include "editor/scriptprefs.h"

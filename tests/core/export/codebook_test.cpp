@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HTML codebook: what it says about each field, that its frequency
 // tables hold the counts of the frequency dialog, and that the page needs
 // nothing from outside.

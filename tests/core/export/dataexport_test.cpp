@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data set export: reading numeric fields, the CSV writer, and the
 // export's refusals, which must leave no output behind.
 #include "export/dataexport.h"

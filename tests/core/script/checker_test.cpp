@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Completing instructions at their asterisk and the end-of-script checks.
 #include <algorithm>
 

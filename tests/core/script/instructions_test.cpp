@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Interval lists, automatic values and written definitions of fields.
 #include <gtest/gtest.h>
 

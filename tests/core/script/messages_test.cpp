@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Message lists: the overflow rule, sorting, display lines and the catalogue.
 #include <gtest/gtest.h>
 

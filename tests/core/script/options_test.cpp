@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Check options: defaults, the fixed reading options, the stored blocks and
 // the neighbouring settings.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading scripts: instruction kinds, keyword syntax and immediate checks,
 // error recovery, references, progress and the file form.
 #include <filesystem>

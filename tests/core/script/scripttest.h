@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared helpers of the script tests: read a text and describe the messages
 // compactly as "E2013@8" (kind letter, code in hex, position).
 #pragma once

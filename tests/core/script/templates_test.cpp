@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Question templates: the generated text of the worked examples, caret
 // places, the checks and warnings of the four dialogs.
 #include "script/templates.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The colouring tokenizer: classes per character and the comment state.
 #include "script/tpxparser.h"
 

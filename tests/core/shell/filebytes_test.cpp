@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Document file helpers: backup names, the backup rule, line ends, limits.
 #include "shell/filebytes.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The recent-files list, the settings store's typed reads and the page set-up.
 #include "shell/recents.h"
 

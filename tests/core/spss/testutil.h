@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Helpers of the SPSS and merge tests: a scratch folder removed afterwards,
 // and whole-file reading and writing.
 #pragma once

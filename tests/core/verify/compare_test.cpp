@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The comparison of two keyings: pairing by identifier and by number, the
 // findings, and the refusal of files that do not fit the script.
 #include <algorithm>

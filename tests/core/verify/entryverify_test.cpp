@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Verify mode: values keyed a second time are held against the first keying
 // through the real keyboard model and store.
 #include "verify/entryverify.h"

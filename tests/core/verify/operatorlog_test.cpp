@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The operator log: the line format written by the station and read back by
 // the statistics, appending to a log, and broken lines reported by number.
 #include "verify/operatorlog.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writing the resolved file of an adjudication: the chosen values in place,
 // the ".bak" rule for an existing target, and the refusals that keep the
 // compared files safe.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One table of entry scenarios played twice: through `tallyra enter` and
 // through the real data entry window with QTest key events. Both must leave
 // the same bytes in the data file and the same final position, and both must

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data entry window as a user meets it: the page layout in pixels, the
 // ruler, the masked editors, the status panels, data checking with the
 // options dialog and error stepping, the information dialogs, the stored

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A data entry window on a real data file for the tests, opened the way the
 // data station opens one (a .bak copy, the "in use" lock), with no file
 // dialogs: the script and the file are given.

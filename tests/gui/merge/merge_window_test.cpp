@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The merge of data files from Studio's Data menu: the file dialogs, the
 // progress window and its report, and what stops the merge before it starts.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Qt's own texts (the standard buttons of message boxes, the file dialog)
 // follow the language chosen in Studio and in the station, at start-up and
 // on every change.

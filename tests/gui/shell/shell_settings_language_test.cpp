@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Stored settings, language switching, message boxes, menu padding, the
 // status bar gauge, the logo and the help viewer.
 #include <functional>

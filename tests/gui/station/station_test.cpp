@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The data station as an operator meets it: start-up with and without file
 // names, the incomplete-record warning and the closing question, the
 // mismatch box, a script with errors, and the status line.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The viewer: it asks for an existing data file, shows the first record,
 // marks fields and records with the Select menu and the range dialog, and
 // saves the selection as three files. Preview data and Enter data in Studio.

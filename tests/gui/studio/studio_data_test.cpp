@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Studio's Data menu beyond merging: Export data and Codebook through the
 // menu, compared with the command line's output, and their refusals.
 #include <QAbstractButton>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The editing layer of script windows: code page 1250 files, bookmarks,
 // blocks, status panels, fonts and options.
 #include <QApplication>

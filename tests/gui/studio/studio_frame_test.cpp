@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window frame driven like a user would: files, children, menus.
 #include <QAction>
 #include <QApplication>

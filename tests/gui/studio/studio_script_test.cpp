@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Script windows: checking with the message list, positions that follow
 // edits, colouring, the keyword menu and help, the question templates, the
 // Script menu's enabling and the SPSS export.

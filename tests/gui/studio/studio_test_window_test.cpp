@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Test script and Test script at cursor from the script editor: the check
 // first, the modal test window on the checked script, the start index from
 // the text before the cursor, and the temporary file gone after closing.
