@@ -9,17 +9,16 @@
 // goals: publish within 3x and pull within 2x of \copy, memory flat.
 //
 //   collect [RECORDS]   default 1000000 (and a tenth of it for the memory)
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -32,7 +31,8 @@ const char* const ScriptText =
     "comment='Spis gospodarstw domowych 2026'*\r\n"
     "left='Numer ankiety' width=7 range=[1:9999999] auto=1 recid*\r\n"
     "left='Numer ankietera' varname=ankieter width=3 range=[1:999] auto=1 const*\r\n"
-    "left='Wojew\xF3" "dztwo' varname=woj text width=20 auto='\\ '*\r\n"
+    "left='Wojew\xF3"
+    "dztwo' varname=woj text width=20 auto='\\ '*\r\n"
     "page*\r\n"
     "left='P\xB3\x65\xE6' varname=plec width=1 range=[1:2] vallab=[1 'm\xEA\xBF\x63zyzna' "
     "2 'kobieta'] auto=1*\r\n"
@@ -54,7 +54,8 @@ struct TRun {
 // Runs a program (no shell) and measures it.
 TRun Run(const std::vector<std::string>& args, bool quiet = true) {
     std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
     const pid_t child = ::fork();
@@ -84,11 +85,10 @@ void WriteData(const std::string& path, long records) {
     const char* jobs[] = {"nauczyciel", "kierowca", "lekarz", "rolnik", "in\xBFynier"};
     for (long r = 0; r < records; ++r) {
         char buffer[256];
-        const int n = std::snprintf(buffer, sizeof buffer,
-                                    "%07ld001%-20s%01ld%03ld%01ld%-30s%02ld%02ld%011ld%-40s\r\n",
-                                    r + 1, regions[r % 4], 1 + r % 2, 18 + r % 70,
-                                    1 + r % 2, jobs[r % 5], 1 + r % 9, r % 5, 1000 * (r % 997),
-                                    r % 10 == 0 ? "poprawiono wiek" : "");
+        const int n = std::snprintf(
+            buffer, sizeof buffer, "%07ld001%-20s%01ld%03ld%01ld%-30s%02ld%02ld%011ld%-40s\r\n",
+            r + 1, regions[r % 4], 1 + r % 2, 18 + r % 70, 1 + r % 2, jobs[r % 5], 1 + r % 9, r % 5,
+            1000 * (r % 997), r % 10 == 0 ? "poprawiono wiek" : "");
         std::fwrite(buffer, 1, size_t(n), f);
     }
     std::fclose(f);
@@ -160,19 +160,19 @@ int main(int argc, char** argv) {
         const std::string copyTable =
             "DROP TABLE IF EXISTS census_copy; CREATE TABLE census_copy (LIKE census INCLUDING "
             "ALL)";
-        const TRun copyIn = Best(psqlIn("\\copy census_copy FROM '" + csv + "' CSV"),
-                                 psqlIn(copyTable));
+        const TRun copyIn =
+            Best(psqlIn("\\copy census_copy FROM '" + csv + "' CSV"), psqlIn(copyTable));
         if (!copyIn.Ok) break;
         const std::string out = std::string(work) + "/out.dat";
-        const TRun pull =
-            Best({tallyra, "db", "pull", Script, out, "--force", "--db", db});
+        const TRun pull = Best({tallyra, "db", "pull", Script, out, "--force", "--db", db});
         const TRun copyOut =
             Best(psqlIn("\\copy (SELECT * FROM census ORDER BY _identifier, _station, _file, "
                         "_record) TO '" +
                         std::string(work) + "/out.csv' CSV"));
-        const TRun copyRaw = Best(psqlIn("\\copy (SELECT _raw FROM census ORDER BY _identifier, "
-                                         "_station, _file, _record) TO '" +
-                                         std::string(work) + "/raw.csv' CSV"));
+        const TRun copyRaw =
+            Best(psqlIn("\\copy (SELECT _raw FROM census ORDER BY _identifier, "
+                        "_station, _file, _record) TO '" +
+                        std::string(work) + "/raw.csv' CSV"));
         if (!pull.Ok || !copyOut.Ok || !copyRaw.Ok) break;
         // A tenth of the records, for the memory.
         if (!Run({resetScript}).Ok) break;
@@ -194,9 +194,10 @@ int main(int argc, char** argv) {
         line("psql \\copy TO CSV (whole rows, same order)", copyOut, nullptr);
         line("psql \\copy TO CSV (raw bytes only)", copyRaw, &copyOut);
         line("tallyra db pull", pull, &copyOut);
-        std::printf("\nmemory with a tenth of the records: publish %ld KB, pull %ld KB "
-                    "(1x: %ld KB, %ld KB)\n",
-                    publishSmall.PeakKb, pullSmall.PeakKb, publish.PeakKb, pull.PeakKb);
+        std::printf(
+            "\nmemory with a tenth of the records: publish %ld KB, pull %ld KB "
+            "(1x: %ld KB, %ld KB)\n",
+            publishSmall.PeakKb, pullSmall.PeakKb, publish.PeakKb, pull.PeakKb);
         std::printf("goals: publish <= 3x (%.2fx), pull <= 2x (%.2fx)\n",
                     publish.Seconds / copyIn.Seconds, pull.Seconds / copyOut.Seconds);
         status = 0;

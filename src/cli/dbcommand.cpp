@@ -137,19 +137,25 @@ struct TDbOptions {
     std::unique_ptr<TCollection> Collection;
 };
 
-void AddCommonOptions(std::vector<TCliOption>& table, TDbOptions& o) {
+// Reads a sub-command's line: its own options in `table` and the shared
+// ones, then `count` positional arguments (`what` is the usage error for
+// another number), checking the shared options. An exit status when the
+// command ends here.
+std::optional<int> ReadDbCommandLine(const TCliCommand& command, std::vector<TCliOption> table,
+                                     TDbOptions& o, const std::vector<std::string>& args,
+                                     size_t count, const char* what,
+                                     std::vector<std::string>& files, std::ostream& out,
+                                     std::ostream& err) {
     table.push_back(TextOption("--db", o.Db));
     table.push_back(TextOption("--survey", o.Survey));
     table.push_back(LanguageOption());
-}
-
-// Checks the shared options (a usage error's text, or empty).
-std::string CommonProblem(const TDbOptions& o) {
-    if (o.Db) {
-        if (const std::string problem = ConnInfoProblem(*o.Db); !problem.empty()) return problem;
-    }
-    if (o.Survey) return SurveyNameProblem(*o.Survey);
-    return {};
+    if (const auto exit = ReadCommandLine(command, table, args, files, out, err)) return *exit;
+    if (files.size() != count) return UsageError(command, what, err);
+    std::string problem;
+    if (o.Db) problem = ConnInfoProblem(*o.Db);
+    if (problem.empty() && o.Survey) problem = SurveyNameProblem(*o.Survey);
+    if (!problem.empty()) return UsageError(command, ConsoleText(problem), err);
+    return std::nullopt;
 }
 
 // Reads the script, builds its layout and connects; prints the reason and
@@ -223,12 +229,10 @@ int RunInit(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         FlagOption("--print-grants", print),
         FlagOption("--grant", grant),
     };
-    AddCommonOptions(table, o);
     std::vector<std::string> files;
-    if (const auto exit = ReadCommandLine(command, table, args, files, out, err)) return *exit;
-    if (files.size() != 1) return UsageError(command, "give one script", err);
-    if (const std::string problem = CommonProblem(o); !problem.empty())
-        return UsageError(command, ConsoleText(problem), err);
+    if (const auto exit =
+            ReadDbCommandLine(command, table, o, args, 1, "give one script", files, out, err))
+        return *exit;
     if ((print || grant) && plan.Empty())
         return UsageError(command, "name the roles with --station-role or --supervisor", err);
     if (!plan.Empty() && !print && !grant)
@@ -268,12 +272,10 @@ int RunPublish(const std::vector<std::string>& args, std::ostream& out, std::ost
         TextOption("--station", station),
         TextOption("--operator", operatorName),
     };
-    AddCommonOptions(table, o);
     std::vector<std::string> files;
-    if (const auto exit = ReadCommandLine(command, table, args, files, out, err)) return *exit;
-    if (files.size() != 2) return UsageError(command, "give a script and a data file", err);
-    if (const std::string problem = CommonProblem(o); !problem.empty())
-        return UsageError(command, ConsoleText(problem), err);
+    if (const auto exit = ReadDbCommandLine(command, table, o, args, 2,
+                                            "give a script and a data file", files, out, err))
+        return *exit;
     if ((station && station->empty()) || (operatorName && operatorName->empty()))
         return UsageError(command, "--station and --operator take a name", err);
     if (!Open(o, files[0], err)) return ExitFound;
@@ -435,12 +437,10 @@ int RunStatus(const std::vector<std::string>& args, std::ostream& out, std::ostr
     bool json = false;
     const TCliCommand command{"db status", StatusHelp};
     std::vector<TCliOption> table = {FlagOption("--json", json)};
-    AddCommonOptions(table, o);
     std::vector<std::string> files;
-    if (const auto exit = ReadCommandLine(command, table, args, files, out, err)) return *exit;
-    if (files.size() != 1) return UsageError(command, "give one script", err);
-    if (const std::string problem = CommonProblem(o); !problem.empty())
-        return UsageError(command, ConsoleText(problem), err);
+    if (const auto exit =
+            ReadDbCommandLine(command, table, o, args, 1, "give one script", files, out, err))
+        return *exit;
     if (!Open(o, files[0], err)) return ExitFound;
     try {
         const TCollectionStatus s = o.Collection->Status();
@@ -462,12 +462,10 @@ int RunPull(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const TCliCommand command{"db pull", PullHelp};
     std::vector<TCliOption> table = {TextOption("--station", station),
                                      FlagOption("--force", force)};
-    AddCommonOptions(table, o);
     std::vector<std::string> files;
-    if (const auto exit = ReadCommandLine(command, table, args, files, out, err)) return *exit;
-    if (files.size() != 2) return UsageError(command, "give a script and the output file", err);
-    if (const std::string problem = CommonProblem(o); !problem.empty())
-        return UsageError(command, ConsoleText(problem), err);
+    if (const auto exit = ReadDbCommandLine(command, table, o, args, 2,
+                                            "give a script and the output file", files, out, err))
+        return *exit;
     const std::string& target = files[1];
     try {
         RefuseInputAsOutput(target, {files[0]});

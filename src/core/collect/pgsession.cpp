@@ -210,21 +210,25 @@ void TPgSession::ForEachRow(const std::string& sql, const std::vector<TPgParam>&
                            nullptr, 0) ||
         !PQsetSingleRowMode(Conn))
         Fail(nullptr);
+    while (PGresult* r = PQgetResult(Conn)) {
+        TPgResult result(r);
+        if (PQresultStatus(r) != PGRES_SINGLE_TUPLE) return EndStatement(std::move(result));
+        row(result);
+    }
+    EndStatement(TPgResult());
+}
+
+void TPgSession::EndStatement(TPgResult first) {
     // Every result is taken, also after a failure, so the connection stays usable.
     TPgResult failed;
-    while (PGresult* r = PQgetResult(Conn)) {
-        const int status = PQresultStatus(r);
-        if (status == PGRES_SINGLE_TUPLE) {
-            TPgResult one(r);
-            if (!failed.Get()) row(one);
-        } else if (status == PGRES_TUPLES_OK) {
-            PQclear(r);
-        } else if (!failed.Get()) {
-            failed = TPgResult(r);
-        } else {
-            PQclear(r);
-        }
-    }
+    const auto keep = [&failed](TPgResult r) {
+        const int status = r.Get() ? PQresultStatus(r.Get()) : PGRES_COMMAND_OK;
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK && !failed.Get())
+            failed = std::move(r);
+    };
+    keep(std::move(first));
+    while (PGresult* r = PQgetResult(Conn))
+        keep(TPgResult(r));
     if (failed.Get()) Fail(failed.Release());
     if (PQstatus(Conn) == CONNECTION_BAD) Fail(nullptr);
 }
@@ -240,16 +244,7 @@ void TPgSession::CopyIn(const std::string& sql,
         if (!buffer.empty() && PQputCopyData(Conn, buffer.data(), int(buffer.size())) != 1) break;
     }
     if (PQputCopyEnd(Conn, nullptr) != 1) Fail(nullptr);
-    TPgResult last;
-    while (PGresult* r = PQgetResult(Conn)) {
-        if (PQresultStatus(r) != PGRES_COMMAND_OK && !last.Get()) {
-            last = TPgResult(r);
-        } else {
-            PQclear(r);
-        }
-    }
-    if (last.Get()) Fail(last.Release());
-    if (PQstatus(Conn) == CONNECTION_BAD) Fail(nullptr);
+    EndStatement(TPgResult());
 }
 
 void TPgSession::CopyOut(const std::string& sql,
@@ -265,16 +260,7 @@ void TPgSession::CopyOut(const std::string& sql,
         } release{buffer};
         data(std::string_view(buffer, size_t(n)));
     }
-    TPgResult last;
-    while (PGresult* r = PQgetResult(Conn)) {
-        if (PQresultStatus(r) != PGRES_COMMAND_OK && !last.Get()) {
-            last = TPgResult(r);
-        } else {
-            PQclear(r);
-        }
-    }
-    if (last.Get()) Fail(last.Release());
-    if (PQstatus(Conn) == CONNECTION_BAD) Fail(nullptr);
+    EndStatement(TPgResult());
 }
 
 std::string TPgSession::Identifier(std::string_view name) const {

@@ -121,6 +121,9 @@ private:
     // Raises the ECollectError for a failed statement (clearing `result`).
     [[noreturn]] void Fail(pg_result* result) const;
     TPgResult Check(pg_result* result, int expected) const;
+    // Takes the rest of a statement's results after `first` (a result
+    // already taken, or none) and raises for the first that failed.
+    void EndStatement(TPgResult first);
 
     pg_conn* Conn = nullptr;
     std::string Place;

@@ -269,9 +269,21 @@ TEST(Collection, AStationRoleWritesOnlyItsOwnStationsRows) {
     EXPECT_THROW(asStation.Session().Exec("SELECT * FROM census_history"), ECollectError);
     EXPECT_EQ(s.Db.Value("SELECT count(*) FROM census"), "5");
 
+    // A role that is a member of the station's role (one role for an office)
+    // writes its stations' rows too.
+    const std::string member = s.Db.CreateRole("member", "tajne3");
+    s.Db.Sql("GRANT " + TTestDatabase::Quote(station) + " TO " + TTestDatabase::Quote(member));
+    TCollection asMember(s.Db.InfoWithPassword(member, "tajne3"), *s.Census.Layout);
+    WriteAll(s.Dir.File("m.dat"), CensusFile(1, 50));
+    EXPECT_EQ(PublishDataFile(asMember, s.Dir.File("m.dat"), {"st01", "ola", "m.dat"}).Counts.Added,
+              1);
+    EXPECT_THROW(PublishDataFile(asMember, s.Dir.File("m.dat"), {"st02", "ola", "m.dat"}),
+                 ECollectError);
+
     TCollection asBoss(s.Db.InfoWithPassword(boss, "tajne2"), *s.Census.Layout);
-    EXPECT_EQ(asBoss.Status().Records, 5);
-    EXPECT_EQ(asBoss.Pull(s.Dir.File("all.dat"), std::nullopt, {}).Records, 5);
+    EXPECT_EQ(asBoss.Status().Records, 6);
+    EXPECT_EQ(asBoss.Session().Exec("SELECT count(*) FROM census_history").Integer(0, 0), 0);
+    EXPECT_EQ(asBoss.Pull(s.Dir.File("all.dat"), std::nullopt, {}).Records, 6);
     EXPECT_THROW(PublishDataFile(asBoss, s.Dir.File("a.dat"), {"st01", "x", "z.dat"}),
                  ECollectError);
 }

@@ -2,6 +2,8 @@
 // A survey's layout and values as the collection stores them, without a
 // server: columns from the variable model, the layout that tells versions
 // apart, field values, survey names and the binary COPY format.
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include "census.h"
@@ -83,30 +85,29 @@ TEST(SurveyLayout, SurveyNameFromTheScriptsFileName) {
 TEST(SurveyLayout, FieldValuesAsTheirColumnsStoreThem) {
     const TSurveyColumn number{"N", "n", 1, 5, TColumnType::Integer, false};
     const TSurveyColumn text{"T", "t", 1, 6, TColumnType::Text, false};
-    const std::pair<const char*, const char*> numbers[] = {
-        {"00042", "42"},    {"  -07", "-7"},    {"+0012", "12"},    {"*****", nullptr},
-        {"     ", nullptr}, {"#####", nullptr}, {"12a45", nullptr}, {"1 2 3", nullptr},
-        {"    -", nullptr}, {"-0000", "0"},
-    };
-    for (const auto& [field, value] : numbers) {
-        const auto got = ColumnValue(number, field);
-        if (value)
-            EXPECT_EQ(got.value_or("<NULL>"), value) << field;
-        else
-            EXPECT_FALSE(got) << field;
-    }
-    const std::pair<std::string, const char*> texts[] = {
-        {"ab    ", "ab"},
-        {"      ", ""},
-        {"******", nullptr},
-        {"a\\nb  ", "a\r\nb"},
-        {Utf8ToCp1250("Łódź  "), "Łódź"},
-        {std::string("a\0b\x01  ", 6),
+    // The stored value of each field, nullptr for NULL.
+    const std::tuple<const TSurveyColumn*, std::string, const char*> cases[] = {
+        {&number, "00042", "42"},
+        {&number, "  -07", "-7"},
+        {&number, "+0012", "12"},
+        {&number, "-0000", "0"},
+        {&number, "*****", nullptr},
+        {&number, "     ", nullptr},
+        {&number, "#####", nullptr},
+        {&number, "12a45", nullptr},
+        {&number, "1 2 3", nullptr},
+        {&number, "    -", nullptr},
+        {&text, "ab    ", "ab"},
+        {&text, "      ", ""},
+        {&text, "******", nullptr},
+        {&text, "a\\nb  ", "a\r\nb"},
+        {&text, Utf8ToCp1250("Łódź  "), "Łódź"},
+        {&text, std::string("a\0b\x01  ", 6),
          "a\xEF\xBF\xBD"
          "b\x01"},
     };
-    for (const auto& [field, value] : texts) {
-        const auto got = ColumnValue(text, field);
+    for (const auto& [column, field, value] : cases) {
+        const auto got = ColumnValue(*column, field);
         if (value)
             EXPECT_EQ(got.value_or("<NULL>"), value) << field;
         else
