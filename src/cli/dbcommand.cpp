@@ -498,7 +498,7 @@ int RunPull(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                        static_cast<long long>(summary.DuplicateIdentifiers)))
                 << "\n";
         out << ConsoleText(FormatText(LangText("<EN>%lld records written to %s.<PL>Zapisano "
-                                               "%lld rekordów do %s."),
+                                               "rekordów: %lld, do pliku %s."),
                                       static_cast<long long>(summary.Records), target.c_str()))
             << "\n";
     } catch (const ETallyraError& e) {

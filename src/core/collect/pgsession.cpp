@@ -26,9 +26,10 @@ std::string PlaceOf(PGconn* conn) {
     const char* host = PQhost(conn);
     const char* port = PQport(conn);
     const std::string p = port && *port ? port : "5432";
-    if (!host || !*host) return "socket /var/run/postgresql/.s.PGSQL." + p;
-    if (host[0] == '/' || host[0] == '@') return std::string("socket ") + host + "/.s.PGSQL." + p;
-    return std::string("host ") + host + " port " + p;
+    const std::string socket = LangText("<EN>socket<PL>gniazdo") + " ";
+    if (!host || !*host) return socket + "/var/run/postgresql/.s.PGSQL." + p;
+    if (host[0] == '/' || host[0] == '@') return socket + host + "/.s.PGSQL." + p;
+    return LangText("<EN>host<PL>host") + " " + host + " " + LangText("<EN>port<PL>port") + " " + p;
 }
 
 bool Contains(const std::string& text, const char* part) {

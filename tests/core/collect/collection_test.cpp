@@ -394,6 +394,10 @@ TEST(Collection, PublisherTakesRecordsOneByOneAsAStationWould) {
     EXPECT_EQ(s.Db.Value("SELECT _identifier || ' ' || extract(epoch FROM _keyed) FROM census "
                          "WHERE _record = 4"),
               "00001 3600.000000");
+    const TCollectionStatus status = s.Collection.Status();
+    EXPECT_EQ(status.Total.FirstKeyed, 0);
+    EXPECT_EQ(status.Total.LastKeyed, 3600);
+    EXPECT_EQ(status.Total.PerHour().value_or(-1), 4.0);
     EXPECT_THROW(p.Add(5, "short\r\n", 0), EGeneric);
     EXPECT_THROW(p.Add(0, std::string_view(data).substr(0, 120), 0), EGeneric);
 }
