@@ -96,6 +96,11 @@ void TJsonWriter::Bool(bool value) {
     Out += value ? "true" : "false";
 }
 
+void TJsonWriter::Null() {
+    BeforeValue();
+    Out += "null";
+}
+
 void TJsonWriter::Double(double value) {
     BeforeValue();
     if (!std::isfinite(value)) {

@@ -23,6 +23,7 @@ public:
     // A floating-point number in its shortest exact form; null when not finite.
     void Double(double value);
     void Bool(bool value);
+    void Null();
 
     const std::string& Text() const { return Out; }
 

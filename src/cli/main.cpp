@@ -12,6 +12,7 @@
 #include "cliutil.h"
 #include "codebookcommand.h"
 #include "comparecommand.h"
+#include "dbcommand.h"
 #include "entercommand.h"
 #include "exportcommand.h"
 #include "freqcommand.h"
@@ -47,6 +48,8 @@ const char* const MainHelp =
     "  export     write a data file as an SPSS, Stata or CSV data set\n"
     "  codebook   write the HTML codebook of a script (with frequencies of a\n"
     "             data file)\n"
+    "  db         collect many stations' records in a PostgreSQL database\n"
+    "             (db init | publish | status | pull)\n"
     "\n"
     "Options:\n"
     "  -h, --help     show this help ('tallyra COMMAND --help' for a command)\n"
@@ -81,6 +84,7 @@ int RunCommand(int argc, char** argv) {
     if (command == "stats") return cli::RunStats(args, std::cout, std::cerr);
     if (command == "export") return cli::RunExport(args, std::cout, std::cerr);
     if (command == "codebook") return cli::RunCodebook(args, std::cout, std::cerr);
+    if (command == "db") return cli::RunDb(args, std::cout, std::cerr);
     std::cerr << "tallyra: unknown command '" << command << "'\nTry 'tallyra --help'.\n";
     return cli::ExitUsage;
 }
