@@ -254,6 +254,45 @@ TEST(VarsCommand, ShowsLongNamesAndUtf8LabelsOfModernSystemFiles) {
               "zamieszkania (żółć)'\n");
 }
 
+// A label is shown, not obeyed: an ESC sequence or a bell in it is printed
+// escaped. What the model cannot hold (texts as values of string
+// variables) is named, and Polish names read as the labels are.
+TEST(VarsCommand, EscapesControlCharactersAndNamesWhatItLeavesOut) {
+    TScratch dir;
+    WriteAll(dir / "e.sps",
+             "DATA LIST FILE='e.dat' /A 1 S 2-3 (A).\r\n"
+             "VARIABLE LABELS A 'red \x1b[31mtext\x07' /S 'C1 \x81'.\r\n"
+             "VALUE LABELS A 1 '\x1b]0;title\x07' /S 'x' 'ex'.\r\n");
+    const TRun text = RunCommand(RunVars, {dir / "e.sps"});
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out,
+              "A  numeric  1-1  width 1  decimals 0  F1  'red \\x1b[31mtext\\x07'\n"
+              "    1 = '\\x1b]0;title\\x07'\n"
+              "S  string  2-3  width 2  decimals 0  A2  'C1 \\u0081'\n"
+              "Value labels and missing values of string variables are not read (only numbers "
+              "are): S.\n");
+    EXPECT_EQ(text.err, "");
+    const TRun json = RunCommand(RunVars, {"--json", dir / "e.sps"});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_NE(json.out.find("\"label\":\"red \\u001b[31mtext\\u0007\""), std::string::npos)
+        << json.out;
+    EXPECT_EQ(json.err,
+              "Value labels and missing values of string variables are not read (only numbers "
+              "are): S.\n");
+
+    const TRun polish = RunCommand(RunVars, {Source + "/tests/core/spss/fixtures/polish.sav"});
+    EXPECT_EQ(polish.status, 0) << polish.err;
+    EXPECT_EQ(polish.out,
+              "zażółć  numeric  1-2  width 2  decimals 0  F2  'Gęślą jaźń'\n"
+              "    1 = 'tak'\n"
+              "    2 = 'nie'\n"
+              "wiek  numeric  3-5  width 3  decimals 0  F3\n"
+              "    missing: 999\n"
+              "miasto  string  6-13  width 8  decimals 0  A8  'Miasto'\n"
+              "Value labels and missing values of string variables are not read (only numbers "
+              "are): miasto.\n");
+}
+
 TEST(MergeCommand, MergesAndReportsOrRefuses) {
     TScratch dir;
     WriteAll(dir / "s.slo", "left='a' width=2 auto=0*");
