@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "../core/spss/testutil.h"
+#include "data/datafile.h"
 #include "psppcsv.h"
 #include "script/tpxdictionary.h"
 #include "script/tpxmessage.h"
@@ -291,6 +292,34 @@ TEST(VarsCommand, EscapesControlCharactersAndNamesWhatItLeavesOut) {
               "miasto  string  6-13  width 8  decimals 0  A8  'Miasto'\n"
               "Value labels and missing values of string variables are not read (only numbers "
               "are): miasto.\n");
+}
+
+// A merge whose inputs all fail (here its only input is being keyed) leaves
+// no empty output behind; a killed merge's temporary of the same output
+// goes when it is merged again.
+TEST(MergeCommand, NothingMergedWritesNoOutputAndStaleTemporariesGo) {
+    TScratch dir;
+    WriteAll(dir / "s.slo", "left='a' width=2 auto=0*");
+    WriteAll(dir / "a.dat", "11\r\n12\r\n");
+    WriteAll(dir / "m.dat.tmp.Ab12Cd", "11\r\n");
+    {
+        core::TDataFile store;
+        store.Open(dir / "a.dat");
+        const TRun run = RunCommand(RunMerge, {dir / "s.slo", dir / "m.dat", dir / "a.dat"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.out.find("No input file could be merged: the output file was not written."),
+                  std::string::npos)
+            << run.out;
+        EXPECT_FALSE(std::filesystem::exists(dir / "m.dat"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "m.dat.tmp.Ab12Cd"));
+    const TRun run = RunCommand(RunMerge, {dir / "s.slo", dir / "m.dat", dir / "a.dat"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadAll(dir / "m.dat"), "11\r\n12\r\n");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path))
+        ++entries;
+    EXPECT_EQ(entries, 3);  // s.slo, a.dat, m.dat
 }
 
 TEST(MergeCommand, MergesAndReportsOrRefuses) {

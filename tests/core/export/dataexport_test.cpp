@@ -11,7 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include "../otherprocesslock.h"
 #include "../spss/testutil.h"
+#include "export/atomicoutput.h"
 #include "export/csvwriter.h"
 #include "export/tdatasetwriter.h"
 #include "script/tpxdictionary.h"
@@ -314,6 +316,40 @@ TEST_F(DataExport, FailuresNameTheFileTheyHappenedTo) {
               Dir / "n.dat" +
                   ": The file became shorter while it was read (another program changed it).");
     EXPECT_FALSE(std::filesystem::exists(Dir / "n.csv"));
+}
+
+// A killed export leaves its hidden temporary; the next export of the same
+// output removes those no process holds. One being written (locked), and
+// names of any other shape, stay.
+TEST_F(DataExport, StaleTemporariesOfTheSameOutputGoWhenItIsWrittenAgain) {
+    WriteAll(Dir / "d.dat", "034Paris \r\n");
+    const char* const stale[] = {".o.csv.tmp.Ab12Cd", ".o.csv.tmp.zzzzzz"};
+    const char* const kept[] = {".o.csv.tmp.Ab12C", ".o.csv.tmp.Ab-2Cd", ".p.csv.tmp.Ab12Cd",
+                                ".o.csv.Ab12Cd", "o.csv.tmp.Ab12Cd.keep"};
+    for (const char* name : stale)
+        WriteAll(Dir / name, "half an export");
+    for (const char* name : kept)
+        WriteAll(Dir / name, "");
+    WriteAll(Dir / ".o.csv.tmp.InUse1", "");
+    const testing::TOtherProcessLock writing(Dir / ".o.csv.tmp.InUse1", LOCK_EX);
+    ASSERT_TRUE(writing.Taken);
+    TDataExportOptions options;
+    options.Format = TDataSetFormat::Csv;
+    Export(Dir / "d.dat", Dir / "o.csv", options);
+    for (const char* name : stale)
+        EXPECT_FALSE(std::filesystem::exists(Dir / name)) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(std::filesystem::exists(Dir / name)) << name;
+    EXPECT_TRUE(std::filesystem::exists(Dir / ".o.csv.tmp.InUse1"));
+    // Two writers of one output at once: the second leaves the first's
+    // temporary alone.
+    TAtomicOutput first(Dir / "o.csv");
+    TAtomicOutput second(Dir / "o.csv");
+    int temporaries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(Dir.Path))
+        temporaries += e.path().filename().string().starts_with(".o.csv.tmp.") &&
+                       e.path().filename() != ".o.csv.tmp.InUse1";
+    EXPECT_EQ(temporaries, 2 + 2);  // the two writers' and two kept names of that start
 }
 
 TEST_F(DataExport, SaysWhenTheIncompleteLastRecordIsLeftOut) {
