@@ -62,6 +62,14 @@ private:
     std::function<void(int, const std::string&)> Commit;
 };
 
+// A script text as stored, without the quote characters around it.
+std::string Unquoted(const std::string& stored) {
+    return stored.size() >= 2 && (stored.front() == '\'' || stored.front() == '"') &&
+                   stored.back() == stored.front()
+               ? stored.substr(1, stored.size() - 2)
+               : stored;
+}
+
 // Shown between quotes so that blanks at either end can be seen.
 std::string Shown(const std::string& cp1250) {
     return "\"" + core::Cp1250ToUtf8(cp1250) + "\"";
@@ -116,8 +124,8 @@ TAdjudication_Form::TAdjudication_Form(QWidget* parent, const core::TPXDictionar
                                                                ? Names[size_t(d.FieldIndex)]
                                                                : std::string()),
                                         false));
-        Differences_Table->setItem(row, ColLeft,
-                                   Cell(core::Cp1250ToUtf8(f ? f->Left : std::string()), false));
+        Differences_Table->setItem(
+            row, ColLeft, Cell(core::Cp1250ToUtf8(f ? Unquoted(f->Left) : std::string()), false));
         Differences_Table->setItem(row, ColFirst, Cell(Shown(d.First), false));
         Differences_Table->setItem(row, ColSecond, Cell(Shown(d.Second), false));
         Differences_Table->setItem(row, ColChosen, Cell(std::string(), true));
