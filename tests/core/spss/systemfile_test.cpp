@@ -208,6 +208,19 @@ TEST(ReadSystemFile, BigEndianFilesReadAsLittleEndianOnes) {
                                                        "C 12+4 F4 '' [1=one] [2=two] (98, 99)"}))
             << (big ? "big-endian" : "little-endian");
         if (!big) continue;
+        // Cut anywhere, the big-endian file still gives a clear error or the set.
+        for (size_t size = 0; size < sav.Bytes.size(); ++size) {
+            TVarColl cut;
+            try {
+                cut.ReadSystemBytes(sav.Bytes.substr(0, size));
+                // Cut between records: what came before them.
+                ASSERT_EQ(cut.Count(), 3) << size;
+                EXPECT_EQ(cut.Get(2)->Name, "C") << size;
+            } catch (const EGeneric& e) {
+                EXPECT_TRUE(std::string(e.Text()).starts_with("Invalid SPSS system file: "))
+                    << size << ": " << e.Text();
+            }
+        }
         ASSERT_EQ(std::system("pspp --version > /dev/null 2>&1"), 0) << "pspp is not installed";
         testing::TScratch dir;
         testing::WriteAll(dir / "big.sav", sav.Bytes);
