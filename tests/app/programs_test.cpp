@@ -49,7 +49,8 @@ std::string Output(const std::string& command) {
     if (!p) return out;
     char buf[512];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        out.append(buf, n);
     pclose(p);
     return out;
 }

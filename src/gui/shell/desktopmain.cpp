@@ -107,8 +107,7 @@ int RunDesktopProgram(int& argc, char** argv, const char* applicationName, const
         }
         if (option == "--version") {
             const std::string_view self = argv[0];
-            std::printf("%s %s\n%s\n",
-                        std::string(self.substr(self.find_last_of('/') + 1)).c_str(),
+            std::printf("%s %s\n%s\n", std::string(self.substr(self.find_last_of('/') + 1)).c_str(),
                         TALLYRA_VERSION, TALLYRA_LICENCE_LINE);
             return 0;
         }
