@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cliutil.h"
 
+#include <cstdio>
+
 #include "script/tscriptoptions.h"
 #include "shell/errors.h"
 #include "shell/filebytes.h"
@@ -34,6 +36,29 @@ std::string ConsoleText(const std::string& text) {
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i)
         if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) out += text[i];
+    return out;
+}
+
+std::string TerminalText(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    char buffer[8];
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x20 || c == 0x7F) {
+            std::snprintf(buffer, sizeof buffer, "\\x%02x", c);
+            out += buffer;
+        } else if (c == 0xC2 && i + 1 < utf8.size() &&
+                   static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(utf8[i + 1]) < 0xA0) {
+            std::snprintf(buffer, sizeof buffer, "\\u%04x",
+                          static_cast<unsigned char>(utf8[i + 1]));
+            out += buffer;
+            ++i;
+        } else {
+            out += utf8[i];
+        }
+    }
     return out;
 }
 

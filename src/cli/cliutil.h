@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tallyra::cli {
@@ -24,6 +25,12 @@ std::optional<long long> ParseInteger(const std::string& text);
 
 // A message for the terminal: CR LF line ends become LF.
 std::string ConsoleText(const std::string& text);
+
+// A text from a file (UTF-8) made safe to print on a terminal: control
+// characters, which a terminal would obey (ESC sequences, bells, line
+// breaks inside a label), are shown escaped: "\x1b" for C0 and DEL, "\u009b"
+// for the C1 controls. Everything else stays as it is.
+std::string TerminalText(std::string_view utf8);
 
 // Sets the current language from "en" or "pl"; false for anything else.
 bool SetLanguageOption(const std::string& value);

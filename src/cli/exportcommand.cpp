@@ -45,6 +45,11 @@ const char* const ExportHelp =
     "                    system-missing (the count is reported) instead of\n"
     "                    stopping the export\n"
     "  --labels          CSV: write value labels instead of codes\n"
+    "  --raw             CSV: write texts exactly, also those a spreadsheet would\n"
+    "                    run as formulas (see below)\n"
+    "  --cut-texts       sav, zsav: cut texts longer than the 32767 bytes a system\n"
+    "                    file's string holds (at a character boundary; the count\n"
+    "                    is reported) instead of stopping the export\n"
     "  --force           replace OUT when it exists already\n"
     "  --lang en|pl      language of the messages (default from LANG/LC_ALL)\n"
     "  -h, --help        show this help\n"
@@ -52,7 +57,17 @@ const char* const ExportHelp =
     "Texts are written as UTF-8 (sav and zsav with their encoding record, dta\n"
     "release 118, CSV with a byte order mark); the portable format (por) has no\n"
     "Polish letters and gets their base letters. Stata has no user-missing\n"
-    "values: there the missing codes stay plain numbers.\n"
+    "values: there the missing codes stay plain numbers. A text longer than 32767\n"
+    "bytes in UTF-8 (Polish letters take two) stops a sav or zsav export with its\n"
+    "variable named, unless --cut-texts is given.\n"
+    "\n"
+    "CSV: a text cell, or a value label written with --labels, that begins with\n"
+    "\"=\", \"+\", \"-\", \"@\", a tab or a CR gets an apostrophe in front, so that a\n"
+    "spreadsheet shows it as text instead of running it as a formula; texts that\n"
+    "are plain numbers (\"-5\") and numeric cells stay as they are. --raw writes\n"
+    "every text exactly.\n"
+    "\n"
+    "An incomplete last record of DATA is left out, and the result says so.\n"
     "\n"
     "Exit status: 0 written, 1 refused or failed (the reason is printed), 2 usage error.\n";
 
@@ -76,6 +91,8 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         FlagOption("--missing-9", options.Spss.Missing9),
         FlagOption("--lenient", options.Lenient),
         FlagOption("--labels", options.CsvValueLabels),
+        FlagOption("--raw", options.CsvRaw),
+        FlagOption("--cut-texts", options.CutLongTexts),
         FlagOption("--force", force),
         VarSizeOption(),
         LanguageOption(),
@@ -91,6 +108,10 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     options.Format = *format;
     if (options.CsvValueLabels && *format != TDataSetFormat::Csv)
         return usage("--labels is for CSV output only");
+    if (options.CsvRaw && *format != TDataSetFormat::Csv)
+        return usage("--raw is for CSV output only");
+    if (options.CutLongTexts && *format != TDataSetFormat::Sav && *format != TDataSetFormat::Zsav)
+        return usage("--cut-texts is for sav and zsav output only");
 
     try {
         RefuseInputAsOutput(target, {files[0], files[1]});
@@ -164,6 +185,19 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
                                                    "liczbami, zapisane jako braki systemowe: "
                                                    "%lld."),
                                           static_cast<long long>(summary.LenientValues)))
+                << "\n";
+        if (options.CutLongTexts)
+            out << ConsoleText(FormatText(LangText("<EN>Texts cut to the %d bytes a system file's "
+                                                   "string holds: %lld.<PL>Teksty przycięte do %d "
+                                                   "bajtów, które mieści napis pliku "
+                                                   "systemowego: %lld."),
+                                          SavMaxString, static_cast<long long>(summary.TextsCut)))
+                << "\n";
+        if (summary.IncompleteLeftOut)
+            out << ConsoleText(FormatText(LangText("<EN>The incomplete last record of %s was left "
+                                                   "out.<PL>Niepełny ostatni rekord pliku %s "
+                                                   "pominięto."),
+                                          files[1].c_str()))
                 << "\n";
     } catch (const EPXData&) {
         endProgress();

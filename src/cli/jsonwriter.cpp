@@ -5,12 +5,27 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "shell/cp1250.h"
+
 namespace tallyra::cli {
 
 std::string JsonQuote(std::string_view value) {
     std::string out = "\"";
-    for (const char ch : value) {
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char ch = value[i];
         const auto c = static_cast<unsigned char>(ch);
+        // JSON is Unicode text: a byte that is no part of a UTF-8 character
+        // becomes U+FFFD rather than going out raw.
+        if (c >= 0x80) {
+            size_t pos = i;
+            const char32_t decoded = core::DecodeUtf8(value, pos);
+            if (decoded == 0xFFFD && value.substr(i, pos - i) != "\xEF\xBF\xBD")
+                out += "\xEF\xBF\xBD";
+            else
+                out.append(value.substr(i, pos - i));
+            i = pos - 1;
+            continue;
+        }
         switch (c) {
             case '"':
                 out += "\\\"";

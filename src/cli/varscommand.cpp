@@ -8,6 +8,8 @@
 #include "script/tscriptoptions.h"
 #include "shell/cp1250.h"
 #include "shell/errors.h"
+#include "shell/format.h"
+#include "shell/langtext.h"
 #include "spss/tvarcoll.h"
 #include "spsscommands.h"
 
@@ -29,7 +31,9 @@ const char* const VarsHelp =
     "  --lang en|pl    language of the messages (default from LANG/LC_ALL)\n"
     "  -h, --help      show this help\n"
     "\n"
-    "Texts of the file are read as code page 1250 and printed as UTF-8.\n"
+    "Texts of the file are read as code page 1250 and printed as UTF-8; control\n"
+    "characters in them are shown escaped (\\x1b). Value labels and missing\n"
+    "values of string variables are not read, and the variables are named.\n"
     "Exit status: 0 read, 1 failed (the reason is printed), 2 usage error.\n";
 
 namespace {
@@ -95,15 +99,20 @@ void PrintJson(TVarColl& vars, std::ostream& out) {
     out << json.Text() << "\n";
 }
 
+// A text of the file as the terminal shows it.
+std::string Shown(const std::string& cp1250) {
+    return TerminalText(Cp1250ToUtf8(cp1250));
+}
+
 void PrintText(TVarColl& vars, std::ostream& out) {
     for (const auto& v : vars.Items) {
-        out << Cp1250ToUtf8(v->Name) << "  " << (v->IsString() ? "string" : "numeric") << "  "
-            << v->Start << "-" << int64_t{v->Start} + v->Width - 1 << "  width " << v->Width
-            << "  decimals " << v->Decimals << "  " << Cp1250ToUtf8(v->Format);
-        if (!v->Label.empty()) out << "  '" << Cp1250ToUtf8(v->Label) << "'";
+        out << Shown(v->Name) << "  " << (v->IsString() ? "string" : "numeric") << "  " << v->Start
+            << "-" << int64_t{v->Start} + v->Width - 1 << "  width " << v->Width << "  decimals "
+            << v->Decimals << "  " << Shown(v->Format);
+        if (!v->Label.empty()) out << "  '" << Shown(v->Label) << "'";
         out << "\n";
         for (const TVal& label : v->ValueLabels.Items)
-            out << "    " << ValueText(label.Value) << " = '" << Cp1250ToUtf8(label.Text) << "'\n";
+            out << "    " << ValueText(label.Value) << " = '" << Shown(label.Text) << "'\n";
         if (v->MissingCount > 0) {
             std::string text;
             if (v->MissingRange) {
@@ -141,6 +150,20 @@ int RunVars(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             PrintJson(vars, out);
         else
             PrintText(vars, out);
+        // What the model cannot hold is said, not dropped silently (beside
+        // the JSON, which stays one array).
+        if (!vars.StringValuesLeftOut.empty()) {
+            std::string names;
+            for (const std::string& name : vars.StringValuesLeftOut)
+                names += (names.empty() ? "" : ", ") + Shown(name);
+            (json ? err : out) << ConsoleText(FormatText(
+                                      LangText("<EN>Value labels and missing values of string "
+                                               "variables are not read (only numbers are): %s."
+                                               "<PL>Etykiety wartości i braki danych zmiennych "
+                                               "tekstowych nie są czytane (tylko liczbowe): %s."),
+                                      names.c_str()))
+                               << "\n";
+        }
     } catch (const ETallyraError& e) {
         err << "tallyra vars: " << files[0] << ": " << ConsoleText(e.Text()) << "\n";
         return ExitFound;

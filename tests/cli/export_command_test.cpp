@@ -66,6 +66,7 @@ std::string FoldPolish(std::string text) {
 // without trailing blanks, in UTF-8 (folded for the portable format).
 struct TExpected {
     std::vector<std::string> Names, Labels;
+    std::vector<bool> Strings;
     std::vector<std::vector<std::pair<long long, std::string>>> ValueLabels;
     TTable Rows;
 };
@@ -80,6 +81,7 @@ TExpected ExpectedFrom(const std::string& script, const std::string& data, bool 
     for (const auto& v : vars.Items) {
         expected.Names.push_back(v->Name);
         expected.Labels.push_back(text(v->Label));
+        expected.Strings.push_back(v->IsString());
         expected.ValueLabels.emplace_back();
         for (const core::TVal& label : v->ValueLabels.Items)
             expected.ValueLabels.back().push_back(
@@ -135,6 +137,13 @@ void ExpectPSPPReads(const TScratch& dir, const std::string& file, const TExpect
         EXPECT_EQ(cell(i + 1, "Name"), expected.Names[i]) << file;
         EXPECT_EQ(cell(i + 1, "Label"), expected.Labels[i]) << file;
         EXPECT_EQ(cell(i + 1, "Missing Values"), missing[i]) << file << " " << expected.Names[i];
+        // A system file says how each variable is measured: codes with value
+        // labels and strings are categories, other numbers measurements.
+        if (!portable) {
+            EXPECT_EQ(cell(i + 1, "Measurement Level"),
+                      expected.Strings[i] || !expected.ValueLabels[i].empty() ? "Nominal" : "Scale")
+                << file << " " << expected.Names[i];
+        }
     }
     std::vector<std::string> want, read;
     for (size_t i = 0; i < expected.Names.size(); ++i)
@@ -395,6 +404,82 @@ TEST(ExportCommand, LongTextsWithinEachFormatsLimits) {
     EXPECT_EQ(vars.Get(0)->ValueLabels.Get(0).Text, std::string(119, 'x'));
 }
 
+// A system file's string holds 32767 bytes: a text field that wide whose
+// value takes more in UTF-8 (Polish letters take two) is refused with its
+// variable named, or cut at a character boundary with --cut-texts, which
+// says how many values it cut.
+TEST(ExportCommand, TextsLongerThanASystemFileHoldsAreRefusedOrCutOnRequest) {
+    TScratch dir;
+    WriteAll(dir / "w.slo", "left='Q' width=1 auto=1*\r\nleft='Opis' text width=32767*\r\n");
+    // Record 1: 20 000 "ż" (40 000 bytes in UTF-8); record 2: short.
+    WriteAll(dir / "w.dat", "1" + std::string(20000, '\xBF') + std::string(12767, ' ') + "\r\n2ok" +
+                                std::string(32765, ' ') + "\r\n");
+    for (const char* format : {"sav", "zsav"}) {
+        const std::string out = dir / (std::string("w.") + format);
+        TRun run = Export({dir / "w.slo", dir / "w.dat", out});
+        EXPECT_EQ(run.Status, 1) << format;
+        EXPECT_EQ(run.Err,
+                  "tallyra export: Cannot write the data set: variable OPIS: a value takes 40000 "
+                  "bytes in UTF-8 (a Polish letter takes two), more than the 32767 bytes a system "
+                  "file's string holds (leave the field out with --fields, or cut such values with "
+                  "--cut-texts).\n");
+        EXPECT_FALSE(std::filesystem::exists(out));
+        run = Export({dir / "w.slo", dir / "w.dat", out, "--cut-texts"});
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Out,
+                  "2 records, 2 variables written to " + out +
+                      ".\nTexts cut to the 32767 bytes a system file's string holds: 1.\n");
+        // PSPP sees one string of 32767 bytes (not a hundred pieces), the cut
+        // value ending on a whole letter.
+        ASSERT_TRUE(HavePSPP()) << "pspp is not installed (run tools/bootstrap)";
+        WriteAll(dir / "r.sps", "GET FILE='" + out +
+                                    "'.\nDISPLAY DICTIONARY.\nCOMPUTE n = "
+                                    "LENGTH(RTRIM(opis)).\nFORMATS n (F6.0).\nLIST q n.\n");
+        const std::string command = "pspp -o '" + dir / "r.csv" + "' '" + dir / "r.sps" + "' > '" +
+                                    dir / "pspp.log" + "' 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << ReadAll(dir / "pspp.log");
+        auto tables = CsvTables(ReadAll(dir / "r.csv"));
+        const TTable& variables = tables["Variables"];
+        ASSERT_EQ(variables.size(), 3u) << ReadAll(dir / "r.csv");
+        EXPECT_EQ(variables[2][0], "OPIS");
+        const TTable& list = tables["Data List"];
+        ASSERT_EQ(list.size(), 3u) << ReadAll(dir / "r.csv");
+        EXPECT_EQ(list[1], (std::vector<std::string>{"1", "32766"}));
+        EXPECT_EQ(list[2], (std::vector<std::string>{"2", "2"}));
+    }
+    // Values that fit need nothing cut, however wide the field.
+    WriteAll(dir / "s.dat", "2ok" + std::string(32765, ' ') + "\r\n");
+    TRun run = Export({dir / "w.slo", dir / "s.dat", dir / "s.sav"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const core::TVarColl vars(dir / "s.sav", 8);
+    ASSERT_EQ(vars.Count(), 2);
+    EXPECT_EQ(vars.Get(1)->Width, 32767);
+}
+
+TEST(ExportCommand, CsvTextsThatSpreadsheetsWouldRunStayTextsUnlessRaw) {
+    TScratch dir;
+    WriteAll(dir / "f.slo",
+             "left='Q' width=2 range=[-9:9] vallab=[1 '=1+1']*\r\n"
+             "left='T' text width=12*\r\n");
+    WriteAll(dir / "f.dat", " 1=cmd|' /C'! \r\n-2-5          \r\n");
+    TRun run = Export({dir / "f.slo", dir / "f.dat", dir / "f.csv", "--labels"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(ReadAll(dir / "f.csv"), "\xEF\xBB\xBFQ,T\r\n'=1+1,'=cmd|' /C'!\r\n-2,-5\r\n");
+    run = Export({dir / "f.slo", dir / "f.dat", dir / "f.csv", "--labels", "--raw", "--force"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(ReadAll(dir / "f.csv"), "\xEF\xBB\xBFQ,T\r\n=1+1,=cmd|' /C'!\r\n-2,-5\r\n");
+}
+
+TEST(ExportCommand, SaysThatTheIncompleteLastRecordIsLeftOut) {
+    TScratch dir;
+    WriteAll(dir / "h.dat", ReadAll(Household + ".dat") + "00005");
+    const TRun run = Export({Household + ".slo", dir / "h.dat", dir / "h.csv"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, "4 records, 5 variables written to " + dir / "h.csv" +
+                           ".\nThe incomplete last record of " + dir / "h.dat" +
+                           " was left out.\n");
+}
+
 TEST(ExportCommand, UsageErrorsExitWithTwo) {
     TScratch dir;
     const std::vector<std::vector<std::string>> cases = {
@@ -402,6 +487,8 @@ TEST(ExportCommand, UsageErrorsExitWithTwo) {
         {Household + ".slo", Household + ".dat", dir / "out.txt"},
         {Household + ".slo", Household + ".dat", dir / "out.sav", "--format", "xls"},
         {Household + ".slo", Household + ".dat", dir / "out.sav", "--labels"},
+        {Household + ".slo", Household + ".dat", dir / "out.sav", "--raw"},
+        {Household + ".slo", Household + ".dat", dir / "out.csv", "--cut-texts"},
         {Household + ".slo", Household + ".dat", dir / "out.sav", "--fields", "nothing"},
         {Household + ".slo", Household + ".dat", dir / "out.sav", "--bogus"},
     };

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "../core/spss/testutil.h"
+#include "data/datafile.h"
 #include "psppcsv.h"
 #include "script/tpxdictionary.h"
 #include "script/tpxmessage.h"
@@ -252,6 +253,73 @@ TEST(VarsCommand, ShowsLongNamesAndUtf8LabelsOfModernSystemFiles) {
               "    missing: 99999999999\n"
               "miasto_zamieszkania  string  13-32  width 20  decimals 0  A20  'Miasto "
               "zamieszkania (żółć)'\n");
+}
+
+// A label is shown, not obeyed: an ESC sequence or a bell in it is printed
+// escaped. What the model cannot hold (texts as values of string
+// variables) is named, and Polish names read as the labels are.
+TEST(VarsCommand, EscapesControlCharactersAndNamesWhatItLeavesOut) {
+    TScratch dir;
+    WriteAll(dir / "e.sps",
+             "DATA LIST FILE='e.dat' /A 1 S 2-3 (A).\r\n"
+             "VARIABLE LABELS A 'red \x1b[31mtext\x07' /S 'C1 \x81'.\r\n"
+             "VALUE LABELS A 1 '\x1b]0;title\x07' /S 'x' 'ex'.\r\n");
+    const TRun text = RunCommand(RunVars, {dir / "e.sps"});
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out,
+              "A  numeric  1-1  width 1  decimals 0  F1  'red \\x1b[31mtext\\x07'\n"
+              "    1 = '\\x1b]0;title\\x07'\n"
+              "S  string  2-3  width 2  decimals 0  A2  'C1 \\u0081'\n"
+              "Value labels and missing values of string variables are not read (only numbers "
+              "are): S.\n");
+    EXPECT_EQ(text.err, "");
+    const TRun json = RunCommand(RunVars, {"--json", dir / "e.sps"});
+    EXPECT_EQ(json.status, 0);
+    EXPECT_NE(json.out.find("\"label\":\"red \\u001b[31mtext\\u0007\""), std::string::npos)
+        << json.out;
+    EXPECT_EQ(json.err,
+              "Value labels and missing values of string variables are not read (only numbers "
+              "are): S.\n");
+
+    const TRun polish = RunCommand(RunVars, {Source + "/tests/core/spss/fixtures/polish.sav"});
+    EXPECT_EQ(polish.status, 0) << polish.err;
+    EXPECT_EQ(polish.out,
+              "zażółć  numeric  1-2  width 2  decimals 0  F2  'Gęślą jaźń'\n"
+              "    1 = 'tak'\n"
+              "    2 = 'nie'\n"
+              "wiek  numeric  3-5  width 3  decimals 0  F3\n"
+              "    missing: 999\n"
+              "miasto  string  6-13  width 8  decimals 0  A8  'Miasto'\n"
+              "Value labels and missing values of string variables are not read (only numbers "
+              "are): miasto.\n");
+}
+
+// A merge whose inputs all fail (here its only input is being keyed) leaves
+// no empty output behind; a killed merge's temporary of the same output
+// goes when it is merged again.
+TEST(MergeCommand, NothingMergedWritesNoOutputAndStaleTemporariesGo) {
+    TScratch dir;
+    WriteAll(dir / "s.slo", "left='a' width=2 auto=0*");
+    WriteAll(dir / "a.dat", "11\r\n12\r\n");
+    WriteAll(dir / "m.dat.tmp.Ab12Cd", "11\r\n");
+    {
+        core::TDataFile store;
+        store.Open(dir / "a.dat");
+        const TRun run = RunCommand(RunMerge, {dir / "s.slo", dir / "m.dat", dir / "a.dat"});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.out.find("No input file could be merged: the output file was not written."),
+                  std::string::npos)
+            << run.out;
+        EXPECT_FALSE(std::filesystem::exists(dir / "m.dat"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "m.dat.tmp.Ab12Cd"));
+    const TRun run = RunCommand(RunMerge, {dir / "s.slo", dir / "m.dat", dir / "a.dat"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadAll(dir / "m.dat"), "11\r\n12\r\n");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path))
+        ++entries;
+    EXPECT_EQ(entries, 3);  // s.slo, a.dat, m.dat
 }
 
 TEST(MergeCommand, MergesAndReportsOrRefuses) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "jsonwriter.h"
 #include "shell/langtext.h"
 #include "statscommand.h"
 #include "verify/operatorlog.h"
@@ -86,11 +87,32 @@ TEST_F(StatsCommand, ReportsBrokenLinesAndRefusesOtherFiles) {
                              "\"operator,start,end,records,keystrokes,keystrokes_per_hour,"
                              "esc_changes,forced_values,first_entry_errors,verifier_slips\"\n");
     EXPECT_EQ(Out.str(), "");
+    // An empty file is no operator log.
+    Write("");
+    EXPECT_EQ(Run({Log}), 2);
+    EXPECT_EQ(Err.str(), Log +
+                             ":1: this is not an operator log: it has no header line "
+                             "\"operator,start,end,records,keystrokes,keystrokes_per_hour,"
+                             "esc_changes,forced_values,first_entry_errors,verifier_slips\"\n");
+    EXPECT_EQ(Out.str(), "");
     EXPECT_EQ(Run({Dir + "/none.log"}), 2);
     EXPECT_EQ(Err.str(), "tallyra stats: " + Dir + "/none.log: File not found.\n");
     EXPECT_EQ(Run({}), 2);
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_NE(Out.str().find("Usage: tallyra stats"), std::string::npos);
+}
+
+// Whatever a log holds, --json is UTF-8 text: a name that is not is a
+// broken line, and the JSON writer itself never lets a malformed byte out.
+TEST_F(StatsCommand, JsonHoldsOnlyUtf8Text) {
+    Write(core::OperatorLogHeader() + "Za\xBF\xF3\xB3\xE6" +
+          ",2026-12-10T14:00:00Z,2026-12-10T15:00:00Z,1,2,2,0,0,,\r\n");
+    EXPECT_EQ(Run({Log, "--json"}), 1);
+    EXPECT_EQ(Out.str(), "{\"operators\":[],\"sessions\":0,\"broken_lines\":1}\n");
+    EXPECT_EQ(Err.str(),
+              Log + ":2: the operator's name is not UTF-8 text (or holds control characters)\n");
+    EXPECT_EQ(JsonQuote("Za\xBF\xF3 \xC5\xBC\xF0\x9F\x98\x80\xC5"),
+              "\"Za\xEF\xBF\xBD\xEF\xBF\xBD \xC5\xBC\xF0\x9F\x98\x80\xEF\xBF\xBD\"");
 }
 
 }  // namespace

@@ -36,24 +36,8 @@ std::string BackupTarget(const std::string& dataName) {
 // files that differ only in their extension share one backup name), so only
 // copies nobody holds go.
 void RemoveStaleBackupCopies(const std::string& dataName) {
-    namespace fs = std::filesystem;
-    const fs::path target(BackupTarget(dataName));
-    const std::string prefix = target.filename().string() + ".";
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        if (!std::all_of(name.begin() + long(prefix.size()), name.end(),
-                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
-            continue;
-        const std::string path = it->path().string();
-        TFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-        struct stat info {};
-        if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
-    }
+    const std::filesystem::path target(BackupTarget(dataName));
+    RemoveStaleTemporaries(target.parent_path().string(), target.filename().string() + ".");
 }
 
 // Writes a backup copy next to the data file: into a new file first, which
@@ -69,23 +53,10 @@ public:
         if (fs::exists(Target, ec) && fs::equivalent(Target, dataName, ec)) return;
         if (Target == dataName) return;
         // The lock marks the copy as being written (see RemoveStaleBackupCopies).
-        // Another store's clean-up may take the new file in the moment before
-        // it is locked; then the name leads elsewhere and a new one is made.
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            std::string pattern = Target + ".XXXXXX";
-            TFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
-            if (fd.Get() < 0) RaiseFileError(Target, errno);
-            struct stat held {
-            }, named{};
-            if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.Get(), &held) == 0 &&
-                ::stat(pattern.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
-                held.st_dev == named.st_dev) {
-                Fd = std::move(fd);
-                TempName = pattern;
-                return;
-            }
-        }
-        RaiseFileError(Target, EEXIST);
+        std::string pattern = Target + ".XXXXXX";
+        Fd = CreateHeldTemporary(pattern);
+        if (Fd.Get() < 0) RaiseFileError(Target, errno);
+        TempName = pattern;
     }
     ~TBackupWriter() { Discard(); }
 

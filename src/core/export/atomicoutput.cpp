@@ -28,9 +28,11 @@ TAtomicOutput::TAtomicOutput(const std::string& target) : Target(target) {
     const fs::path path(target);
     fs::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
-    std::string pattern = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
-    // mkstemp creates the file exclusively (never following a link).
-    File = TFd(::mkstemp(pattern.data()));
+    // Killed exports leave their temporaries: those no process holds go.
+    const std::string prefix = "." + path.filename().string() + ".tmp.";
+    RemoveStaleTemporaries(folder.string(), prefix);
+    std::string pattern = (folder / (prefix + "XXXXXX")).string();
+    File = CreateHeldTemporary(pattern);
     if (File.Get() < 0) RaiseCreateError(target, errno);
     TempName = pattern;
     // mkstemp's 0600 would make the export private; give it the usual mode.

@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // An output file that appears under its name only when it is complete: the
-// bytes go to a new temporary file beside the target, which is renamed into
-// place on Commit; anything else removes it, so a failed export never leaves
-// a partial file or touches an existing one.
+// bytes go to a new temporary file beside the target (".NAME.tmp.XXXXXX",
+// held under a lock while it is written), which is renamed into place on
+// Commit; anything else removes it, so a failed export never leaves a
+// partial file or touches an existing one. The temporaries of killed exports
+// of the same target, which no process holds, are removed when it is next
+// written.
 #pragma once
 
 #include <string>

@@ -4,7 +4,9 @@
 #include <charconv>
 
 #include "../shell/cp1250.h"
+#include "../shell/errors.h"
 #include "../shell/fdio.h"
+#include "../shell/ioerror.h"
 
 namespace tallyra::core {
 
@@ -12,9 +14,34 @@ namespace {
 
 constexpr size_t FlushSize = size_t{1} << 20;
 
+bool IsFormulaStart(char c) {
+    return c == '=' || c == '+' || c == '-' || c == '@' || c == '\t' || c == '\r';
+}
+
+// A sign, digits, at most one decimal point or comma between digits.
+bool IsPlainNumber(std::string_view text) {
+    size_t i = text.size() > 1 && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+    bool digits = false, point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+        } else if ((c == '.' || c == ',') && digits && !point && i + 1 < text.size()) {
+            point = true;
+        } else {
+            return false;
+        }
+    }
+    return digits;
+}
+
 class TCsvWriter : public TDataSetWriter {
 public:
-    TCsvWriter(int fd, bool valueLabels) : Fd(fd), ValueLabels(valueLabels) {}
+    TCsvWriter(int fd, const TDataSetWriterOptions& options)
+        : Fd(fd),
+          ValueLabels(options.CsvValueLabels),
+          Raw(options.CsvRaw),
+          OutputName(options.OutputName) {}
 
     void Begin(const std::vector<TDataSetColumn>& columns, int64_t) override {
         Out.reserve(FlushSize + 4096);
@@ -29,7 +56,7 @@ public:
         if (ValueLabels)
             for (size_t i = 0; i < columns.size(); ++i)
                 for (const TVal& label : columns[i].ValueLabels)
-                    Labels[i].push_back({label.Value, Cp1250ToUtf8(label.Text)});
+                    Labels[i].push_back({label.Value, Cell(Cp1250ToUtf8(label.Text))});
     }
     void Number(double value) override {
         Separate();
@@ -53,7 +80,11 @@ public:
                 ascii = false;
                 break;
             }
-        Field(ascii ? cp1250 : std::string_view(Converted = Cp1250ToUtf8(cp1250)));
+        std::string_view text = ascii ? cp1250 : std::string_view(Converted = Cp1250ToUtf8(cp1250));
+        if (!Raw && !text.empty() && (IsFormulaStart(text[0]) || text[0] == '\'') &&
+            CsvLooksLikeFormula(text))
+            text = Guarded = "'" + std::string(text);
+        Field(text);
     }
     void EndRow() override {
         Out += "\r\n";
@@ -63,6 +94,7 @@ public:
     void Finish() override { Flush(); }
 
 private:
+    std::string Cell(std::string text) const { return Raw ? text : CsvSafeText(text); }
     void Separate() {
         if (Column++ > 0) Out += ',';
     }
@@ -79,22 +111,40 @@ private:
         Out += '"';
     }
     void Flush() {
-        WriteFull(Fd, Out.data(), Out.size());
+        try {
+            WriteFull(Fd, Out.data(), Out.size());
+        } catch (const EGeneric& e) {
+            if (OutputName.empty()) throw;
+            throw EGeneric(FileErrorText(OutputName, e.Text()));
+        }
         Out.clear();
     }
 
     int Fd;
     bool ValueLabels;
+    bool Raw;
+    std::string OutputName;
     std::vector<std::vector<std::pair<double, std::string>>> Labels;
     std::string Out;
     std::string Converted;
+    std::string Guarded;
     size_t Column = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<TDataSetWriter> CreateCsvWriter(int fd, bool valueLabels) {
-    return std::make_unique<TCsvWriter>(fd, valueLabels);
+bool CsvLooksLikeFormula(std::string_view text) {
+    const size_t start = text.find_first_not_of('\'');
+    if (start == std::string_view::npos || !IsFormulaStart(text[start])) return false;
+    return start > 0 || !IsPlainNumber(text);
+}
+
+std::string CsvSafeText(std::string_view text) {
+    return CsvLooksLikeFormula(text) ? "'" + std::string(text) : std::string(text);
+}
+
+std::unique_ptr<TDataSetWriter> CreateCsvWriter(int fd, const TDataSetWriterOptions& options) {
+    return std::make_unique<TCsvWriter>(fd, options);
 }
 
 }  // namespace tallyra::core

@@ -42,17 +42,24 @@ struct TKeptField {
 class TRecordPass {
 public:
     TRecordPass(const std::string& dataFile, size_t lineLength, TDataFileLock lock)
-        : L(lineLength) {
+        : Name(dataFile), L(lineLength) {
         // The reader lock keeps a record store off the file while it is read.
         File = OpenDataFileForReading(dataFile, lock);
         struct stat info {};
-        if (::fstat(File.Fd, &info) != 0) RaiseSystemError(errno);
+        if (::fstat(File.Fd, &info) != 0) RaiseFileError(dataFile, errno);
         FullCount = static_cast<int64_t>(info.st_size) / static_cast<int64_t>(L);
+        // Bytes after the full records, other than an old end-of-file mark,
+        // are an incomplete record.
+        const int64_t tail = static_cast<int64_t>(info.st_size) - FullCount * int64_t(L);
+        char mark = 0;
+        Incomplete =
+            tail > 1 ||
+            (tail == 1 && (::pread(File.Fd, &mark, 1, info.st_size - 1) != 1 || mark != 26));
     }
     // Calls visit(record number, record bytes) for each chosen record.
     template <class Visit>
     void Run(const std::optional<std::vector<int64_t>>& records, Visit visit) {
-        if (::lseek(File.Fd, 0, SEEK_SET) != 0) RaiseSystemError(errno);
+        if (::lseek(File.Fd, 0, SEEK_SET) != 0) RaiseFileError(Name, errno);
         const size_t perRead = std::max<size_t>(1, BufferSize / L);
         std::vector<char> buffer(perRead * L);
         size_t next = 0;  // the next wanted entry of `records`
@@ -61,7 +68,17 @@ public:
             if (records && (next >= records->size() || (*records)[next] > FullCount)) break;
             const int64_t batch = std::min<int64_t>(static_cast<int64_t>(perRead), FullCount - n);
             const size_t want = static_cast<size_t>(batch) * L;
-            if (ReadFull(File.Fd, buffer.data(), want) != want) RaiseSystemError(EIO);
+            size_t got = 0;
+            try {
+                got = ReadFull(File.Fd, buffer.data(), want);
+            } catch (const EGeneric& e) {
+                throw EGeneric(FileErrorText(Name, e.Text()));
+            }
+            if (got != want)
+                throw EGeneric(FileErrorText(
+                    Name, LangText("<EN>The file became shorter while it was read (another "
+                                   "program changed it).<PL>Plik skrócił się w czasie czytania "
+                                   "(zmienił go inny program).")));
             for (int64_t r = 0; r < batch; ++r) {
                 const int64_t record = n + r + 1;
                 if (records) {
@@ -80,8 +97,10 @@ public:
     }
 
     int64_t FullCount = 0;
+    bool Incomplete = false;
 
 private:
+    std::string Name;
     TFd File;
     size_t L;
 };
@@ -231,6 +250,7 @@ TDataExportSummary ExportDataSet(const TPXDictionary& script, TVarColl& vars,
                 for (const char c : text)
                     bytes += lengths.Length[static_cast<unsigned char>(c)];
                 columns[k].StorageWidth = std::max(columns[k].StorageWidth, bytes);
+                columns[k].LongestBytes = std::max(columns[k].LongestBytes, bytes);
             }
         });
     }
@@ -238,8 +258,12 @@ TDataExportSummary ExportDataSet(const TPXDictionary& script, TVarColl& vars,
     TDataExportSummary summary;
     summary.Variables = static_cast<int32_t>(kept.size());
     TAtomicOutput output(target);
+    summary.IncompleteLeftOut = pass.Incomplete;
     TDataSetWriterOptions writerOptions;
     writerOptions.CsvValueLabels = options.CsvValueLabels;
+    writerOptions.CsvRaw = options.CsvRaw;
+    writerOptions.CutLongTexts = options.CutLongTexts;
+    writerOptions.OutputName = target;
     const auto writer = CreateDataSetWriter(options.Format, output.Fd(), writerOptions);
     writer->Begin(columns, total);
     pass.Run(options.Records, [&](int64_t record, const char* data) {
@@ -268,6 +292,7 @@ TDataExportSummary ExportDataSet(const TPXDictionary& script, TVarColl& vars,
             options.Progress(summary.Records, total);
     });
     writer->Finish();
+    summary.TextsCut = writer->TextsCut();
     output.Commit();
     if (options.Progress) options.Progress(summary.Records, total);
     return summary;

@@ -29,6 +29,12 @@ struct TDataExportOptions {
     // system-missing (and is counted) instead of stopping the export.
     bool Lenient = false;
     bool CsvValueLabels = false;
+    // CSV: texts exactly as they are, without the apostrophe that keeps a
+    // spreadsheet from running a text as a formula (TDataSetWriterOptions).
+    bool CsvRaw = false;
+    // sav, zsav: texts longer than a system file's strings hold are cut at a
+    // character boundary (and counted) instead of stopping the export.
+    bool CutLongTexts = false;
     // Field numbers (0-based among the script's fields, any order, repeats
     // ignored; the script's order is kept); empty: every field.
     std::vector<int32_t> Fields;
@@ -47,6 +53,9 @@ struct TDataExportSummary {
     int32_t Variables = 0;
     int64_t Records = 0;
     int64_t LenientValues = 0;  // values turned into system-missing by Lenient
+    int64_t TextsCut = 0;       // values cut by CutLongTexts
+    // The data file ends in an incomplete record, which was left out.
+    bool IncompleteLeftOut = false;
 };
 
 // The value of one numeric field as the export reads it: nullopt for a
@@ -65,8 +74,9 @@ std::optional<bool> ReadExportNumber(std::string_view field, double& number);
 // outside the fields, for no fields or no records (the "no FULL records"
 // text when the file has none and all were asked for), for a value that is not a
 // number (naming the record and the variable) unless Lenient, for format
-// limits (naming the variable) and for I/O errors; EPXData (empty text) for a
-// data file that does not fit the script.
+// limits (naming the variable) and for I/O errors (naming the file: the
+// output, or the data file when it became shorter while it was read);
+// EPXData (empty text) for a data file that does not fit the script.
 TDataExportSummary ExportDataSet(const TPXDictionary& script, TVarColl& vars,
                                  const std::string& dataFile, const std::string& target,
                                  const TDataExportOptions& options);

@@ -2,15 +2,14 @@
 #include "readstatwriter.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <new>
 #include <string>
-#include <unistd.h>
 
 #include <readstat.h>
 
 #include "../shell/errors.h"
+#include "../shell/fdio.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
@@ -50,8 +49,8 @@ std::string CutUtf8(std::string text, size_t maxBytes) {
 
 class TReadStatWriter : public TDataSetWriter {
 public:
-    TReadStatWriter(TDataSetFormat format, int fd)
-        : Format(format), Encoding(DataSetEncoding(format)), Fd(fd) {
+    TReadStatWriter(TDataSetFormat format, int fd, const TDataSetWriterOptions& options)
+        : Format(format), Encoding(DataSetEncoding(format)), Fd(fd), Options(options) {
         Writer = readstat_writer_init();
         if (Writer == nullptr) throw std::bad_alloc();
         readstat_set_data_writer(Writer, &TReadStatWriter::WriteBytes);
@@ -80,6 +79,23 @@ public:
                                          "%s: ten format mieści napisy o długości najwyżej %d "
                                          "bajtów (pomiń pole opcją --fields)"),
                                 column.Name.c_str(), maxString));
+            // A system file's string holds 32767 bytes; a wider field is
+            // declared that wide when its values fit (or are cut to fit).
+            size_t width = size_t(std::max(1, column.StorageWidth));
+            if (spss && column.IsString && column.StorageWidth > SavMaxString) {
+                if (column.LongestBytes > SavMaxString && !Options.CutLongTexts)
+                    Fail(FormatText(
+                        LangText("<EN>variable %s: a value takes %d bytes in UTF-8 (a Polish "
+                                 "letter takes two), more than the %d bytes a system file's "
+                                 "string holds (leave the field out with --fields, or cut such "
+                                 "values with --cut-texts)<PL>zmienna %s: wartość zajmuje %d "
+                                 "bajtów w UTF-8 (polska litera zajmuje dwa), więcej niż %d "
+                                 "bajtów, które mieści napis pliku systemowego (pomiń pole "
+                                 "opcją --fields albo przytnij takie wartości opcją "
+                                 "--cut-texts)"),
+                        column.Name.c_str(), column.LongestBytes, SavMaxString));
+                width = SavMaxString;
+            }
             readstat_label_set_t* labels = nullptr;
             if (!column.IsString && !column.ValueLabels.empty()) {
                 // Stata names its label sets; the variable's own name is one
@@ -91,10 +107,10 @@ public:
                     readstat_label_double_value(labels, label.Value, text.c_str());
                 }
             }
-            readstat_variable_t* v = readstat_add_variable(
-                Writer, column.Name.c_str(),
-                column.IsString ? READSTAT_TYPE_STRING : READSTAT_TYPE_DOUBLE,
-                column.IsString ? size_t(std::max(1, column.StorageWidth)) : 0);
+            readstat_variable_t* v =
+                readstat_add_variable(Writer, column.Name.c_str(),
+                                      column.IsString ? READSTAT_TYPE_STRING : READSTAT_TYPE_DOUBLE,
+                                      column.IsString ? width : 0);
             if (v == nullptr) throw std::bad_alloc();
             if (!column.Label.empty()) {
                 std::string label = DataSetText(Encoding, column.Label);
@@ -102,16 +118,20 @@ public:
                     CutUtf8(std::move(label), spss ? SavVariableLabelBytes : DtaVariableLabelBytes);
                 readstat_variable_set_label(v, label.c_str());
             }
-            const std::string width =
-                std::to_string(column.IsString ? std::max(1, column.StorageWidth)
-                                               : std::clamp(column.Width, 1, MaxNumberFormat));
+            const std::string shown = std::to_string(
+                column.IsString ? width : size_t(std::clamp(column.Width, 1, MaxNumberFormat)));
             if (spss)
                 readstat_variable_set_format(
-                    v, ((column.IsString ? "A" : "F") + width + (column.IsString ? "" : ".0"))
+                    v, ((column.IsString ? "A" : "F") + shown + (column.IsString ? "" : ".0"))
                            .c_str());
             else
                 readstat_variable_set_format(
-                    v, ("%" + width + (column.IsString ? "s" : ".0f")).c_str());
+                    v, ("%" + shown + (column.IsString ? "s" : ".0f")).c_str());
+            // Codes with value labels name categories; other numbers are
+            // measurements (nothing says which categories are ordered).
+            readstat_variable_set_measure(v, column.IsString || !column.ValueLabels.empty()
+                                                 ? READSTAT_MEASURE_NOMINAL
+                                                 : READSTAT_MEASURE_SCALE);
             if (labels != nullptr) readstat_variable_set_label_set(v, labels);
             // Stata has no user-missing values: the codes stay plain numbers there.
             if (spss && !column.IsString && column.MissingCount > 0) {
@@ -125,7 +145,7 @@ public:
                     readstat_variable_add_missing_double_value(v, column.MissingValues[k]);
             }
             Variables.push_back(v);
-            Widths.push_back(size_t(std::max(1, column.StorageWidth)));
+            Widths.push_back(width);
         }
         if (Format == TDataSetFormat::Zsav)
             Check(readstat_writer_set_compression(Writer, READSTAT_COMPRESS_BINARY));
@@ -164,6 +184,10 @@ public:
     void Text(std::string_view cp1250) override {
         StartRowIfNeeded();
         Converted = DataSetText(Encoding, cp1250);
+        if (Converted.size() > Widths[Column]) {
+            Converted = CutUtf8(std::move(Converted), Widths[Column]);
+            ++Cut;
+        }
         // ReadStat's portable writer sends a short value with the stale tail
         // of the previous one (and garbage for an empty one); blanks to the
         // full width, which SPSS ignores at the end of strings, avoid that.
@@ -178,8 +202,9 @@ public:
     }
     void Finish() override {
         Check(readstat_end_writing(Writer));
-        if (!Flush()) RaiseSystemError(WriteErrno);
+        if (!Flush()) WriteFailed();
     }
+    int64_t TextsCut() const override { return Cut; }
 
 private:
     // ReadStat wants begin_row before the first cell of a row.
@@ -193,26 +218,32 @@ private:
     // that goes to the file in large writes.
     static ssize_t WriteBytes(const void* data, size_t length, void* context) {
         auto* self = static_cast<TReadStatWriter*>(context);
-        self->Pending.append(static_cast<const char*>(data), length);
+        // Nothing may be thrown through ReadStat: running out of memory is
+        // raised again once it has returned.
+        try {
+            self->Pending.append(static_cast<const char*>(data), length);
+        } catch (const std::bad_alloc&) {
+            self->OutOfMemory = true;
+            return -1;
+        }
         if (self->Pending.size() >= FlushSize && !self->Flush()) return -1;
         return static_cast<ssize_t>(length);
     }
-    // Writes the buffer out; false (with WriteErrno set) on failure.
+    // Writes the buffer out; false (with WriteError set) on failure. It runs
+    // inside ReadStat's callback, through which nothing may be thrown.
     bool Flush() {
-        const char* p = Pending.data();
-        size_t left = Pending.size();
-        while (left > 0) {
-            const ssize_t n = ::write(Fd, p, left);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                WriteErrno = n < 0 ? errno : EIO;
-                return false;
-            }
-            p += n;
-            left -= static_cast<size_t>(n);
+        try {
+            WriteFull(Fd, Pending.data(), Pending.size());
+        } catch (const EGeneric& e) {
+            WriteError = e.Text();
+            return false;
         }
         Pending.clear();
         return true;
+    }
+    [[noreturn]] void WriteFailed() const {
+        throw EGeneric(Options.OutputName.empty() ? WriteError
+                                                  : FileErrorText(Options.OutputName, WriteError));
     }
     static void OnError(const char* message, void* context) {
         auto* self = static_cast<TReadStatWriter*>(context);
@@ -220,7 +251,8 @@ private:
     }
     void Check(readstat_error_t e) {
         if (e == READSTAT_OK) return;
-        if (WriteErrno != 0) RaiseSystemError(WriteErrno);
+        if (OutOfMemory) throw std::bad_alloc();
+        if (!WriteError.empty()) WriteFailed();
         std::string detail = readstat_error_message(e);
         if (!LastMessage.empty()) detail += " (" + LastMessage + ")";
         Fail(detail);
@@ -229,21 +261,25 @@ private:
     TDataSetFormat Format;
     TDataSetEncoding Encoding;
     int Fd;
+    TDataSetWriterOptions Options;
     readstat_writer_t* Writer = nullptr;
     std::vector<readstat_variable_t*> Variables;
     std::vector<size_t> Widths;
     std::string Converted;
     std::string Pending;
     std::string LastMessage;
-    int WriteErrno = 0;
+    std::string WriteError;
+    bool OutOfMemory = false;
     size_t Column = 0;
+    int64_t Cut = 0;
     bool RowOpen = false;
 };
 
 }  // namespace
 
-std::unique_ptr<TDataSetWriter> CreateReadStatWriter(TDataSetFormat format, int fd) {
-    return std::make_unique<TReadStatWriter>(format, fd);
+std::unique_ptr<TDataSetWriter> CreateReadStatWriter(TDataSetFormat format, int fd,
+                                                     const TDataSetWriterOptions& options) {
+    return std::make_unique<TReadStatWriter>(format, fd, options);
 }
 
 }  // namespace tallyra::core

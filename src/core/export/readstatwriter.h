@@ -10,6 +10,7 @@
 namespace tallyra::core {
 
 // `format` is one of Sav, Zsav, Por, Dta; `fd` is borrowed.
-std::unique_ptr<TDataSetWriter> CreateReadStatWriter(TDataSetFormat format, int fd);
+std::unique_ptr<TDataSetWriter> CreateReadStatWriter(TDataSetFormat format, int fd,
+                                                     const TDataSetWriterOptions& options);
 
 }  // namespace tallyra::core

@@ -95,8 +95,8 @@ std::string DataSetText(TDataSetEncoding encoding, std::string_view cp1250) {
 
 std::unique_ptr<TDataSetWriter> CreateDataSetWriter(TDataSetFormat format, int fd,
                                                     const TDataSetWriterOptions& options) {
-    if (format == TDataSetFormat::Csv) return CreateCsvWriter(fd, options.CsvValueLabels);
-    return CreateReadStatWriter(format, fd);
+    if (format == TDataSetFormat::Csv) return CreateCsvWriter(fd, options);
+    return CreateReadStatWriter(format, fd, options);
 }
 
 }  // namespace tallyra::core

@@ -50,6 +50,7 @@ struct TDataSetColumn {
     bool IsString = false;
     int32_t Width = 1;         // characters of the field
     int32_t StorageWidth = 1;  // bytes a string value may take once converted
+    int32_t LongestBytes = 0;  // bytes of the longest value once converted (UTF-8 formats)
     std::vector<TVal> ValueLabels;
     uint8_t MissingCount = 0;
     bool MissingRange = false;
@@ -78,10 +79,28 @@ public:
     virtual void EndRow() = 0;
     // Completes the file (all bytes handed to the descriptor).
     virtual void Finish() = 0;
+    // String values cut to fit the format (CutLongTexts); 0 otherwise.
+    virtual int64_t TextsCut() const { return 0; }
 };
+
+// The longest string value of a system file (.sav, .zsav), in bytes.
+constexpr int32_t SavMaxString = 32767;
 
 struct TDataSetWriterOptions {
     bool CsvValueLabels = false;  // CSV: a labelled value is written as its label
+    // CSV: texts exactly as they are. Otherwise a text cell (or a value
+    // label written for a code) that a spreadsheet would take for a formula,
+    // one beginning with "=", "+", "-", "@", a tab or a CR, gets an
+    // apostrophe in front; a text that is a plain number ("-5", "+3.5")
+    // stays as it is, and numbers are never touched.
+    bool CsvRaw = false;
+    // sav, zsav: a string value longer than SavMaxString bytes in UTF-8 is
+    // cut at a character boundary (and counted) instead of refusing the
+    // variable.
+    bool CutLongTexts = false;
+    // The output's name, for the texts of failed writes ("NAME: Probably
+    // disk out of space.").
+    std::string OutputName;
 };
 
 // A writer for `format` writing to the open descriptor `fd` (borrowed; the

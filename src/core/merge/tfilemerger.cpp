@@ -224,6 +224,7 @@ void TFileMerger::MergeFile(const std::string& name) {
         text += removed;
     }
     Total += static_cast<int32_t>(records);
+    ++Merged;
     Report->push_back(line + text);
     WriteLine("");
 }
@@ -288,6 +289,19 @@ void TFileMerger::Run() {
     WriteLine(LangText("<EN>Merging files<PL>Łączenie plików<*>..."));
     for (const std::string& entry : *Inputs)
         MergeSpec(entry);
+    // Not one input could be merged: no empty output is left in its place.
+    if (Merged == 0 && Failed > 0) {
+        Output.reset();
+        const std::string none = LangText(
+            "<EN>No input file could be merged: the output file was not written."
+            "<PL>Nie udało się połączyć żadnego pliku źródłowego: plik wynikowy nie "
+            "został zapisany.");
+        WriteLine("");
+        WriteLine(none);
+        Report->push_back("");
+        Report->push_back(none);
+        return;
+    }
     try {
         Output->Commit();
     } catch (const EGeneric& e) {

@@ -90,6 +90,7 @@ public:
     // Inputs named (or matched) that were not merged: missing, unreadable,
     // in use, not a regular file, of the wrong structure.
     int32_t Failed = 0;
+    int32_t Merged = 0;  // inputs whose records went into the output
 
     int32_t Total = 0;
     std::unique_ptr<TFilesHandled> Handled;

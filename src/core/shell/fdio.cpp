@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fdio.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -156,14 +160,54 @@ TFd OpenRegularFile(const std::string& path, int flags, mode_t mode) {
     return fd;
 }
 
+TFd CreateHeldTemporary(std::string& pattern) {
+    // Another writer's clean-up may take the new file in the moment before it
+    // is locked; then the name leads elsewhere and a new one is made.
+    const std::string shape = pattern;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        pattern = shape;
+        TFd fd(::mkostemp(pattern.data(), O_CLOEXEC));
+        if (fd.Get() < 0) return fd;
+        struct stat held {
+        }, named{};
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0 && ::fstat(fd.Get(), &held) == 0 &&
+            ::lstat(pattern.c_str(), &named) == 0 && held.st_ino == named.st_ino &&
+            held.st_dev == named.st_dev)
+            return fd;
+    }
+    errno = EEXIST;
+    return TFd();
+}
+
+void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        if (!std::all_of(name.begin() + long(prefix.size()), name.end(),
+                         [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+            continue;
+        const std::string path = it->path().string();
+        TFd fd(::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+        struct stat info {};
+        if (fd.Get() < 0 || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0) ::unlink(path.c_str());
+    }
+}
+
 TOutputFile::TOutputFile(std::string target) : TargetPath(std::move(target)) {
     // A folder, a device or a pipe is never replaced by an output: renaming
     // onto it would put a file in place of the device.
     struct stat existing {};
     if (::stat(TargetPath.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
         throw EGeneric(FileErrorText(TargetPath, NotRegularFileText(existing.st_mode)));
+    const std::filesystem::path path(TargetPath);
+    RemoveStaleTemporaries(path.parent_path().string(), path.filename().string() + ".tmp.");
     std::string pattern = TargetPath + ".tmp.XXXXXX";
-    File = TFd(::mkostemp(pattern.data(), O_CLOEXEC));
+    File = CreateHeldTemporary(pattern);
     if (File.Get() < 0) RaiseCreateError(TargetPath, errno);
     Temp = pattern;
     // mkstemp makes the file private; an output is an ordinary document.

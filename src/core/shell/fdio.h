@@ -76,10 +76,26 @@ std::string NotRegularFileText(mode_t mode);
 // blocking again when returned.
 TFd OpenRegularFile(const std::string& path, int flags, mode_t mode = 0666);
 
+// Creates a file named `pattern` with its last six characters ("XXXXXX")
+// replaced, exclusively and never following a link (as mkstemp does), and
+// holds an exclusive advisory lock on it while the descriptor is open: the
+// mark of a temporary file being written (see RemoveStaleTemporaries).
+// `pattern` gets the name made. Returns -1 in the TFd with errno set when
+// the file cannot be created.
+TFd CreateHeldTemporary(std::string& pattern);
+
+// Removes the files of `folder` named `prefix` followed by six letters or
+// digits that no process holds: the temporaries of a writer that was killed
+// (CreateHeldTemporary). A temporary being written holds its lock and stays,
+// and so do names of any other shape, links and what is not a regular file.
+// Failures are ignored.
+void RemoveStaleTemporaries(const std::string& folder, const std::string& prefix);
+
 // A new output file written under a temporary name in the target's folder
-// ("TARGET.tmp.XXXXXX", created exclusively). Commit flushes it and renames it
-// onto the target; without Commit the destructor removes it, so a failure
-// never leaves a partial output and never destroys an existing target.
+// ("TARGET.tmp.XXXXXX", created exclusively and held, see
+// CreateHeldTemporary; stale ones of the same target are removed first). Commit flushes it and
+// renames it onto the target; without Commit the destructor removes it, so a failure never leaves a
+// partial output and never destroys an existing target.
 class TOutputFile {
 public:
     // Raises EGeneric naming the target when it is a folder, a device or a

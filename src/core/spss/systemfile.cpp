@@ -15,6 +15,7 @@
 #include <limits>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "../shell/cp1250.h"
@@ -54,10 +55,14 @@ const char* const BadLabels =
 const char* const BadRecord = "<EN>invalid record<PL>nieprawidłowy rekord";
 const char* const TooMany = "<EN>too many variables or labels<PL>zbyt wiele zmiennych lub etykiet";
 
-// Little-endian reading from a stream, with the end of file as an error.
+// Reading from a stream in the file's byte order (little-endian unless its
+// header shows otherwise), with the end of file as an error.
 class TSysInput {
 public:
     explicit TSysInput(std::FILE* file) : File(file) {}
+    // Numbers of a file written on a big-endian machine have their bytes the
+    // other way round.
+    bool BigEndian = false;
     void Read(void* buffer, size_t size) {
         if (size > 0 && std::fread(buffer, 1, size, File) != size) {
             if (std::ferror(File)) RaiseSystemError(EIO);
@@ -74,6 +79,7 @@ public:
     int32_t Int32() {
         unsigned char b[4];
         Read(b, 4);
+        if (BigEndian) std::swap(b[0], b[3]), std::swap(b[1], b[2]);
         return static_cast<int32_t>(uint32_t{b[0]} | uint32_t{b[1]} << 8 | uint32_t{b[2]} << 16 |
                                     uint32_t{b[3]} << 24);
     }
@@ -81,9 +87,15 @@ public:
         unsigned char b[8];
         Read(b, 8);
         uint64_t bits = 0;
-        for (int i = 7; i >= 0; --i)
-            bits = bits << 8 | b[i];
+        for (int i = 0; i < 8; ++i)
+            bits = BigEndian ? bits << 8 | b[i] : bits | uint64_t{b[i]} << (8 * i);
         return std::bit_cast<double>(bits);
+    }
+    // The 4 bytes of a format, in the order of the file's numbers: decimals,
+    // width, type, 0 from the lowest byte up.
+    void Format(unsigned char format[4]) {
+        Read(format, 4);
+        if (BigEndian) std::swap(format[0], format[3]), std::swap(format[1], format[2]);
     }
     std::string Text(size_t size) {
         std::string text(size, '\0');
@@ -172,7 +184,14 @@ int32_t ReadSystemHeader(TSysInput& in) {
     if (!(product.starts_with("$FL2") || product.starts_with("$FL3")) ||
         product.compare(4, 19, "@(#) SPSS DATA FILE") != 0)
         Damaged(BadHeader);
-    const int32_t layout = in.Int32();
+    // The layout code (2 or 3) tells the byte order of every number after it.
+    unsigned char code[4];
+    in.Read(code, 4);
+    in.BigEndian = code[0] == 0 && code[1] == 0 && code[2] == 0 && (code[3] == 2 || code[3] == 3);
+    const int32_t layout =
+        in.BigEndian ? code[3]
+                     : static_cast<int32_t>(uint32_t{code[0]} | uint32_t{code[1]} << 8 |
+                                            uint32_t{code[2]} << 16 | uint32_t{code[3]} << 24);
     const int32_t caseSize = in.Int32();
     const int32_t compression = in.Int32();
     const int32_t weightIndex = in.Int32();
@@ -188,8 +207,10 @@ int32_t ReadSystemHeader(TSysInput& in) {
 }
 
 // One variable record (a string's continuation records have no name); a
-// named variable is placed at `column`, which moves past it.
-std::unique_ptr<TVar> ReadVariableRecord(TSysInput& in, const TVarColl& vars, int64_t& column) {
+// named variable is placed at `column`, which moves past it. `leftOut` is
+// set for a string with missing values, which the model cannot hold.
+std::unique_ptr<TVar> ReadVariableRecord(TSysInput& in, const TVarColl& vars, int64_t& column,
+                                         bool& leftOut) {
     if (in.Int32() != 2) Damaged(BadVariable);
     in.Int32();  // type code
     const int32_t hasLabel = in.Int32();
@@ -198,7 +219,7 @@ std::unique_ptr<TVar> ReadVariableRecord(TSysInput& in, const TVarColl& vars, in
         Damaged(BadVariable);
     in.Int32();  // print format
     unsigned char format[4];
-    in.Read(format, 4);
+    in.Format(format);
     auto v = vars.NewVar();
     v->Decimals = format[0];
     v->Width = format[1];
@@ -224,8 +245,13 @@ std::unique_ptr<TVar> ReadVariableRecord(TSysInput& in, const TVarColl& vars, in
     const int floats = missingCode < 0 ? -missingCode : missingCode;
     for (int k = 0; k < floats; ++k)
         v->MissingValues[static_cast<size_t>(k)] = in.Float();
-    v->MissingCount = static_cast<uint8_t>(floats);
-    v->MissingRange = missingCode < 0;
+    // A string's missing values are 8 bytes of text, which the model's
+    // numbers cannot hold: left out, and said so.
+    leftOut = v->IsString() && floats > 0;
+    if (!v->IsString()) {
+        v->MissingCount = static_cast<uint8_t>(floats);
+        v->MissingRange = missingCode < 0;
+    }
     if (!name.empty()) {
         v->Start = static_cast<int32_t>(column);
         column += v->Width;
@@ -236,13 +262,18 @@ std::unique_ptr<TVar> ReadVariableRecord(TSysInput& in, const TVarColl& vars, in
 // What the reader keeps of a file's dictionary past its variable records.
 struct TSysDictionary {
     TSysDictionary(TVarColl& vars, size_t first)
-        : Vars(vars), First(first), Count(static_cast<int64_t>(vars.Items.size() - first)) {}
+        : Vars(vars),
+          First(first),
+          Count(static_cast<int64_t>(vars.Items.size() - first)),
+          LeftOut(vars.Items.size(), false) {}
     TVarColl& Vars;
     size_t First;   // the file's first variable among the set's items
     int64_t Count;  // its variable records
     int64_t LabelCopies = 0;
     int32_t CharacterCode = 0;
     std::string LongNames, VeryLongStrings, EncodingName;
+    // By item: a string whose value labels or missing values were left out.
+    std::vector<bool> LeftOut;
 };
 
 // A value label record (type 3, already read) and its variable record.
@@ -269,6 +300,11 @@ void ReadValueLabelRecord(TSysInput& in, TSysDictionary& dictionary) {
         dictionary.LabelCopies += labelCount;
         if (dictionary.LabelCopies > MaxLabelCopies) Damaged(TooMany);
         TVar& v = *dictionary.Vars.Items[dictionary.First + static_cast<size_t>(index - 1)];
+        // The values of a string's labels are texts: left out, and said so.
+        if (v.IsString()) {
+            if (labelCount > 0) dictionary.LeftOut[dictionary.First + size_t(index - 1)] = true;
+            continue;
+        }
         for (const TVal& label : labels)
             v.ValueLabels.Add(label);
     }
@@ -369,15 +405,24 @@ void ApplyDictionaryRecords(const TSysDictionary& dictionary) {
         if (!vars.Items[i]->Name.empty()) byShortName.emplace(Upper(vars.Items[i]->Name), i);
     std::vector<bool> segment(vars.Items.size(), false);
     JoinVeryLongStrings(dictionary, byShortName, segment);
-    // Long names: "SHORT=Long name" pairs.
+    // Long names: "SHORT=Long name" pairs; a name without one is converted
+    // as it stands (texts of the file's encoding, like the labels).
+    std::vector<bool> renamed(vars.Items.size(), false);
     ForEachPair(dictionary.LongNames,
                 [&](const std::string& shortName, const std::string& longName) {
                     const auto hit = byShortName.find(shortName);
-                    if (hit != byShortName.end() && !longName.empty())
+                    if (hit != byShortName.end() && !longName.empty()) {
                         vars.Items[hit->second]->Name = ToCp1250(longName, encoding);
+                        renamed[hit->second] = true;
+                    }
                 });
     for (size_t i = first; i < vars.Items.size(); ++i)
+        if (!renamed[i]) vars.Items[i]->Name = ToCp1250(vars.Items[i]->Name, encoding);
+    for (size_t i = first; i < vars.Items.size(); ++i) {
         if (segment[i]) vars.Items[i]->Name.clear();
+        if (dictionary.LeftOut[i] && !vars.Items[i]->Name.empty())
+            vars.NoteStringValuesLeftOut(vars.Items[i]->Name);
+    }
     int64_t start = 1;
     for (size_t i = first; i < vars.Items.size(); ++i) {
         TVar& v = *vars.Items[i];
@@ -393,9 +438,15 @@ void ReadSystemStream(TVarColl& vars, std::FILE* file) {
     const int32_t caseSize = ReadSystemHeader(in);
     const size_t firstIndex = vars.Items.size();
     int64_t column = 1;
-    for (int32_t i = 0; i < caseSize; ++i)
-        vars.Add(ReadVariableRecord(in, vars, column));
+    std::vector<size_t> leftOut;
+    for (int32_t i = 0; i < caseSize; ++i) {
+        bool missing = false;
+        vars.Add(ReadVariableRecord(in, vars, column, missing));
+        if (missing) leftOut.push_back(vars.Items.size() - 1);
+    }
     TSysDictionary dictionary(vars, firstIndex);
+    for (const size_t i : leftOut)
+        dictionary.LeftOut[i] = true;
     ReadDictionaryRecords(in, dictionary);
     ApplyDictionaryRecords(dictionary);
 }

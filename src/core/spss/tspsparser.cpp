@@ -65,11 +65,60 @@ void TSPSParser::Advance() {
     }
 }
 
+bool TSPSParser::AtCommentCommand() const {
+    // At the start of a line...
+    if (Column != 1 || static_cast<size_t>(Pos) > Source.size()) return false;
+    const std::string_view rest = std::string_view(Source).substr(static_cast<size_t>(Pos - 1));
+    const bool star = rest.starts_with('*');
+    bool word = rest.size() >= 7;
+    for (size_t i = 0; word && i < 7; ++i)
+        word = (rest[i] & ~0x20) == "COMMENT"[i];
+    word = word && (rest.size() == 7 || rest[7] == ' ' || rest[7] == '\t' || rest[7] == '\r' ||
+                    rest[7] == '\n');
+    if (!star && !word) return false;
+    // ...where a command begins: at the file's start, after a command's
+    // closing "." or after a blank line.
+    size_t i = static_cast<size_t>(Pos - 1);
+    int breaks = 0;
+    while (i > 0) {
+        const char c = Source[i - 1];
+        if (c == '\n') ++breaks;
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return c == '.' || breaks > 1;
+        --i;
+    }
+    return true;
+}
+
+void TSPSParser::SkipCommentCommand() {
+    // Line by line up to one ending in "." (blanks after it allowed), or up
+    // to a blank line or a line that starts a command in its first column.
+    const size_t size = Source.size();
+    bool firstLine = true;
+    while (static_cast<size_t>(Pos) <= size) {
+        const size_t start = static_cast<size_t>(Pos - 1);
+        size_t end = Source.find_first_of("\r\n", start);
+        if (end == std::string::npos) end = size;
+        const std::string_view line = std::string_view(Source).substr(start, end - start);
+        const size_t last = line.find_last_not_of(" \t");
+        if (!firstLine && (last == std::string_view::npos || (line[0] != ' ' && line[0] != '\t')))
+            return;
+        while (static_cast<size_t>(Pos) <= size && Current() != '\r' && Current() != '\n')
+            Advance();
+        if (last != std::string_view::npos && line[last] == '.') return;
+        while (static_cast<size_t>(Pos) <= size && (Current() == '\r' || Current() == '\n'))
+            Advance();
+        firstLine = false;
+    }
+}
+
 void TSPSParser::SkipBlanks() {
     for (;;) {
         const size_t size = Source.size();
         const char c = Current();
-        if (static_cast<size_t>(Pos) <= size && (c == '\t' || c == '\n' || c == '\r' || c == ' ')) {
+        if (AtCommentCommand()) {
+            SkipCommentCommand();
+        } else if (static_cast<size_t>(Pos) <= size &&
+                   (c == '\t' || c == '\n' || c == '\r' || c == ' ')) {
             Advance();
         } else if (static_cast<size_t>(Pos) < size && c == '*' &&
                    Source[static_cast<size_t>(Pos)] == '*') {
@@ -395,7 +444,8 @@ std::vector<TVar*> TSPSParser::ReadVariableList(bool numberStops) {
             }
         } else if (IsSymbol(',')) {
             NextToken(true);
-        } else if (numberStops ? (IsNumber() || IsSymbol('-')) : IsSymbol('(')) {
+        } else if (numberStops ? (IsNumber() || IsSymbol('-') || Kind == tkString)
+                               : IsSymbol('(')) {
             return list;
         } else {
             SyntaxError();
@@ -414,6 +464,18 @@ void TSPSParser::ReadValueLabels() {
             continue;
         }
         const std::vector<TVar*> list = ReadVariableList(true);
+        // Labels of text values belong to string variables; the model's
+        // values are numbers, so they are left out, and said so.
+        while (Kind == tkString) {
+            for (TVar* v : list)
+                if (!v->IsString()) SyntaxError();
+            NextToken(true);
+            if (Kind != tkString) SyntaxError();
+            AddWork(list.size());
+            for (TVar* v : list)
+                Vars.NoteStringValuesLeftOut(v->Name);
+            NextToken(true);
+        }
         // Pairs of value and text; a value may carry a minus sign, as the
         // writers write negative values.
         while (IsNumber() || IsSymbol('-')) {
@@ -484,6 +546,19 @@ void TSPSParser::ReadMissingValues() {
             return value;
         };
         while (!IsSymbol(')')) {
+            // A text is a missing value of string variables, which the model
+            // cannot hold: left out, and said so.
+            if (Kind == tkString) {
+                AddWork(list.size());
+                for (TVar* v : list) {
+                    if (!v->IsString()) SyntaxError();
+                    Vars.NoteStringValuesLeftOut(v->Name);
+                }
+                NextToken(true);
+                if (IsSymbol(',')) NextToken(true);
+                if (Kind == tkEnd) SyntaxError();
+                continue;
+            }
             const double low = readValue("LOWEST", SPSSLowest);
             bool range = false;
             double high = low;

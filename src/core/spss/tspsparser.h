@@ -75,7 +75,12 @@ private:
 
     char Current() const;
     void Advance();
+    // Blanks, "**" comments and SPSS comment commands: "*" or COMMENT at the
+    // start of a line where a command begins, up to a line ending in ".", a
+    // blank line or a line starting in its first column (the next command).
     void SkipBlanks();
+    bool AtCommentCommand() const;
+    void SkipCommentCommand();
     [[noreturn]] void Error(const std::string& message) const;
     [[noreturn]] void SyntaxError() const;
     bool IsSymbol(char c) const { return Kind == tkSymbol && Symbol == c; }

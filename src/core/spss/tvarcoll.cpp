@@ -11,6 +11,7 @@
 
 #include "../script/tpxdictionary.h"
 #include "../script/tpxmessage.h"
+#include "../shell/cp1250.h"
 #include "../shell/errors.h"
 #include "../shell/fdio.h"
 #include "../shell/filebytes.h"
@@ -91,6 +92,9 @@ TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view
         for (char& c : extension)
             if (c >= 'A' && c <= 'Z') c = char(c + 32);
         if (extension == ".sav" || extension == ".zsav") return TVarSourceKind::SystemFile;
+        // A portable file's 200-byte splash text comes before its mark.
+        if (extension == ".por" || head.substr(0, 600).find("SPSSPORT") != std::string_view::npos)
+            return TVarSourceKind::PortableFile;
     }
     // Lines end at CR LF, LF or CR.
     size_t pos = 0;
@@ -114,6 +118,40 @@ TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view
         }
     }
     if (!found) return TVarSourceKind::Empty;
+    // SPSS comment commands before the first command (each up to a line
+    // ending in ".", a blank line or a line starting in its first column):
+    // syntax when a DATA LIST or FILE HANDLE line follows them.
+    {
+        const size_t rest = pos;
+        std::string look = first;
+        bool comment = false;
+        for (;;) {
+            const std::string upper = UpperAscii(look);
+            if (!(upper.starts_with('*') || upper == "COMMENT" || upper.starts_with("COMMENT ") ||
+                  upper.starts_with("COMMENT\t")))
+                break;
+            comment = true;
+            look.clear();
+            bool ended = upper.ends_with('.');
+            while (nextLine(line)) {
+                const std::string trimmed = Trim(line);
+                if (trimmed.empty()) {
+                    ended = true;
+                    continue;
+                }
+                if (ended || (line[0] != ' ' && line[0] != '\t')) {
+                    look = trimmed;
+                    break;
+                }
+                ended = trimmed.ends_with('.');
+            }
+            if (look.empty()) break;
+        }
+        const std::string upper = UpperAscii(look);
+        if (comment && (upper.starts_with("DATA LIST") || upper.starts_with("FILE HANDLE")))
+            return TVarSourceKind::Syntax;
+        pos = rest;
+    }
     std::string second;
     bool hasSecond = false;
     if (first[0] == '{') {
@@ -162,6 +200,15 @@ TVarColl::TVarColl(const std::string& fileName, int maxNameLength) {
         case TVarSourceKind::SystemFile:
             ReadSystemFile(fileName);
             break;
+        case TVarSourceKind::PortableFile:
+            // ReadStat, the one reader of data sets here, fails on the
+            // portable files PSPP writes; better a clear refusal than a
+            // listing's "no information" or a half-read dictionary.
+            throw EGeneric(LangText(
+                "<EN>SPSS portable files (.por) are not read. Open the system file (.sav), or "
+                "make one with PSPP: IMPORT FILE='file.por'. SAVE OUTFILE='file.sav'."
+                "<PL>Pliki przenośne SPSS (.por) nie są czytane. Otwórz plik systemowy (.sav) "
+                "albo utwórz go w PSPP: IMPORT FILE='plik.por'. SAVE OUTFILE='plik.sav'."));
         case TVarSourceKind::Syntax:
             ReadSyntax(fileName);
             break;
@@ -183,7 +230,8 @@ TVarColl::TVarColl(const std::string& fileName, int maxNameLength) {
     Validate();
 }
 
-TVarColl::TVarColl(const TVarColl& other) {
+TVarColl::TVarColl(const TVarColl& other)
+    : StringValuesLeftOut(other.StringValuesLeftOut), LeftOutNames(other.LeftOutNames) {
     Items.reserve(other.Items.size());
     for (const auto& v : other.Items)
         Items.push_back(std::make_unique<TVar>(*v));
@@ -218,12 +266,22 @@ TVar* TVarColl::FindByName(std::string_view name) {
 }
 
 bool TVarColl::IsValidName(std::string_view name) {
+    // The letters of code page 1250 beyond ASCII: those of 0x8A..0xBF listed,
+    // and 0xC0..0xFE but for the two signs among them.
+    const auto letter = [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c >= 'A' && c <= 'Z') return true;
+        if (c >= 0xC0) return c != 0xD7 && c != 0xF7 && c != 0xFF;
+        static constexpr std::string_view Others =
+            "\x8A\x8C\x8D\x8E\x8F\x9A\x9C\x9D\x9E\x9F\xA3\xA5\xAA\xAF\xB3\xB9\xBA\xBC\xBE\xBF";
+        return Others.find(ch) != std::string_view::npos;
+    };
     const std::string upper = UpperAscii(name);
-    if (upper.empty() || upper[0] < 'A' || upper[0] > 'Z' || upper.back() == '.') return false;
+    if (upper.empty() || !letter(upper[0]) || upper.back() == '.') return false;
     for (size_t i = 1; i < upper.size(); ++i) {
         const char c = upper[i];
         const bool ok = c == '#' || c == '$' || c == '.' || (c >= '0' && c <= '9') || c == '@' ||
-                        (c >= 'A' && c <= 'Z') || c == '_';
+                        letter(c) || c == '_';
         if (!ok) return false;
     }
     for (const char* word : ReservedWords)
@@ -240,7 +298,7 @@ void TVarColl::Validate() const {
         if (!IsValidName(v->Name))
             throw EGeneric(FormatText(LangText("<EN>Illegal variable name \"%s\"."
                                                "<PL>Nieprawidłowa nazwa zmiennej \"%s\"."),
-                                      v->Name.c_str()));
+                                      Cp1250ToUtf8(v->Name).c_str()));
     std::vector<const std::string*> names;
     names.reserve(Items.size());
     for (const auto& v : Items)
@@ -251,7 +309,11 @@ void TVarColl::Validate() const {
         if (*names[i] == *names[i - 1])
             throw EGeneric(FormatText(LangText("<EN>Repeated variable name \"%s\"."
                                                "<PL>Powtórzona nazwa zmiennej \"%s\"."),
-                                      names[i]->c_str()));
+                                      Cp1250ToUtf8(*names[i]).c_str()));
+}
+
+void TVarColl::NoteStringValuesLeftOut(const std::string& name) {
+    if (LeftOutNames.insert(name).second) StringValuesLeftOut.push_back(name);
 }
 
 void TVarColl::ReadScript(const std::string& fileName, int maxNameLength) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "tvar.h"
@@ -45,6 +46,8 @@ public:
         Items.clear();
         NameIndex.clear();
         IndexedCount = 0;
+        StringValuesLeftOut.clear();
+        LeftOutNames.clear();
     }
 
     // The variable with this name (compared upper-cased), or nullptr: the
@@ -56,8 +59,10 @@ public:
     // Raises EGeneric for an empty set, the first invalid name in set order,
     // or the first repeated name in name order. Leaves the order unchanged.
     virtual void Validate() const;
-    // Upper-cased name: a letter A-Z first; then # $ . 0-9 @ A-Z _; not ending
-    // in "."; not one of the 13 reserved words. No length limit.
+    // Upper-cased name: a letter first (A-Z, or a letter of code page 1250,
+    // as in names SPSS and PSPP write in Unicode); then # $ . 0-9 @ _ and
+    // letters; not ending in "."; not one of the 13 reserved words. No
+    // length limit.
     static bool IsValidName(std::string_view name);
     // A new empty variable (not yet added).
     virtual std::unique_ptr<TVar> NewVar() const { return std::make_unique<TVar>(); }
@@ -106,19 +111,31 @@ public:
 
     std::vector<std::unique_ptr<TVar>> Items;
 
+    // Variables whose value labels or missing values were left out because
+    // they are texts (string variables), which the model's numbers cannot
+    // hold; each name once, in the order they were found. Readers report
+    // them here instead of dropping them silently.
+    std::vector<std::string> StringValuesLeftOut;
+    void NoteStringValuesLeftOut(const std::string& name);
+
 private:
     int32_t Cursor = 0;  // FindByName's search start
     // Name -> ascending indexes, for the first IndexedCount variables.
     std::unordered_map<std::string, std::vector<int32_t>> NameIndex;
     size_t IndexedCount = 0;
+    std::unordered_set<std::string> LeftOutNames;  // those of StringValuesLeftOut
 };
 
 // The kinds a source file can be detected as.
-enum class TVarSourceKind { ColumnList, SystemFile, Syntax, Listing, Script, Empty };
+enum class TVarSourceKind { ColumnList, SystemFile, PortableFile, Syntax, Listing, Script, Empty };
 
 // Kind detection from a file name and the file's first bytes (at least the
 // first lines). A file without any non-empty line is Empty (it gives an empty
-// set).
+// set). A ".por" name, or the portable file's "SPSSPORT" mark in its first
+// 600 bytes, is a PortableFile, which is not read (creation from it raises
+// EGeneric saying so and how to make a system file of it). SPSS comment commands ("* ...", "COMMENT
+// ...", up to a line ending in ".") before a DATA LIST or FILE HANDLE line
+// are passed over, so commented syntax is still syntax.
 TVarSourceKind DetectVarSourceKind(const std::string& fileName, std::string_view head);
 
 // The listing conversion applied to a whole file, block by block of 32768

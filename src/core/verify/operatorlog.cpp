@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "operatorlog.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -11,6 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "../export/csvwriter.h"
+#include "../shell/cp1250.h"
 #include "../shell/errors.h"
 #include "../shell/fdio.h"
 #include "../shell/format.h"
@@ -82,7 +85,9 @@ bool ParseCount(std::string_view text, int64_t& value) {
     return value <= MaxCount;
 }
 
-// Splits a CSV line; false when a quoted field is not closed properly.
+// Splits a CSV line; false when a quoted field is not closed properly (also
+// when it would go on past the line: a line break inside quotes) or a quote
+// stands inside a field that is not quoted.
 bool SplitCsv(std::string_view line, std::vector<std::string>& fields) {
     fields.clear();
     size_t i = 0;
@@ -107,6 +112,7 @@ bool SplitCsv(std::string_view line, std::vector<std::string>& fields) {
         } else {
             const size_t end = std::min(line.find(',', i), line.size());
             field.assign(line.substr(i, end - i));
+            if (field.find('"') != std::string::npos) return false;
             i = end;
         }
         fields.push_back(std::move(field));
@@ -115,9 +121,37 @@ bool SplitCsv(std::string_view line, std::vector<std::string>& fields) {
     }
 }
 
+// A name the log can hold: UTF-8 (a malformed byte becomes "?"), control
+// characters as blanks.
+std::string LogName(std::string_view name) {
+    std::string out;
+    for (size_t pos = 0; pos < name.size();) {
+        const size_t start = pos;
+        const char32_t c = DecodeUtf8(name, pos);
+        if (c == 0xFFFD && name.substr(start, pos - start) != "\xEF\xBF\xBD")
+            out += '?';
+        else if (c < 0x20 || (c >= 0x7F && c < 0xA0))
+            out += ' ';
+        else
+            out.append(name.substr(start, pos - start));
+    }
+    return out;
+}
+
+// Whether a name read from a log is text the log may hold: valid UTF-8
+// without control characters.
+bool IsLogName(std::string_view name) {
+    for (size_t pos = 0; pos < name.size();) {
+        const size_t start = pos;
+        const char32_t c = DecodeUtf8(name, pos);
+        if ((c == 0xFFFD && name.substr(start, pos - start) != "\xEF\xBF\xBD") || c < 0x20 ||
+            (c >= 0x7F && c < 0xA0))
+            return false;
+    }
+    return true;
+}
+
 std::string CsvField(std::string text) {
-    for (char& c : text)
-        if (c == '\r' || c == '\n') c = ' ';
     if (text.find_first_of(",\"") == std::string::npos) return text;
     std::string quoted = "\"";
     for (const char c : text) {
@@ -125,11 +159,6 @@ std::string CsvField(std::string text) {
         quoted += c;
     }
     return quoted + "\"";
-}
-
-int64_t SaturatingAdd(int64_t a, int64_t b) {
-    return a > std::numeric_limits<int64_t>::max() - b ? std::numeric_limits<int64_t>::max()
-                                                       : a + b;
 }
 
 // Sums lines fed one by one.
@@ -165,21 +194,22 @@ public:
             return;
         }
         TOperatorTotals& t = Totals[s.Operator];
-        t.Operator = s.Operator;
-        ++t.Sessions;
-        t.Seconds = SaturatingAdd(t.Seconds, s.End - s.Start);
-        t.Records = SaturatingAdd(t.Records, s.Records);
-        t.Keystrokes = SaturatingAdd(t.Keystrokes, s.Keystrokes);
-        t.EscChanges = SaturatingAdd(t.EscChanges, s.EscChanges);
-        t.ForcedValues = SaturatingAdd(t.ForcedValues, s.ForcedValues);
-        if (s.Verify) {
-            ++t.VerifySessions;
-            t.FirstEntryErrors = SaturatingAdd(t.FirstEntryErrors, s.FirstEntryErrors);
-            t.VerifierSlips = SaturatingAdd(t.VerifierSlips, s.VerifierSlips);
+        if (!AddOperatorSession(t, s, error)) {
+            if (t.Sessions == 0) Totals.erase(s.Operator);
+            Error(error);
+            return;
         }
         ++Stats.Sessions;
     }
     TOperatorStats Finish() {
+        // An empty file, or one of blank lines, is no log either.
+        if (!Stats.HasHeader && Stats.ErrorCount == 0) {
+            Number = std::max<int64_t>(Number, 1);
+            Error(FormatText(LangText("<EN>this is not an operator log: it has no header line "
+                                      "\"%s\"<PL>to nie jest dziennik operatorów: nie ma w nim "
+                                      "wiersza nagłówka \"%s\""),
+                             Header().c_str()));
+        }
         for (auto& [name, totals] : Totals)
             Stats.Operators.push_back(std::move(totals));
         return std::move(Stats);
@@ -203,6 +233,38 @@ private:
 };
 
 }  // namespace
+
+bool AddOperatorSession(TOperatorTotals& totals, const TOperatorSession& s, std::string& error) {
+    // The session counts whole or not at all.
+    const struct {
+        int64_t* Sum;
+        int64_t Add;
+        const char* Name;
+    } sums[] = {
+        {&totals.Sessions, 1, "sessions"},
+        {&totals.Seconds, s.End - s.Start, "seconds"},
+        {&totals.Records, s.Records, "records"},
+        {&totals.Keystrokes, s.Keystrokes, "keystrokes"},
+        {&totals.EscChanges, s.EscChanges, "esc_changes"},
+        {&totals.ForcedValues, s.ForcedValues, "forced_values"},
+        {&totals.VerifySessions, s.Verify ? 1 : 0, "verify_sessions"},
+        {&totals.FirstEntryErrors, s.Verify ? s.FirstEntryErrors : 0, "first_entry_errors"},
+        {&totals.VerifierSlips, s.Verify ? s.VerifierSlips : 0, "verifier_slips"},
+    };
+    for (const auto& sum : sums)
+        if (*sum.Sum > std::numeric_limits<int64_t>::max() - sum.Add) {
+            error =
+                FormatText(LangText("<EN>the operator's sum of %s would pass %lld; the line "
+                                    "is left out<PL>suma operatora (%s) przekroczyłaby %lld; "
+                                    "wiersz pominięto"),
+                           sum.Name, static_cast<long long>(std::numeric_limits<int64_t>::max()));
+            return false;
+        }
+    for (const auto& sum : sums)
+        *sum.Sum += sum.Add;
+    totals.Operator = s.Operator;
+    return true;
+}
 
 int64_t KeystrokesPerHour(int64_t keystrokes, int64_t seconds) {
     if (seconds <= 0) return 0;
@@ -239,8 +301,9 @@ std::string OperatorNameFromEnvironment() {
 
 std::string FormatOperatorLogLine(const TOperatorSession& s) {
     const auto n = [](int64_t v) { return std::to_string(v); };
-    std::string line = CsvField(s.Operator) + "," + FormatTime(s.Start) + "," + FormatTime(s.End) +
-                       "," + n(s.Records) + "," + n(s.Keystrokes) + "," +
+    // A spreadsheet opening the log must not run a name as a formula.
+    std::string line = CsvField(CsvSafeText(LogName(s.Operator))) + "," + FormatTime(s.Start) +
+                       "," + FormatTime(s.End) + "," + n(s.Records) + "," + n(s.Keystrokes) + "," +
                        n(KeystrokesPerHour(s.Keystrokes, s.End - s.Start)) + "," + n(s.EscChanges) +
                        "," + n(s.ForcedValues) + ",";
     if (s.Verify)
@@ -288,8 +351,17 @@ bool ParseOperatorLogLine(std::string_view line, TOperatorSession& s, std::strin
     }
     const auto column = [](size_t i) { return std::string(OperatorLogColumns[i]); };
     s.Operator = f[0];
+    // The apostrophe that kept a spreadsheet from running the name is not
+    // part of it.
+    if (s.Operator.starts_with('\'') && CsvLooksLikeFormula(s.Operator)) s.Operator.erase(0, 1);
     if (s.Operator.empty()) {
         error = LangText("<EN>the operator's name is empty<PL>nazwa operatora jest pusta");
+        return false;
+    }
+    if (!IsLogName(s.Operator)) {
+        error = LangText(
+            "<EN>the operator's name is not UTF-8 text (or holds control characters)"
+            "<PL>nazwa operatora nie jest tekstem UTF-8 (albo zawiera znaki sterujące)");
         return false;
     }
     for (size_t i : {size_t(1), size_t(2)})

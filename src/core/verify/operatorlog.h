@@ -53,8 +53,11 @@ std::string OperatorLogName(const std::string& dataFile);
 // The operator's name from the environment: TALLYRA_OPERATOR, else the
 // login name (USER, LOGNAME, the user database), else "?".
 std::string OperatorNameFromEnvironment();
-// A session as one log line, CR LF included. Line breaks in the name become
-// blanks; a name holding a comma or a quote is quoted (quotes doubled).
+// A session as one log line, CR LF included. Control characters (line
+// breaks too) in the name become blanks and bytes that are no UTF-8 "?"; a
+// name a spreadsheet would run as a formula gets an apostrophe in front (see
+// CsvSafeText), which reading takes off again; a name holding a comma or a
+// quote is quoted (quotes doubled).
 std::string FormatOperatorLogLine(const TOperatorSession& session);
 // Appends the session's line to OperatorLogName(dataFile), writing the
 // header first when the log is new or empty and ending a torn last line
@@ -62,7 +65,9 @@ std::string FormatOperatorLogLine(const TOperatorSession& session);
 void AppendOperatorLog(const std::string& dataFile, const TOperatorSession& session);
 
 // Reads one log line (without its line end). False with `error` set (a
-// selected text) when the line is broken; `session` is then unspecified.
+// selected text) when the line is broken (a quoted text going on past the
+// line, a quote inside a text that is not quoted, a name that is no UTF-8
+// text or holds control characters, ...); `session` is then unspecified.
 bool ParseOperatorLogLine(std::string_view line, TOperatorSession& session, std::string& error);
 
 // The sums of one operator's sessions.
@@ -78,6 +83,12 @@ struct TOperatorTotals {
     int64_t FirstEntryErrors = 0;
     int64_t VerifierSlips = 0;
 };
+
+// Adds one session to its operator's totals. False, with `error` set (a
+// selected text) and `totals` unchanged, when a sum would pass the largest
+// count (9 223 372 036 854 775 807).
+bool AddOperatorSession(TOperatorTotals& totals, const TOperatorSession& session,
+                        std::string& error);
 
 // A broken line of a log: its number (from 1) and what is wrong (selected).
 struct TOperatorLogError {
@@ -96,9 +107,10 @@ struct TOperatorStats {
 };
 constexpr size_t MaxOperatorLogErrors = 100;
 
-// Sums a log held in memory. Broken lines are reported and skipped; a
-// repeated header line (logs joined together) is skipped. Never raises for
-// the content.
+// Sums a log held in memory. Broken lines are reported and skipped, and so
+// is a line that would make a sum pass the largest count; a repeated header
+// line (logs joined together) is skipped. A text without the header line
+// (an empty one too) is reported as no log. Never raises for the content.
 TOperatorStats SumOperatorLog(std::string_view text);
 // Sums a log file, read in blocks (lines longer than 64 KB are reported
 // broken). Raises EGeneric with the system's text when it cannot be read.

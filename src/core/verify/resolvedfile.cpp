@@ -4,84 +4,158 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <filesystem>
 #include <sys/stat.h>
-#include <unistd.h>
 
+#include "../data/datafile.h"
+#include "../data/entrynavigation.h"
+#include "../export/atomicoutput.h"
 #include "../script/tpxdictionary.h"
 #include "../shell/cp1250.h"
 #include "../shell/errors.h"
-#include "../shell/fdio.h"
 #include "../shell/filebytes.h"
 #include "../shell/format.h"
 #include "../shell/ioerror.h"
 #include "../shell/langtext.h"
-#include "datacompare.h"
 #include "datainput.h"
 
 namespace tallyra::core {
 
 namespace {
 
+// A text field keeps a line break as the two characters "\n".
 std::string StoredText(std::string text) {
     size_t pos = 0;
-    while ((pos = text.find("\r\n", pos)) != std::string::npos)
-        text.replace(pos, 2, "\\n");
+    while ((pos = text.find_first_of("\r\n", pos)) != std::string::npos) {
+        const size_t n = text.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
+        text.replace(pos, n, "\\n");
+        pos += 2;
+    }
     return text;
 }
 
-// The new file under a temporary name; removed unless committed.
-class TTempTarget {
-public:
-    explicit TTempTarget(const std::string& target) : Target(target) {
-        // Created exclusively with the usual mode (the user's umask applies),
-        // under a name no other writer uses.
-        for (int attempt = 0; attempt < 1000 && Fd.Fd < 0; ++attempt) {
-            Name =
-                target + "." + std::to_string(::getpid()) + "-" + std::to_string(attempt) + ".tmp";
-            Fd.Fd =
-                ::open(Name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-            if (Fd.Fd < 0 && errno != EEXIST) {
-                const int err = errno;
-                Name.clear();
-                RaiseSystemError(err);
-            }
-        }
-        if (Fd.Fd < 0) {
-            Name.clear();
-            RaiseSystemError(EEXIST);
-        }
-    }
-    ~TTempTarget() {
-        if (!Name.empty()) ::unlink(Name.c_str());
-    }
-    void Write(const char* data, size_t n) { WriteFull(Fd.Fd, data, n); }
-    void Commit() {
-        if (::fdatasync(Fd.Fd) != 0 && errno != EINVAL) RaiseSystemError(errno);
-        if (::close(Fd.Release()) != 0) RaiseSystemError(errno);
-        MakeBackup(Target);
-        if (::rename(Name.c_str(), Target.c_str()) != 0) RaiseSystemError(errno);
-        Name.clear();
-    }
+std::string Trimmed(const std::string& text) {
+    const size_t b = text.find_first_not_of(' ');
+    if (b == std::string::npos) return std::string();
+    return text.substr(b, text.find_last_not_of(' ') - b + 1);
+}
 
-private:
-    std::string Target;
-    std::string Name;
-    TFd Fd;
-};
+int64_t Nanoseconds(const struct timespec& t) {
+    return int64_t(t.tv_sec) * 1000000000 + t.tv_nsec;
+}
+
+[[noreturn]] void NotCompared(int32_t record, const std::string& file) {
+    throw EGeneric(FormatText(
+        LangText("<EN>Record %d of the file \"%s\" is not the record that was compared: the "
+                 "file has changed since the comparison. Nothing was written; compare the "
+                 "files again.<PL>Rekord %d pliku \"%s\" nie jest rekordem, który porównano: "
+                 "plik zmienił się od porównania. Niczego nie zapisano; porównaj pliki "
+                 "ponownie."),
+        record, file.c_str()));
+}
 
 }  // namespace
 
-TResolvedValue ResolveDifference(const TFieldDifference& difference, bool baseIsFirst,
-                                 std::string text) {
-    return {baseIsFirst ? difference.RecordFirst : difference.RecordSecond, difference.FieldIndex,
-            std::move(text)};
+TChosenCheck CheckChosenValue(const TPXFieldInstruction& field, const std::string& text,
+                              bool typed) {
+    TChosenCheck check;
+    const size_t width = size_t(field.Width);
+    std::string t = text;
+    if (typed) {
+        if (field.IsText()) {
+            t = StoredText(std::move(t));
+        } else {
+            // As entry leaves a typed number: without blanks, zeros in front.
+            t = Trimmed(t);
+            if (!t.empty() && t.size() < width) {
+                if (t[0] >= '0' && t[0] <= '9')
+                    t.insert(0, width - t.size(), '0');
+                else if ((t[0] == '+' || t[0] == '-') && t.size() > 1)
+                    t.insert(1, width - t.size(), '0');
+            }
+        }
+    }
+    if (t.size() > width) {
+        check.Kind = TChosenKind::Invalid;
+        check.Reason = FormatText(LangText("<EN>The value is longer than the field (%d "
+                                           "characters).<PL>Wartość jest dłuższa niż pole (%d "
+                                           "znaków)."),
+                                  field.Width);
+        return check;
+    }
+    t.resize(width, ' ');
+    check.Text = t;
+    if (field.IsText()) return check;
+    const bool undefined = std::all_of(t.begin(), t.end(), [](char c) { return c == '#'; });
+    if (undefined || t == field.AutoValue()) return check;
+    int32_t v = 0;
+    if (!DataStrToInt(t, v)) {
+        check.Kind = TChosenKind::Invalid;
+        check.Text.clear();
+        check.Reason = LangText("<EN>Invalid value.<PL>Liczba zapisana błędnie.");
+        return check;
+    }
+    const auto& numeric = static_cast<const TPXNumericInstruction&>(field);
+    if (numeric.Range.Contains(v)) return check;
+    check.Kind = TChosenKind::OutOfRange;
+    const std::string range = numeric.Range.ToText();
+    check.Reason = FormatText(LangText("<EN>Value out of range %s, not forced.<PL>Liczba spoza "
+                                       "zakresu %s, nie wymuszona."),
+                              range.c_str());
+    check.Question = FormatText(LangText("<EN>Value out of range\r\n%s.\r\n\r\nForce value?"
+                                         "<PL>Liczba spoza zakresu\r\n%s.\r\n\r\nWymusić wartość?"),
+                                range.c_str());
+    return check;
 }
 
-void WriteResolvedFile(const TPXDictionary& script, const std::string& baseFile,
-                       std::vector<TResolvedValue> values, const std::string& target,
-                       const std::vector<std::string>& inputs) {
+TResolvedValue ResolveDifference(const TFieldDifference& difference, TPairBy by, bool baseIsFirst,
+                                 std::string text, bool forced) {
+    TResolvedValue value;
+    value.Record = baseIsFirst ? difference.RecordFirst : difference.RecordSecond;
+    value.FieldIndex = difference.FieldIndex;
+    value.Text = std::move(text);
+    value.Forced = forced;
+    if (by == TPairBy::Identifier) value.Identifier = difference.Key;
+    value.Compared = baseIsFirst ? difference.First : difference.Second;
+    return value;
+}
+
+TComparedFiles::TComparedFiles(const std::string& first, const std::string& second) {
+    const std::string* names[] = {&first, &second};
+    for (size_t i = 0; i < 2; ++i) {
+        THeld& h = Files[i];
+        h.Name = *names[i];
+        h.Fd = OpenDataFileForReading(h.Name);
+        struct stat info {};
+        if (::fstat(h.Fd.Get(), &info) != 0) RaiseFileError(h.Name, errno);
+        h.Device = info.st_dev;
+        h.Inode = info.st_ino;
+        h.Size = info.st_size;
+        h.Modified = Nanoseconds(info.st_mtim);
+        h.Changed = Nanoseconds(info.st_ctim);
+    }
+}
+
+void TComparedFiles::CheckUnchanged() const {
+    for (const THeld& h : Files) {
+        struct stat now {
+        }, named{};
+        const bool same = ::fstat(h.Fd.Get(), &now) == 0 && ::stat(h.Name.c_str(), &named) == 0 &&
+                          named.st_dev == h.Device && named.st_ino == h.Inode &&
+                          now.st_size == h.Size && Nanoseconds(now.st_mtim) == h.Modified &&
+                          Nanoseconds(now.st_ctim) == h.Changed;
+        if (!same)
+            throw EGeneric(FormatText(
+                LangText("<EN>The file \"%s\" has changed since the comparison. Nothing was "
+                         "written; compare the files again.<PL>Plik \"%s\" zmienił się od "
+                         "porównania. Niczego nie zapisano; porównaj pliki ponownie."),
+                h.Name.c_str()));
+    }
+}
+
+TResolvedSummary WriteResolvedFile(const TPXDictionary& script, const std::string& baseFile,
+                                   std::vector<TResolvedValue> values, const std::string& target,
+                                   const std::vector<std::string>& inputs,
+                                   const TComparedFiles* held) {
     std::vector<std::string> protectedFiles = inputs;
     protectedFiles.push_back(baseFile);
     for (const std::string& input : protectedFiles) {
@@ -101,10 +175,17 @@ void WriteResolvedFile(const TPXDictionary& script, const std::string& baseFile,
     if (L < 3)
         throw EGeneric(LangText(
             "<EN>The script defines no data fields.<PL>Skrypt nie definiuje żadnych pól danych."));
+    // No store may change a compared file while the resolved file is made
+    // from it.
+    std::vector<TFd> locks;
+    for (const std::string& input : inputs)
+        locks.push_back(OpenDataFileForReading(input));
     TDataInput base(baseFile, L);
+    if (held) held->CheckUnchanged();
 
     // Every value checked and made the field's characters before anything is
     // written.
+    TResolvedSummary summary;
     for (TResolvedValue& v : values) {
         const TPXFieldInstruction* f =
             v.FieldIndex >= 0 && v.FieldIndex < script.Instructions.Count()
@@ -122,6 +203,15 @@ void WriteResolvedFile(const TPXDictionary& script, const std::string& baseFile,
                 LangText("<EN>The value \"%s\" does not fit field %d (%d characters) of record "
                          "%d.<PL>Wartość \"%s\" nie pasuje do pola %d (%d znaków) rekordu %d."),
                 Cp1250ToUtf8(text).c_str(), v.FieldIndex, f->Width, v.Record));
+        const TChosenCheck check = CheckChosenValue(*f, text, false);
+        if (check.Kind == TChosenKind::Invalid ||
+            (check.Kind == TChosenKind::OutOfRange && !v.Forced))
+            throw EGeneric(FormatText(
+                LangText("<EN>The value \"%s\" of field %d in record %d breaks the field's "
+                         "rules: %s<PL>Wartość \"%s\" pola %d w rekordzie %d łamie reguły pola: "
+                         "%s"),
+                Cp1250ToUtf8(text).c_str(), v.FieldIndex, v.Record, check.Reason.c_str()));
+        if (check.Kind == TChosenKind::OutOfRange) ++summary.Forced;
         v.Text = std::move(text);
     }
     std::stable_sort(
@@ -135,8 +225,15 @@ void WriteResolvedFile(const TPXDictionary& script, const std::string& baseFile,
                 FormatText(LangText("<EN>Two values were chosen for field %d of record %d."
                                     "<PL>Wybrano dwie wartości dla pola %d rekordu %d."),
                            values[i].FieldIndex, values[i].Record));
+    summary.Values = int64_t(values.size());
 
-    TTempTarget out(target);
+    const TPXFieldInstruction* id = script.Instructions.FindRecId();
+    const auto holds = [](const char* record, const TPXFieldInstruction& f,
+                          const std::string& text) {
+        return text.size() == size_t(f.Width) &&
+               std::memcmp(record + f.Column - 1, text.data(), text.size()) == 0;
+    };
+    TOutputFile out(target);
     std::vector<char> block;
     block.reserve(size_t(256) << 10);
     std::string record;
@@ -148,6 +245,10 @@ void WriteResolvedFile(const TPXDictionary& script, const std::string& baseFile,
             record.assign(data, size_t(L));
             for (; next != values.end() && next->Record == base.Position(); ++next) {
                 const TPXFieldInstruction* f = script.Instructions.Field(next->FieldIndex);
+                // The value was chosen for this questionnaire as it was compared.
+                if ((next->Identifier && (id == nullptr || !holds(data, *id, *next->Identifier))) ||
+                    (next->Compared && !holds(data, *f, *next->Compared)))
+                    NotCompared(next->Record, baseFile);
                 std::memcpy(record.data() + f->Column - 1, next->Text.data(), next->Text.size());
             }
             put = record.data();
@@ -157,9 +258,14 @@ void WriteResolvedFile(const TPXDictionary& script, const std::string& baseFile,
             out.Write(block.data(), block.size());
             block.clear();
         }
+        ++summary.Records;
     }
     out.Write(block.data(), block.size());
+    if (held) held->CheckUnchanged();
+    TBackedUpTarget backup(target, protectedFiles);
     out.Commit();
+    backup.Keep();
+    return summary;
 }
 
 }  // namespace tallyra::core

@@ -20,6 +20,7 @@
 #include "shell/errors.h"
 #include "shell/filebytes.h"
 #include "shell/format.h"
+#include "shell/ioerror.h"
 #include "shell/langtext.h"
 #include "shell/langui.h"
 #include "shell/msgbox.h"
@@ -341,7 +342,9 @@ void TAppTYStation_Form::OpenStore(const std::string& name, const std::string& r
         return;
     } catch (const core::ETallyraError& e) {
         VerifyRef.reset();
-        MsgError(e.Text());
+        // The file is named ("in use" says nothing of which one).
+        MsgError(e.Text().find(name) == std::string::npos ? core::FileErrorText(name, e.Text())
+                                                          : e.Text());
         UpdateCommands();
         return;
     }

@@ -1,14 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "adjudication.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QBrush>
+#include <QColor>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 #include "exportdata.h"
@@ -39,6 +45,31 @@ QTableWidgetItem* Cell(const std::string& utf8, bool editable) {
     return item;
 }
 
+// The editor of the chosen-value cells hands every committed text to the
+// window, also one equal to what the cell shows (a refused value typed
+// again, to be forced this time); the window sets the cell. The view
+// commits an editor once, so the force question may open here.
+class TChosenDelegate : public QStyledItemDelegate {
+public:
+    TChosenDelegate(QObject* parent, std::function<void(int, const std::string&)> commit)
+        : QStyledItemDelegate(parent), Commit(std::move(commit)) {}
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) Commit(index.row(), S(line->text()));
+    }
+
+private:
+    std::function<void(int, const std::string&)> Commit;
+};
+
+// A script text as stored, without the quote characters around it.
+std::string Unquoted(const std::string& stored) {
+    return stored.size() >= 2 && (stored.front() == '\'' || stored.front() == '"') &&
+                   stored.back() == stored.front()
+               ? stored.substr(1, stored.size() - 2)
+               : stored;
+}
+
 // Shown between quotes so that blanks at either end can be seen.
 std::string Shown(const std::string& cp1250) {
     return "\"" + core::Cp1250ToUtf8(cp1250) + "\"";
@@ -48,25 +79,28 @@ std::string Shown(const std::string& cp1250) {
 
 TAdjudication_Form::TAdjudication_Form(QWidget* parent, const core::TPXDictionary& script,
                                        core::TComparisonResult result,
-                                       std::vector<std::string> names, std::string first,
-                                       std::string second)
+                                       std::vector<std::string> names,
+                                       std::unique_ptr<core::TComparedFiles> files)
     : TDlgGen_Form(parent),
       Script(script),
       Comparison(std::move(result)),
       Names(std::move(names)),
-      FirstFile(std::move(first)),
-      SecondFile(std::move(second)),
-      Choices(Comparison.Differences.size()) {
+      Files(std::move(files)),
+      FirstFile(Files->First()),
+      SecondFile(Files->Second()),
+      Choices(Comparison.Differences.size()),
+      Forced(Comparison.Differences.size(), 0),
+      Refusals(Comparison.Differences.size()) {
     setObjectName("Adjudication_Form");
     TagTitle(this, "<EN>Compare data files<PL>Porównanie plików danych");
     resize(900, 560);
 
-    auto* files = new QLabel(this);
-    files->setObjectName("Files_Label");
-    files->setText(
+    auto* filesLabel = new QLabel(this);
+    filesLabel->setObjectName("Files_Label");
+    filesLabel->setText(
         Q(core::FormatText(core::LangText("<EN>First: %s\nSecond: %s<PL>Pierwszy: %s\nDrugi: %s"),
                            FirstFile.c_str(), SecondFile.c_str())));
-    ContentLayout()->addWidget(files);
+    ContentLayout()->addWidget(filesLabel);
 
     Differences_Table = new QTableWidget(int(Comparison.Differences.size()), ColCount, this);
     Differences_Table->setObjectName("Differences_Table");
@@ -80,7 +114,6 @@ TAdjudication_Form::TAdjudication_Form(QWidget* parent, const core::TPXDictionar
                                        QAbstractItemView::AnyKeyPressed);
     Differences_Table->horizontalHeader()->setStretchLastSection(true);
     Differences_Table->verticalHeader()->setVisible(false);
-    Filling = true;
     for (size_t i = 0; i < Comparison.Differences.size(); ++i) {
         const core::TFieldDifference& d = Comparison.Differences[i];
         const core::TPXFieldInstruction* f = Script.Instructions.Field(d.FieldIndex);
@@ -91,24 +124,28 @@ TAdjudication_Form::TAdjudication_Form(QWidget* parent, const core::TPXDictionar
                                                                ? Names[size_t(d.FieldIndex)]
                                                                : std::string()),
                                         false));
-        Differences_Table->setItem(row, ColLeft,
-                                   Cell(core::Cp1250ToUtf8(f ? f->Left : std::string()), false));
+        Differences_Table->setItem(
+            row, ColLeft, Cell(core::Cp1250ToUtf8(f ? Unquoted(f->Left) : std::string()), false));
         Differences_Table->setItem(row, ColFirst, Cell(Shown(d.First), false));
         Differences_Table->setItem(row, ColSecond, Cell(Shown(d.Second), false));
         Differences_Table->setItem(row, ColChosen, Cell(std::string(), true));
     }
-    Filling = false;
     Differences_Table->resizeColumnsToContents();
     ContentLayout()->addWidget(Differences_Table, 1);
+    Problem_Label = new QLabel(this);
+    Problem_Label->setObjectName("Problem_Label");
+    Problem_Label->setStyleSheet("color: #b00000");
+    Problem_Label->setWordWrap(true);
+    Problem_Label->setVisible(false);
+    ContentLayout()->addWidget(Problem_Label);
     // A double click on a keying takes it; the chosen cell is typed into.
     connect(Differences_Table, &QTableWidget::cellDoubleClicked, this, [this](int row, int col) {
         if (col == ColFirst) ChooseFirst(row);
         if (col == ColSecond) ChooseSecond(row);
     });
-    connect(Differences_Table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-        if (Filling || item->column() != ColChosen) return;
-        ChooseText(item->row(), S(item->text()));
-    });
+    Differences_Table->setItemDelegateForColumn(
+        ColChosen, new TChosenDelegate(
+                       this, [this](int row, const std::string& text) { ChooseText(row, text); }));
 
     auto* buttons = new QHBoxLayout;
     First_Button = new QPushButton(this);
@@ -180,33 +217,86 @@ TAdjudication_Form::TAdjudication_Form(QWidget* parent, const core::TPXDictionar
     TagText(CancelButton(), "<EN>Close<PL>Zamknij");
 }
 
+TAdjudication_Form::~TAdjudication_Form() = default;
+
 void TAdjudication_Form::ShowChoice(int row) {
-    Filling = true;
     const auto& c = Choices[size_t(row)];
-    Differences_Table->item(row, ColChosen)->setText(c ? Q(core::Cp1250ToUtf8(*c)) : QString());
-    Filling = false;
+    QTableWidgetItem* item = Differences_Table->item(row, ColChosen);
+    item->setText(c ? Q(core::Cp1250ToUtf8(*c)) : QString());
+    item->setData(Qt::ForegroundRole, QVariant());
+    item->setData(Qt::BackgroundRole, QVariant());
+    item->setToolTip(QString());
+}
+
+void TAdjudication_Form::Choose(int row, const std::string& text, bool typed,
+                                const std::string& shown) {
+    const size_t r = size_t(row);
+    const core::TFieldDifference& d = Comparison.Differences[r];
+    const core::TPXFieldInstruction* f = Script.Instructions.Field(d.FieldIndex);
+    if (!f) return;
+    core::TChosenCheck check = core::CheckChosenValue(*f, text, typed);
+    bool taken = check.Kind == core::TChosenKind::Valid;
+    // The same question as in entry; a forced value is counted.
+    if (check.Kind == core::TChosenKind::OutOfRange)
+        taken = MsgAskYesNo(check.Question) == MsgResultYes;
+    if (taken) {
+        Choices[r] = std::move(check.Text);
+        Forced[r] = check.Kind == core::TChosenKind::OutOfRange;
+        Refusals[r].clear();
+        ShowChoice(row);
+        Problem_Label->setVisible(false);
+        return;
+    }
+    // Refused: the row keeps no choice, and its cell says why.
+    Choices[r].reset();
+    Forced[r] = 0;
+    Refusals[r] = check.Reason;
+    const std::string where = core::FormatText(
+        core::LangText("<EN>Record %s, field %s: \"%s\" is refused. %s<PL>Rekord %s, pole %s: "
+                       "\"%s\" odrzucono. %s"),
+        core::Cp1250ToUtf8(d.Key).c_str(),
+        core::Cp1250ToUtf8(size_t(d.FieldIndex) < Names.size() ? Names[size_t(d.FieldIndex)]
+                                                               : std::string())
+            .c_str(),
+        shown.c_str(), check.Reason.c_str());
+    QTableWidgetItem* item = Differences_Table->item(row, ColChosen);
+    item->setText(Q(shown));
+    item->setForeground(QBrush(QColor(0xb0, 0, 0)));
+    item->setBackground(QBrush(QColor(0xff, 0xe0, 0xe0)));
+    item->setToolTip(Q(check.Reason));
+    Problem_Label->setText(Q(where));
+    Problem_Label->setVisible(true);
+    QApplication::beep();
 }
 
 void TAdjudication_Form::ChooseFirst(int row) {
     if (row < 0 || size_t(row) >= Choices.size()) return;
-    Choices[size_t(row)] = Comparison.Differences[size_t(row)].First;
-    ShowChoice(row);
+    const std::string& value = Comparison.Differences[size_t(row)].First;
+    Choose(row, value, false, core::Cp1250ToUtf8(value));
 }
 
 void TAdjudication_Form::ChooseSecond(int row) {
     if (row < 0 || size_t(row) >= Choices.size()) return;
-    Choices[size_t(row)] = Comparison.Differences[size_t(row)].Second;
-    ShowChoice(row);
+    const std::string& value = Comparison.Differences[size_t(row)].Second;
+    Choose(row, value, false, core::Cp1250ToUtf8(value));
 }
 
 void TAdjudication_Form::ChooseText(int row, const std::string& utf8) {
     if (row < 0 || size_t(row) >= Choices.size()) return;
     // Clearing the cell takes the choice back.
-    if (utf8.empty())
+    if (utf8.empty()) {
         Choices[size_t(row)].reset();
-    else
-        Choices[size_t(row)] = core::Utf8ToCp1250(utf8);
-    ShowChoice(row);
+        Forced[size_t(row)] = 0;
+        Refusals[size_t(row)].clear();
+        ShowChoice(row);
+        Problem_Label->setVisible(false);
+        return;
+    }
+    Choose(row, core::Utf8ToCp1250(utf8), true, utf8);
+}
+
+std::string TAdjudication_Form::Refusal(int row) const {
+    return row >= 0 && size_t(row) < Refusals.size() ? Refusals[size_t(row)] : std::string();
 }
 
 void TAdjudication_Form::ChooseSelected(bool first) {
@@ -218,15 +308,17 @@ std::vector<core::TResolvedValue> TAdjudication_Form::ResolvedValues() const {
     std::vector<core::TResolvedValue> values;
     for (size_t i = 0; i < Choices.size(); ++i)
         if (Choices[i])
-            values.push_back(core::ResolveDifference(Comparison.Differences[i], true, *Choices[i]));
+            values.push_back(core::ResolveDifference(Comparison.Differences[i], Comparison.By, true,
+                                                     *Choices[i], Forced[i] != 0));
     return values;
 }
 
 int TAdjudication_Form::UnresolvedCount() const {
-    int n = 0;
-    for (const auto& c : Choices)
-        if (!c) ++n;
-    return n;
+    return int(std::count_if(Choices.begin(), Choices.end(), [](const auto& c) { return !c; }));
+}
+
+int TAdjudication_Form::ForcedCount() const {
+    return int(std::count(Forced.begin(), Forced.end(), 1));
 }
 
 bool TAdjudication_Form::SaveResolved() {
@@ -251,9 +343,10 @@ bool TAdjudication_Form::SaveResolved() {
 }
 
 bool TAdjudication_Form::WriteResolved(const std::string& target) {
+    core::TResolvedSummary summary;
     try {
-        core::WriteResolvedFile(Script, FirstFile, ResolvedValues(), target,
-                                {FirstFile, SecondFile});
+        summary = core::WriteResolvedFile(Script, FirstFile, ResolvedValues(), target,
+                                          {FirstFile, SecondFile}, Files.get());
     } catch (const core::ETallyraError& e) {
         MsgError(core::FormatText(
             core::LangText("<EN>Error saving file<PL>Błąd zapisywania pliku<*>:\r\n\"%s\".\r\n"
@@ -261,10 +354,15 @@ bool TAdjudication_Form::WriteResolved(const std::string& target) {
             target.c_str(), e.Text().c_str()));
         return false;
     }
-    MsgInformation(core::FormatText(
+    std::string text = core::FormatText(
         core::LangText("<EN>The resolved file was written:\r\n\"%s\".<PL>Zapisano rozstrzygnięty "
                        "plik:\r\n\"%s\"."),
-        target.c_str()));
+        target.c_str());
+    if (summary.Forced > 0)
+        text += core::FormatText(core::LangText("<EN>\r\nValues forced out of range: %lld."
+                                                "<PL>\r\nWartości wymuszone spoza zakresu: %lld."),
+                                 static_cast<long long>(summary.Forced));
+    MsgInformation(text);
     return true;
 }
 
@@ -282,6 +380,15 @@ void CompareDataCommand(TAppMain_Form* main) {
         if (files.back().empty()) return;
     }
     const core::TPXDictionary& script = *w->CheckedScript();
+    // Held from before the comparison until the window closes: no store
+    // changes a keying while it is adjudicated.
+    std::unique_ptr<core::TComparedFiles> held;
+    try {
+        held = std::make_unique<core::TComparedFiles>(files[0], files[1]);
+    } catch (const core::ETallyraError& e) {
+        MsgError(e.Text());
+        return;
+    }
     const std::string hint = core::LangText("<EN>Comparing data files<PL>Porównywanie plików");
     int shown = -1;
     core::TComparisonResult result;
@@ -313,8 +420,7 @@ void CompareDataCommand(TAppMain_Form* main) {
         MsgInformation(core::ComparisonSummaryText(result));
         return;
     }
-    TAdjudication_Form window(main, script, std::move(result), std::move(names), files[0],
-                              files[1]);
+    TAdjudication_Form window(main, script, std::move(result), std::move(names), std::move(held));
     RunModal(&window);
 }
 

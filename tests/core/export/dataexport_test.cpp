@@ -3,6 +3,7 @@
 // export's refusals, which must leave no output behind.
 #include "export/dataexport.h"
 
+#include <cerrno>
 #include <cmath>
 #include <fcntl.h>
 #include <filesystem>
@@ -10,12 +11,15 @@
 
 #include <gtest/gtest.h>
 
+#include "../otherprocesslock.h"
 #include "../spss/testutil.h"
+#include "export/atomicoutput.h"
 #include "export/csvwriter.h"
 #include "export/tdatasetwriter.h"
 #include "script/tpxdictionary.h"
 #include "script/tpxmessage.h"
 #include "shell/errors.h"
+#include "shell/fdio.h"
 #include "shell/langtext.h"
 
 namespace tallyra::core {
@@ -89,7 +93,9 @@ TEST(CsvWriter, QuotesWhatNeedsQuotingAndWritesLabelsOnRequest) {
         const std::string name = dir / (labels ? "l.csv" : "c.csv");
         {
             TFdGuard file(name);
-            auto writer = CreateCsvWriter(file.Fd, labels);
+            TDataSetWriterOptions o;
+            o.CsvValueLabels = labels;
+            auto writer = CreateCsvWriter(file.Fd, o);
             writer->Begin(columns, 3);
             writer->Number(1);
             writer->Text("\xA3\xF3\x64\x9F, centrum");
@@ -108,6 +114,88 @@ TEST(CsvWriter, QuotesWhatNeedsQuotingAndWritesLabelsOnRequest) {
                          : "\xEF\xBB\xBFQ1,CITY\r\n1,\"Łódź, centrum\"\r\n2,\"line\r\nbreak\"\r\n,"
                            "\r\n");
     }
+}
+
+// A spreadsheet runs a cell beginning with "=", "+", "-", "@", a tab or a
+// CR as a formula: such texts (and value labels written for codes) get an
+// apostrophe, plain numbers do not, and --raw writes texts exactly.
+TEST(CsvWriter, KeepsSpreadsheetsFromRunningTextsAsFormulas) {
+    TScratch dir;
+    std::vector<TDataSetColumn> columns(2);
+    columns[0].Name = "Q1";
+    columns[0].ValueLabels = {{"=1+1", 1}, {"-minus", 2}, {"plain", 3}};
+    columns[1].Name = "T";
+    columns[1].IsString = true;
+    const char* const texts[] = {
+        "=HYPERLINK(\"http://x\",\"y\")",
+        "=cmd|' /C calc'!A0",
+        "+48 600 100 200",
+        "-5",
+        "+3.5",
+        "-0,5",
+        "-5a",
+        "-",
+        "@SUM(A1)",
+        "\tx",
+        "\rx",
+        "'=x",
+        "'abc",
+        "a=b",
+        "",
+    };
+    const std::string guarded[] = {
+        "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\"",
+        "'=cmd|' /C calc'!A0",
+        "'+48 600 100 200",
+        "-5",
+        "+3.5",
+        "\"-0,5\"",
+        "'-5a",
+        "'-",
+        "'@SUM(A1)",
+        "'\tx",
+        "\"'\rx\"",
+        "''=x",
+        "'abc",
+        "a=b",
+        "",
+    };
+    for (const bool raw : {false, true}) {
+        const std::string name = dir / (raw ? "raw.csv" : "safe.csv");
+        {
+            TFdGuard file(name);
+            TDataSetWriterOptions o;
+            o.CsvValueLabels = true;
+            o.CsvRaw = raw;
+            auto writer = CreateCsvWriter(file.Fd, o);
+            writer->Begin(columns, 15);
+            int n = 0;
+            for (const char* t : texts) {
+                const double codes[] = {1, 2, 3, -3};
+                writer->Number(codes[n++ % 4]);
+                writer->Text(t);
+                writer->EndRow();
+            }
+            writer->Finish();
+        }
+        std::string want = "\xEF\xBB\xBFQ1,T\r\n";
+        int n = 0;
+        for (size_t i = 0; i < std::size(texts); ++i) {
+            const char* const labels[] = {raw ? "=1+1" : "'=1+1", raw ? "-minus" : "'-minus",
+                                          "plain", "-3"};
+            std::string cell = raw ? texts[i] : guarded[i];
+            if (raw && cell.find_first_of(",\"\r\n") != std::string::npos) {
+                std::string quoted = "\"";
+                for (const char c : cell)
+                    quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+                cell = quoted + "\"";
+            }
+            want += std::string(labels[n++ % 4]) + "," + cell + "\r\n";
+        }
+        EXPECT_EQ(ReadAll(name), want) << (raw ? "raw" : "guarded");
+    }
+    EXPECT_EQ(CsvSafeText("=x"), "'=x");
+    EXPECT_EQ(CsvSafeText("Jan"), "Jan");
 }
 
 class DataExport : public ::testing::Test {
@@ -179,6 +267,108 @@ TEST_F(DataExport, RefusesDataThatDoesNotFitAndTheDataFileAsTarget) {
     WriteAll(Dir / "e.dat", "");
     EXPECT_THROW(Export(Dir / "e.dat", Dir / "out.sav", options), EGeneric);
     EXPECT_FALSE(std::filesystem::exists(Dir / "out.sav"));
+}
+
+// Failures name their file: a full disk names the output, a data file cut
+// while it is read names the data file; nothing is left behind.
+TEST_F(DataExport, FailuresNameTheFileTheyHappenedTo) {
+    std::string data;
+    for (int r = 0; r < 3; ++r)
+        data += "034Paris \r\n";
+    WriteAll(Dir / "d.dat", data);
+    for (const TDataSetFormat format : {TDataSetFormat::Csv, TDataSetFormat::Sav}) {
+        TDataExportOptions options;
+        options.Format = format;
+        const std::string target = Dir / (format == TDataSetFormat::Csv ? "o.csv" : "o.sav");
+        SetWriteFault(1, ENOSPC);
+        std::string text;
+        try {
+            Export(Dir / "d.dat", target, options);
+        } catch (const EGeneric& e) {
+            text = e.Text();
+        }
+        SetWriteFault(0, 0);
+        EXPECT_EQ(text, target + ": Probably disk out of space.");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir.Path), {}), 2);
+    }
+    // 700 000 records of one field: more than one read, so the file can be
+    // cut under the export when the first progress report comes.
+    WriteAll(Dir / "n.slo", "left='Q' width=1 auto=1*\r\n");
+    TPXMessageList messages;
+    const TPXDictionary script(Dir / "n.slo", messages);
+    TVarColl vars(Dir / "n.slo", 8);
+    std::string many;
+    for (int r = 0; r < 700000; ++r)
+        many += "1\r\n";
+    WriteAll(Dir / "n.dat", many);
+    TDataExportOptions options;
+    options.Format = TDataSetFormat::Csv;
+    options.Progress = [&](int64_t done, int64_t) {
+        if (done < 700000) ::truncate((Dir / "n.dat").c_str(), 30);
+    };
+    std::string text;
+    try {
+        ExportDataSet(script, vars, Dir / "n.dat", Dir / "n.csv", options);
+    } catch (const EGeneric& e) {
+        text = e.Text();
+    }
+    EXPECT_EQ(text,
+              Dir / "n.dat" +
+                  ": The file became shorter while it was read (another program changed it).");
+    EXPECT_FALSE(std::filesystem::exists(Dir / "n.csv"));
+}
+
+// A killed export leaves its hidden temporary; the next export of the same
+// output removes those no process holds. One being written (locked), and
+// names of any other shape, stay.
+TEST_F(DataExport, StaleTemporariesOfTheSameOutputGoWhenItIsWrittenAgain) {
+    WriteAll(Dir / "d.dat", "034Paris \r\n");
+    const char* const stale[] = {".o.csv.tmp.Ab12Cd", ".o.csv.tmp.zzzzzz"};
+    const char* const kept[] = {".o.csv.tmp.Ab12C", ".o.csv.tmp.Ab-2Cd", ".p.csv.tmp.Ab12Cd",
+                                ".o.csv.Ab12Cd", "o.csv.tmp.Ab12Cd.keep"};
+    for (const char* name : stale)
+        WriteAll(Dir / name, "half an export");
+    for (const char* name : kept)
+        WriteAll(Dir / name, "");
+    WriteAll(Dir / ".o.csv.tmp.InUse1", "");
+    const testing::TOtherProcessLock writing(Dir / ".o.csv.tmp.InUse1", LOCK_EX);
+    ASSERT_TRUE(writing.Taken);
+    TDataExportOptions options;
+    options.Format = TDataSetFormat::Csv;
+    Export(Dir / "d.dat", Dir / "o.csv", options);
+    for (const char* name : stale)
+        EXPECT_FALSE(std::filesystem::exists(Dir / name)) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(std::filesystem::exists(Dir / name)) << name;
+    EXPECT_TRUE(std::filesystem::exists(Dir / ".o.csv.tmp.InUse1"));
+    // Two writers of one output at once: the second leaves the first's
+    // temporary alone.
+    TAtomicOutput first(Dir / "o.csv");
+    TAtomicOutput second(Dir / "o.csv");
+    int temporaries = 0;
+    for (const auto& e : std::filesystem::directory_iterator(Dir.Path))
+        temporaries += e.path().filename().string().starts_with(".o.csv.tmp.") &&
+                       e.path().filename() != ".o.csv.tmp.InUse1";
+    EXPECT_EQ(temporaries, 2 + 2);  // the two writers' and two kept names of that start
+}
+
+TEST_F(DataExport, SaysWhenTheIncompleteLastRecordIsLeftOut) {
+    TDataExportOptions options;
+    options.Format = TDataSetFormat::Csv;
+    const struct {
+        const char* Data;
+        bool LeftOut;
+    } cases[] = {
+        {"001Ab    \r\n004G", true},
+        {"001Ab    \r\n\x1a", false},  // an old end-of-file mark
+        {"001Ab    \r\n", false},
+    };
+    for (const auto& c : cases) {
+        WriteAll(Dir / "d.dat", c.Data);
+        const TDataExportSummary summary = Export(Dir / "d.dat", Dir / "out.csv", options);
+        EXPECT_EQ(summary.Records, 1);
+        EXPECT_EQ(summary.IncompleteLeftOut, c.LeftOut) << c.Data;
+    }
 }
 
 // The viewer has only the read script: its variable set, rebuilt from the

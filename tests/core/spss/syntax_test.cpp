@@ -65,6 +65,14 @@ TEST(ReadSyntax, DataListSeriesFormatsAndCommands) {
         {"DATA LIST FILE='a' /X 1-4 (2).\r\nVALUE LABELS X -1 'neg' .5 'half'.\r\nMISSING VALUES X "
          "(-.25).",
          {"X 1+4 F4.2 [-1.00=neg] [.50=half] (-.25)"}},
+        // SPSS comment commands, "*" or COMMENT where a command begins, run
+        // to a line ending in ".", a blank line or the next line starting in
+        // its first column; quotes in them mean nothing.
+        {"* Household survey, don't edit.\r\n* Made by hand\r\n  over two lines.\r\n"
+         "DATA LIST FILE='a' /A 1 B 2.\r\n* VARIABLE LABELS A 'x'.\r\n"
+         "COMMENT labels follow, it's fine\r\nVARIABLE LABELS B 'b'.\r\n"
+         "*comment without its dot\r\n\r\nVALUE LABELS A 1 'one'.",
+         {"A 1+1 F1 [1=one]", "B 2+1 F1 'b'"}},
         // Reading stops at any other command.
         {"DATA LIST FILE='a' /A 1.\r\nLIST.\r\nVARIABLE LABELS nonsense", {"A 1+1 F1"}},
         // A series running backwards creates nothing.
@@ -87,9 +95,8 @@ TEST(ReadSyntax, ErrorsCarryTheirTextLineAndColumn) {
         {"DATA LIST FILE='a' /A 1.\r\nVARIABLE LABELS A 'open\r\n",
          "Unterminated string: the quoted text does not end before the end of the line.\r\n"
          "Line 3, column 1."},
-        // A single asterisk does not start a comment.
-        {"DATA LIST FILE='a' /A 1\r\n.\r\n* VARIABLE LABELS A 'x'.",
-         "Syntax error.\r\nLine 3, column 2."},
+        // An asterisk inside a command does not start a comment command.
+        {"DATA LIST FILE='a' /A 1\r\n* B 2.", "Syntax error.\r\nLine 2, column 2."},
         {"DATA LIST FILE='a' /VA TO VB 1-2.",
          "Incorrectly defined variable range: VA TO VB.\r\nLine 1, column 31."},
         {"LIST.", "Unexpected end of file (no variables listed).\r\nLine 2, column 1."},
@@ -119,6 +126,25 @@ TEST(ReadSyntax, ErrorsCarryTheirTextLineAndColumn) {
             EXPECT_EQ(e.Text(), c.message) << c.source;
         }
     }
+}
+
+// Labels and missing values that are texts belong to string variables,
+// which the model's numbers cannot hold: they are left out, and the set
+// names the variables instead of dropping them silently.
+TEST(ReadSyntax, TextValuesOfStringVariablesAreLeftOutAndNamed) {
+    TVarColl vars;
+    vars.ReadSyntaxText(
+        "DATA LIST FILE='a' /N 1 S 2-9 (A) T 10-12 (A).\r\n"
+        "VALUE LABELS N 1 'one' /S 'abc' 'the abc' 'x' 'ex' /T 'a' 'b'.\r\n"
+        "MISSING VALUES S ('zz', 'yy') N (9).\r\n");
+    std::vector<std::string> lines;
+    for (const auto& v : vars.Items)
+        lines.push_back(Describe(*v));
+    EXPECT_EQ(lines, (std::vector<std::string>{"N 1+1 F1 [1=one] (9)", "S 2+8 A8", "T 10+3 A3"}));
+    EXPECT_EQ(vars.StringValuesLeftOut, (std::vector<std::string>{"S", "T"}));
+    // A text value for a numeric variable stays an error.
+    EXPECT_THROW(Read("DATA LIST FILE='a' /N 1.\r\nVALUE LABELS N 'a' 'b'."), EParserError);
+    EXPECT_THROW(Read("DATA LIST FILE='a' /N 1.\r\nMISSING VALUES N ('a')."), EParserError);
 }
 
 TEST(ReadSyntax, HugeSeriesAreRefusedInsteadOfAllocated) {

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include <cstdlib>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -86,19 +87,21 @@ TEST(ReadSystemFile, EveryTruncationIsAClearError) {
     EXPECT_GT(complete, 0);
 }
 
-// A little-endian system file assembled field by field.
+// A system file assembled field by field, little-endian unless `big`.
 class TSavBuilder {
 public:
+    explicit TSavBuilder(bool big = false) : Big(big) {}
     TSavBuilder& Int(int32_t v) {
         for (int i = 0; i < 4; ++i)
-            Bytes += static_cast<char>((static_cast<uint32_t>(v) >> (8 * i)) & 0xFF);
+            Bytes +=
+                static_cast<char>((static_cast<uint32_t>(v) >> (8 * (Big ? 3 - i : i))) & 0xFF);
         return *this;
     }
     TSavBuilder& Float(double d) {
         uint64_t bits;
         std::memcpy(&bits, &d, 8);
         for (int i = 0; i < 8; ++i)
-            Bytes += static_cast<char>((bits >> (8 * i)) & 0xFF);
+            Bytes += static_cast<char>((bits >> (8 * (Big ? 7 - i : i))) & 0xFF);
         return *this;
     }
     TSavBuilder& Raw(const std::string& text) {
@@ -141,6 +144,15 @@ public:
             Int(index);
         return *this;
     }
+    // The record that continues a string wider than 8 bytes.
+    TSavBuilder& Continuation() {
+        return Int(2).Int(-1).Int(0).Int(0).Int(0).Int(0).Raw("        ");
+    }
+    // An extension record of text (long names, the encoding...).
+    TSavBuilder& Text(int32_t subtype, const std::string& text) {
+        return Int(7).Int(subtype).Int(1).Int(static_cast<int32_t>(text.size())).Raw(text);
+    }
+    bool Big;
     std::string Bytes;
 };
 
@@ -167,6 +179,83 @@ TEST(ReadSystemFile, DocumentsExtensionsRangesAndSharedLabels) {
     EXPECT_EQ(DescribeAll(vars),
               (std::vector<std::string>{"A 1+2 F2 '' [1=one] [2=two] (1 thru 5, 9)", "B 3+3 F3 ''",
                                         "C 6+4 F4 '' [1=one] [2=two] (98, 99)"}));
+}
+
+// Machines that store numbers the other way round write big-endian files;
+// their layout code shows it, and they read as their little-endian twins.
+// PSPP reads the big-endian one too, so it is a real system file.
+TEST(ReadSystemFile, BigEndianFilesReadAsLittleEndianOnes) {
+    std::vector<std::string> read;
+    for (const bool big : {false, true}) {
+        TSavBuilder sav(big);
+        sav.Header(4)
+            .Var("A", 2, 5, -3, {1, 5, 9})
+            .Var("S", 9, 1)
+            .Continuation()
+            .Var("C", 4, 5, 2, {98, 99})
+            .Labels({{1, "one"}, {2, "two"}}, {1, 4})
+            .Text(20, "UTF-8")
+            .Int(999)
+            .Int(0)
+            .Float(3)
+            .Raw("abcdefghijklmnop")
+            .Float(7);
+        TVarColl vars;
+        vars.ReadSystemBytes(sav.Bytes);
+        const std::vector<std::string> described = DescribeAll(vars);
+        EXPECT_EQ(described, (std::vector<std::string>{"A 1+2 F2 '' [1=one] [2=two] (1 thru 5, 9)",
+                                                       "S 3+9 A9 ''",
+                                                       "C 12+4 F4 '' [1=one] [2=two] (98, 99)"}))
+            << (big ? "big-endian" : "little-endian");
+        if (!big) continue;
+        // Cut anywhere, the big-endian file still gives a clear error or the set.
+        for (size_t size = 0; size < sav.Bytes.size(); ++size) {
+            TVarColl cut;
+            try {
+                cut.ReadSystemBytes(sav.Bytes.substr(0, size));
+                // Cut between records: what came before them.
+                ASSERT_EQ(cut.Count(), 3) << size;
+                EXPECT_EQ(cut.Get(2)->Name, "C") << size;
+            } catch (const EGeneric& e) {
+                EXPECT_TRUE(std::string(e.Text()).starts_with("Invalid SPSS system file: "))
+                    << size << ": " << e.Text();
+            }
+        }
+        ASSERT_EQ(std::system("pspp --version > /dev/null 2>&1"), 0) << "pspp is not installed";
+        testing::TScratch dir;
+        testing::WriteAll(dir / "big.sav", sav.Bytes);
+        testing::WriteAll(dir / "r.sps",
+                          "GET FILE='" + dir / "big.sav" + "'.\nDISPLAY DICTIONARY.\n");
+        const std::string command =
+            "pspp -o '" + dir / "r.csv" + "' '" + dir / "r.sps" + "' > '" + dir / "log" + "' 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0) << testing::ReadAll(dir / "log");
+        const std::string listing = testing::ReadAll(dir / "r.csv");
+        EXPECT_NE(listing.find("\ns,2,"), std::string::npos) << listing;
+        EXPECT_NE(listing.find("\nc,3,"), std::string::npos) << listing;
+        EXPECT_NE(listing.find("98; 99"), std::string::npos) << listing;
+    }
+}
+
+// Names are texts of the file's encoding like labels: a long name and a
+// short name alike come out as code page 1250 (the 8-byte short name of
+// zażółć ends inside a letter; its long name mends it). Value labels and
+// missing values of a string are texts the model cannot hold: they are left
+// out, and the set says so.
+TEST(ReadSystemFile, PolishNamesAndTheStringValuesLeftOut) {
+    const TVarColl vars(Fixtures + "polish.sav", 8);  // make_polish_sav.sps
+    EXPECT_EQ(DescribeAll(vars),
+              (std::vector<std::string>{"za\xBF\xF3\xB3\xE6 1+2 F2 'G\xEA\x9Cl\xB9 ja\x9F\xF1' "
+                                        "[1=tak] [2=nie]",
+                                        "wiek 3+3 F3 '' (999)", "miasto 6+8 A8 'Miasto'"}));
+    EXPECT_EQ(vars.StringValuesLeftOut, std::vector<std::string>{"miasto"});
+
+    TSavBuilder sav;
+    sav.Header(1).Var("Z\xC5\xBB", 1).Text(20, "UTF-8").Int(999).Int(0);
+    TVarColl shortName;
+    shortName.ReadSystemBytes(sav.Bytes);
+    ASSERT_EQ(shortName.Count(), 1);
+    EXPECT_EQ(shortName.Get(0)->Name, "Z\xAF");
+    EXPECT_TRUE(TVarColl::IsValidName("Z\xAF"));
 }
 
 TEST(ReadSystemFile, BadHeadersAndRecordsAreClearErrors) {

@@ -122,9 +122,30 @@ TEST(TVarColl, ValidateRejectsEmptySetsBadAndRepeatedNames) {
 
 TEST(TVarColl, RefusesReservedWordsAndBadCharactersInNames) {
     const std::pair<const char*, bool> cases[] = {
-        {"A", true},     {"q1a", true},  {"A#$.@_9", true}, {"", false},
-        {"1A", false},   {"_A", false},  {"A.", false},     {"A-B", false},
-        {"WITH", false}, {"and", false}, {"WITHIN", true},  {"P\xB3", false},
+        {"A", true},
+        {"q1a", true},
+        {"A#$.@_9", true},
+        {"", false},
+        {"1A", false},
+        {"_A", false},
+        {"A.", false},
+        {"A-B", false},
+        {"WITH", false},
+        {"and", false},
+        {"WITHIN", true},
+        // Letters of code page 1250 are letters, as in names SPSS and PSPP
+        // write in Unicode; its signs are not.
+        {"P\xB3"
+         "e\xE6",
+         true},
+        {"\xAF"
+         "ona",
+         true},
+        {"A\xD7"
+         "B",
+         false},
+        {"\xF7", false},
+        {"A\xA7", false},
     };
     for (const auto& [name, valid] : cases)
         EXPECT_EQ(TVarColl::IsValidName(name), valid) << name;
@@ -190,6 +211,13 @@ TEST(KindDetection, FileNamesAndFirstLinesChooseTheReader) {
         {"a.lst", "$F", K::Listing},
         {"a.sav", "", K::SystemFile},
         {"a.SAV", "1-2 A label", K::SystemFile},
+        // SPSS comment commands before DATA LIST: still syntax.
+        {"a.sps", "* Survey 2026, don't edit.\r\n\r\nDATA LIST FILE='x.dat' /A 1.", K::Syntax},
+        {"a.txt", "COMMENT two\r\n  lines.\r\n* more\r\nFILE HANDLE h /name='x'", K::Syntax},
+        {"a.slo", "* not syntax\r\nleft='a' width=1*", K::Script},
+        // Portable files, by name or by their mark.
+        {"a.por", "anything", K::PortableFile},
+        {"a.dat", std::string(200, 'A') + std::string(256, '0') + "SPSSPORT", K::PortableFile},
     };
     for (const Case& c : cases)
         EXPECT_EQ(DetectVarSourceKind(c.name, c.head), c.kind) << c.head;
@@ -235,6 +263,16 @@ TEST(KindDetection, UnreadableAndEmptySourcesFailClearly) {
         FAIL();
     } catch (const EGeneric& e) {
         EXPECT_EQ(e.Text(), "No variables were defined in this file.");
+    }
+    // A portable file is refused, saying how to make a system file of it.
+    WriteAll(dir / "p.por", std::string(200, 'A') + std::string(256, '0') + "SPSSPORT");
+    try {
+        TVarColl vars(dir / "p.por", 8);
+        FAIL();
+    } catch (const EGeneric& e) {
+        EXPECT_EQ(e.Text(),
+                  "SPSS portable files (.por) are not read. Open the system file (.sav), or make "
+                  "one with PSPP: IMPORT FILE='file.por'. SAVE OUTFILE='file.sav'.");
     }
     // A failed listing read also removes its temporary copy.
     WriteAll(dir / "bad.lst", "nothing useful here\r\n");

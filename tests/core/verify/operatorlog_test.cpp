@@ -3,6 +3,7 @@
 // the statistics, appending to a log, and broken lines reported by number.
 #include "verify/operatorlog.h"
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -178,9 +179,109 @@ TEST(OperatorLog, AFileWithoutTheHeaderIsNotSummed) {
                                          0),
               0u);
     EXPECT_TRUE(stats.Operators.empty());
-    const TOperatorStats empty = SumOperatorLog("");
-    EXPECT_EQ(empty.ErrorCount, 0);
-    EXPECT_TRUE(empty.Operators.empty());
+    // An empty file, or one of blank lines, is no log either.
+    for (const char* text : {"", "\r\n\r\n"}) {
+        const TOperatorStats empty = SumOperatorLog(text);
+        EXPECT_FALSE(empty.HasHeader);
+        ASSERT_EQ(empty.ErrorCount, 1);
+        EXPECT_EQ(empty.Errors[0].Line, text[0] ? 2 : 1);
+        EXPECT_EQ(empty.Errors[0].Text,
+                  "this is not an operator log: it has no header line \"operator,start,end,records,"
+                  "keystrokes,keystrokes_per_hour,esc_changes,forced_values,first_entry_errors,"
+                  "verifier_slips\"");
+    }
+}
+
+// Lines a hostile or careless hand made: a quoted name over two lines is
+// broken as a whole (no half of it summed), a name that is no UTF-8 text
+// or holds control characters is refused.
+TEST(OperatorLog, NamesOverTwoLinesOrNotTextAreBrokenLines) {
+    SetCurrentLanguage(LangEnglish);
+    const std::string rest = ",2026-12-10T14:00:00Z,2026-12-10T15:00:00Z,1,2,2,0,0,,";
+    const std::string log = OperatorLogHeader() + "\"Jan\r\n Kowalski\"" + rest + "\r\n" +
+                            "Za\xBF\xF3\xB3\xE6" + rest + "\r\n" +  // code page 1250, not UTF-8
+                            "\x1B[2Jmallory" + rest + "\r\n" + "anna" + rest + "\r\n";
+    const TOperatorStats stats = SumOperatorLog(log);
+    ASSERT_EQ(stats.ErrorCount, 4);
+    EXPECT_EQ(stats.Errors[0].Line, 2);
+    EXPECT_EQ(stats.Errors[0].Text, "a quoted text is not closed properly");
+    EXPECT_EQ(stats.Errors[1].Line, 3);
+    EXPECT_EQ(stats.Errors[1].Text, "a quoted text is not closed properly");
+    const std::string notText =
+        "the operator's name is not UTF-8 text (or holds control characters)";
+    EXPECT_EQ(stats.Errors[2].Line, 4);
+    EXPECT_EQ(stats.Errors[2].Text, notText);
+    EXPECT_EQ(stats.Errors[3].Line, 5);
+    EXPECT_EQ(stats.Errors[3].Text, notText);
+    ASSERT_EQ(stats.Operators.size(), 1u);
+    EXPECT_EQ(stats.Operators[0].Operator, "anna");
+    EXPECT_EQ(stats.Sessions, 1);
+
+    // The writer never makes such lines: malformed bytes become "?",
+    // control characters blanks.
+    TOperatorSession s;
+    s.Operator = "Za\xBF\x1B[2J\t";
+    s.Start = s.End = At14;
+    const std::string line = FormatOperatorLogLine(s);
+    EXPECT_EQ(line.substr(0, line.find(',')), "Za? [2J ");
+    TOperatorSession back;
+    std::string error;
+    EXPECT_TRUE(ParseOperatorLogLine(line.substr(0, line.size() - 2), back, error)) << error;
+}
+
+// A name a spreadsheet would run as a formula is written behind an
+// apostrophe, which reading takes off again.
+TEST(OperatorLog, NamesThatLookLikeFormulasAreGuardedAndReadBack) {
+    const struct {
+        const char* Name;
+        const char* Written;
+    } cases[] = {
+        {"=HYPERLINK(\"http://x\")", "\"'=HYPERLINK(\"\"http://x\"\")\""},
+        {"@admin", "'@admin"},
+        {"-anna", "'-anna"},
+        {"+48", "+48"},
+        {"'=x", "''=x"},
+        {"'anna", "'anna"},
+        {"anna", "anna"},
+    };
+    for (const auto& c : cases) {
+        TOperatorSession s;
+        s.Operator = c.Name;
+        s.Start = s.End = At14;
+        const std::string line = FormatOperatorLogLine(s);
+        EXPECT_EQ(line.substr(0, line.find(",2026")), c.Written);
+        TOperatorSession back;
+        std::string error;
+        ASSERT_TRUE(ParseOperatorLogLine(line.substr(0, line.size() - 2), back, error)) << error;
+        EXPECT_EQ(back.Operator, c.Name);
+    }
+}
+
+// No sum passes the largest count silently: the session that would make one
+// pass is left out whole and reported. (Reaching it through a log takes
+// 9.2 million lines of the largest counts, so the rule is tried here.)
+TEST(OperatorLog, ASumThatWouldOverflowLeavesTheSessionOut) {
+    SetCurrentLanguage(LangEnglish);
+    TOperatorTotals totals;
+    totals.Operator = "anna";
+    totals.Sessions = 3;
+    totals.Records = std::numeric_limits<int64_t>::max() - 10;
+    totals.Keystrokes = 100;
+    TOperatorSession s{"anna", At14, At14 + 60, 11, 5, 0, 0, false, 0, 0};
+    const TOperatorTotals before = totals;
+    std::string error;
+    EXPECT_FALSE(AddOperatorSession(totals, s, error));
+    EXPECT_EQ(error,
+              "the operator's sum of records would pass 9223372036854775807; the line is left out");
+    EXPECT_EQ(totals.Sessions, before.Sessions);
+    EXPECT_EQ(totals.Keystrokes, before.Keystrokes);
+    EXPECT_EQ(totals.Records, before.Records);
+    s.Records = 10;
+    EXPECT_TRUE(AddOperatorSession(totals, s, error));
+    EXPECT_EQ(totals.Records, std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(totals.Sessions, 4);
+    EXPECT_EQ(totals.Keystrokes, 105);
+    EXPECT_EQ(totals.Seconds, 60);
 }
 
 }  // namespace
